@@ -1,0 +1,123 @@
+#include "ProcessCoreKit/reader/ProcessReader.h"
+
+#include <unistd.h>
+
+#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/reader/BundleID.h"
+#include "ProcessCoreKit/support/Text.h"
+
+namespace quaylight {
+namespace {
+
+// The fields every variant fills from the stat read: identity, name, parent, uid.
+ProcessSnapshot baseSnapshot(const BsdInfo& info) {
+    ProcessSnapshot snapshot;
+    snapshot.identity = ProcessIdentity{info.pid, info.startTimeSeconds, info.startTimeMicroseconds};
+    if (!info.commandName.empty()) snapshot.name = decodeUtf8Lossy(info.commandName);
+    snapshot.parentPID = info.parentPID;
+    snapshot.uid = info.uid;
+    return snapshot;
+}
+
+void readTask(const Libproc::Process& process, ProcessSnapshot& snapshot) {
+    if (auto task = process.taskInfo()) {
+        snapshot.cpuReadable = true;
+        snapshot.residentMemoryBytes = task->residentBytes;
+        snapshot.cpuTimeNanos = nanoseconds(task->totalTicks, Libproc::machTimebase());
+    } else {
+        snapshot.cpuReadable = false;
+        snapshot.residentMemoryBytes.reset();
+        snapshot.cpuTimeNanos.reset();
+    }
+}
+
+}  // namespace
+
+std::uint32_t ProcessReader::currentUID() { return ::getuid(); }
+
+std::optional<ProcessSnapshot> ProcessReader::enrichedSnapshot(std::int32_t pid, std::uint32_t myUID,
+                                                               bool includeArgv) const {
+    auto process = proc.open(pid);
+    if (!process) return std::nullopt;
+    auto info = process->bsdInfo();
+    if (!info || info->uid != myUID) return std::nullopt;
+    ProcessSnapshot snapshot = baseSnapshot(*info);
+    snapshot.sameUser = true;
+    snapshot.executablePath = process->execPath();
+    readTask(*process, snapshot);
+    if (includeArgv) snapshot.argv = process->argv();
+    snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
+    return snapshot;
+}
+
+std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(std::int32_t pid, std::uint32_t myUID) const {
+    auto process = proc.open(pid);
+    if (!process) return std::nullopt;
+    auto info = process->bsdInfo();
+    if (!info || info->uid != myUID) return std::nullopt;
+    ProcessSnapshot snapshot = baseSnapshot(*info);
+    snapshot.sameUser = true;
+    snapshot.executablePath = process->execPath();
+
+    auto basename = basenameOrName(snapshot.executablePath, snapshot.name);
+    if (!basename) return std::nullopt;
+    bool nameIsAgent = snapshot.name && AgentProcessDetector::agentKindForBasename(*snapshot.name);
+    bool basenameIsAgent = AgentProcessDetector::agentKindForBasename(*basename).has_value();
+    bool basenameIsInterpreter = AgentProcessDetector::isScriptInterpreter(*basename);
+    bool nativeCandidate = AgentProcessDetector::isNativeInstalledClaudeCandidate(snapshot.name, snapshot.executablePath);
+    if (!basenameIsAgent && !nameIsAgent && !nativeCandidate && !basenameIsInterpreter) return std::nullopt;
+
+    if (basenameIsInterpreter || nativeCandidate || (nameIsAgent && !basenameIsAgent)) snapshot.argv = process->argv();
+    snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
+    return snapshot;
+}
+
+std::optional<ProcessSnapshot> ProcessReader::detectionSnapshot(std::int32_t pid, std::uint32_t myUID) const {
+    auto process = proc.open(pid);
+    if (!process) return std::nullopt;
+    auto info = process->bsdInfo();
+    if (!info) return std::nullopt;
+    ProcessSnapshot snapshot = baseSnapshot(*info);
+    snapshot.sameUser = info->uid == myUID;
+    snapshot.executablePath = process->execPath();
+    if (snapshot.sameUser) snapshot.argv = process->argv();
+    snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
+    return snapshot;
+}
+
+std::optional<ProcessSnapshot> ProcessReader::liveResolveSnapshot(std::int32_t pid) const {
+    return liveResolve(pid, false);
+}
+
+std::optional<ProcessSnapshot> ProcessReader::liveResolveSnapshotWithArgv(std::int32_t pid) const {
+    return liveResolve(pid, true);
+}
+
+std::optional<ProcessSnapshot> ProcessReader::liveResolve(std::int32_t pid, bool withArgv) const {
+    auto process = proc.open(pid);
+    if (!process) return std::nullopt;
+    auto info = process->bsdInfo();
+    if (!info) return std::nullopt;
+    ProcessSnapshot snapshot = baseSnapshot(*info);
+    snapshot.sameUser = info->uid == currentUID();
+    snapshot.executablePath = process->execPath();
+    if (withArgv && snapshot.sameUser) snapshot.argv = process->argv();
+    snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
+    return snapshot;
+}
+
+std::optional<ProcessSnapshot> ProcessReader::activitySnapshot(const ProcessSnapshot& from, std::uint32_t myUID) const {
+    if (!from.sameUser || !from.uid || *from.uid != myUID) return std::nullopt;
+    auto process = proc.open(from.identity.pid);
+    if (!process) return std::nullopt;
+    auto info = process->bsdInfo();
+    if (!info || info->uid != myUID || info->startTimeSeconds != from.identity.startTimeSeconds ||
+        info->startTimeMicroseconds != from.identity.startTimeMicroseconds)
+        return std::nullopt;
+    ProcessSnapshot snapshot = from;
+    snapshot.sameUser = true;
+    readTask(*process, snapshot);
+    return snapshot;
+}
+
+}  // namespace quaylight

@@ -1,0 +1,20 @@
+#pragma once
+// Text helpers for data read from the kernel: bytes that may not be UTF-8, and paths.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quaylight {
+
+// Decodes bytes as UTF-8, replacing every invalid sequence with U+FFFD.
+std::string decodeUtf8Lossy(std::string_view bytes);
+
+// The last non-empty piece of a path split at "/", or no value (empty path, "/" alone).
+std::optional<std::string> pathBasename(std::string_view path);
+
+// The basename of `path` when it has one, else `name`.
+std::optional<std::string> basenameOrName(const std::optional<std::string>& path,
+                                          const std::optional<std::string>& name);
+
+}  // namespace quaylight
