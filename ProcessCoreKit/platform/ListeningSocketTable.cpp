@@ -182,9 +182,13 @@ ListeningSocketTable ListeningSocketTable::fetch(const Libproc& proc) {
     if (proc.isLive()) {
         if (auto table = fromNetlink()) return std::move(*table);
     }
+    return fromProcFiles(proc.root());
+}
+
+ListeningSocketTable ListeningSocketTable::fromProcFiles(const std::string& procRoot) {
     ListeningSocketTable table;
-    if (auto tcp = readWhole(proc.root() + "/net/tcp")) table.addProcNetRows(*tcp, AddressFamily::ipv4);
-    if (auto tcp6 = readWhole(proc.root() + "/net/tcp6")) table.addProcNetRows(*tcp6, AddressFamily::ipv6);
+    if (auto tcp = readWhole(procRoot + "/net/tcp")) table.addProcNetRows(*tcp, AddressFamily::ipv4);
+    if (auto tcp6 = readWhole(procRoot + "/net/tcp6")) table.addProcNetRows(*tcp6, AddressFamily::ipv6);
     return table;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -25,6 +26,9 @@ public:
 
     // A sock_diag dump for IPv4 and IPv6; no value when netlink is unavailable.
     static std::optional<ListeningSocketTable> fromNetlink();
+
+    // From net/tcp and net/tcp6 under a procfs root (one read each).
+    static ListeningSocketTable fromProcFiles(const std::string& procRoot);
 
     // Parses the body of a netlink inet_diag dump (one or more messages).
     void addNetlinkMessages(std::span<const std::uint8_t> bytes);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,16 +44,20 @@ constexpr auto allCases() {
     return cases;
 }
 
-template <class BasicJson, RawEnum E>
-void to_json(BasicJson& j, const E& value) {
-    j = std::string(rawValue(value));
-}
-
-template <class BasicJson, RawEnum E>
-void from_json(const BasicJson& j, E& value) {
-    auto parsed = fromRawValue<E>(j.template get<std::string>());
-    if (!parsed) throw std::invalid_argument("unknown raw value");
-    value = *parsed;
-}
-
 }  // namespace quaylight
+
+// Coded as the raw value. A serializer specialisation (not ADL functions) so that it wins
+// over the library's own integer coding of enumerations.
+template <quaylight::RawEnum E>
+struct nlohmann::adl_serializer<E> {
+    template <class BasicJson>
+    static void to_json(BasicJson& j, const E& value) {
+        j = std::string(quaylight::rawValue(value));
+    }
+    template <class BasicJson>
+    static void from_json(const BasicJson& j, E& value) {
+        auto parsed = quaylight::fromRawValue<E>(j.template get<std::string>());
+        if (!parsed) throw std::invalid_argument("unknown raw value");
+        value = *parsed;
+    }
+};

@@ -1,0 +1,174 @@
+// The readers on a small procfs tree built in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ProcessCoreKit/platform/Libproc.h"
+#include "ProcessCoreKit/platform/ListeningSocketTable.h"
+#include "ProcessCoreKit/reader/ProcessReader.h"
+#include "tests/support/TempDir.h"
+
+namespace quaylight {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string dataFile(const std::string& name) {
+    std::ifstream in(std::string(QUAYLIGHT_TEST_DATA_DIR) + "/" + name);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+class FixtureProcTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.write("stat", "cpu  1 2 3 4\nbtime 1700000000\nprocesses 42\n");
+        dir.write("net/tcp", dataFile("net_tcp.txt"));
+        dir.write("net/tcp6", dataFile("net_tcp6.txt"));
+        addProcess(100, "my server)", 1, std::string("node\0server.js\0--port\0", 22));
+        fs::create_symlink("/usr/bin/node (deleted)", dir / "100/exe");
+        fs::create_symlink("/home/u/project", dir / "100/cwd");
+        fs::create_directories(dir / "100/fd");
+        fs::create_symlink("/dev/null", dir / "100/fd/0");
+        fs::create_symlink("socket:[55555]", dir / "100/fd/7");
+        fs::create_symlink("socket:[11111]", dir / "100/fd/3");
+        fs::create_symlink("socket:[33333]", dir / "100/fd/4");  // established
+        fs::create_symlink("pipe:[99]", dir / "100/fd/5");
+
+        addProcess(300, "worker", 100, std::string("worker\0", 7));
+        dir.write("300/fd", "not a directory");  // descriptors we may not list
+    }
+
+    void addProcess(int pid, const std::string& name, int ppid, const std::string& cmdline) {
+        auto p = std::to_string(pid);
+        dir.write(p + "/stat", p + " (" + name + ") S " + std::to_string(ppid) +
+                                   " 1 1 0 -1 0 0 0 0 0 250 150 0 0 20 0 1 0 12345 1000 512\n");
+        dir.write(p + "/cmdline", cmdline);
+    }
+
+    testing::TempDir dir;
+};
+
+TEST_F(FixtureProcTree, ListsNumericEntriesOnly) {
+    Libproc proc(dir.path().string());
+    auto pids = proc.allPIDs();
+    std::sort(pids.begin(), pids.end());
+    EXPECT_EQ(pids, (std::vector<std::int32_t>{100, 300}));
+    EXPECT_TRUE(Libproc("/nonexistent/proc").allPIDs().empty());
+}
+
+TEST_F(FixtureProcTree, ReadsStatIntoAStableIdentity) {
+    Libproc proc(dir.path().string());
+    auto info = proc.bsdInfo(100);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->commandName, "my server)");
+    EXPECT_EQ(info->parentPID, 1);
+    EXPECT_EQ(info->uid, ::geteuid());
+    const auto hz = static_cast<std::uint64_t>(Libproc::clockTicksPerSecond());
+    EXPECT_EQ(info->startTimeSeconds, 1700000000u + 12345u / hz);
+    EXPECT_EQ(info->startTimeMicroseconds, (12345u % hz) * 1000000u / hz);
+
+    // The boot time is read once: changing /proc/stat afterwards changes nothing.
+    dir.write("stat", "btime 1800000000\n");
+    EXPECT_EQ(proc.bsdInfo(100)->startTimeSeconds, info->startTimeSeconds);
+    EXPECT_FALSE(proc.bsdInfo(400));  // vanished
+}
+
+TEST_F(FixtureProcTree, EnrichedSnapshotReadsEverythingOfTheUsersProcess) {
+    Libproc proc(dir.path().string());
+    ProcessReader reader{proc};
+    auto snapshot = reader.enrichedSnapshot(100, ::geteuid(), true);
+    ASSERT_TRUE(snapshot);
+    EXPECT_EQ(snapshot->name, "my server)");
+    EXPECT_EQ(snapshot->executablePath, "/usr/bin/node");  // " (deleted)" stripped
+    EXPECT_EQ(snapshot->argv, (std::vector<std::string>{"node", "server.js", "--port"}));
+    EXPECT_TRUE(snapshot->sameUser);
+    EXPECT_TRUE(snapshot->cpuReadable);
+    EXPECT_EQ(snapshot->residentMemoryBytes, 512u * static_cast<std::uint64_t>(Libproc::pageSize()));
+    EXPECT_EQ(snapshot->cpuTimeNanos, 400ULL * 1'000'000'000ULL / static_cast<std::uint64_t>(Libproc::clockTicksPerSecond()));
+    EXPECT_FALSE(snapshot->bundleIdentifier);
+
+    EXPECT_FALSE(reader.enrichedSnapshot(100, ::geteuid(), false)->argv);
+    EXPECT_FALSE(reader.enrichedSnapshot(100, ::geteuid() + 1, true));  // another user's: not read
+    EXPECT_EQ(proc.currentWorkingDirectory(100), "/home/u/project");
+}
+
+TEST_F(FixtureProcTree, MatchesSocketDescriptorsAgainstTheListeningTable) {
+    Libproc proc(dir.path().string());
+    auto table = ListeningSocketTable::fetch(proc);
+    auto process = proc.open(100);
+    ASSERT_TRUE(process);
+    auto sockets = process->listeningSockets(table);
+    ASSERT_EQ(sockets.size(), 2u);
+    // Descriptor order: fd 3 before fd 7.
+    EXPECT_EQ(sockets[0].port, 8080);
+    EXPECT_EQ(sockets[0].address, "127.0.0.1");
+    EXPECT_EQ(sockets[1].port, 8081);
+    EXPECT_EQ(sockets[1].family, AddressFamily::ipv6);
+    EXPECT_TRUE(proc.open(300)->listeningSockets(table).empty());
+    EXPECT_TRUE(process->listeningSockets(ListeningSocketTable{}).empty());
+}
+
+TEST_F(FixtureProcTree, AnotherUsersProcessKeepsItsArgvUnread) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a fixture folder another owner";
+    ASSERT_EQ(::chown((dir / "100").c_str(), 4242, 4242), 0);
+    Libproc proc(dir.path().string());
+    ProcessReader reader{proc};
+    auto detection = reader.detectionSnapshot(100, 0);
+    ASSERT_TRUE(detection);
+    EXPECT_FALSE(detection->sameUser);
+    EXPECT_EQ(detection->uid, 4242u);
+    EXPECT_FALSE(detection->argv);
+    EXPECT_FALSE(detection->cpuReadable);
+    EXPECT_FALSE(reader.agentPresenceSnapshot(100, 0));
+    EXPECT_EQ(reader.detectionSnapshot(100, 4242)->argv->size(), 3u);
+}
+
+TEST_F(FixtureProcTree, ActivitySnapshotRefusesAReusedPid) {
+    Libproc proc(dir.path().string());
+    ProcessReader reader{proc};
+    auto earlier = reader.enrichedSnapshot(300, ::geteuid(), false);
+    ASSERT_TRUE(earlier);
+    earlier->residentMemoryBytes = 1;
+    auto refreshed = reader.activitySnapshot(*earlier, ::geteuid());
+    ASSERT_TRUE(refreshed);
+    EXPECT_EQ(refreshed->residentMemoryBytes, 512u * static_cast<std::uint64_t>(Libproc::pageSize()));
+
+    addProcess(300, "worker", 100, "");  // same PID, later start
+    dir.write("300/stat", "300 (worker) S 100 1 1 0 -1 0 0 0 0 0 250 150 0 0 20 0 1 0 99999 1000 512\n");
+    EXPECT_FALSE(reader.activitySnapshot(*earlier, ::geteuid()));
+    earlier->sameUser = false;
+    EXPECT_FALSE(reader.activitySnapshot(*earlier, ::geteuid()));
+}
+
+TEST_F(FixtureProcTree, AgentPresenceReadsArgvOnlyOfPossibleAgents) {
+    Libproc proc(dir.path().string());
+    ProcessReader reader{proc};
+    // node is an interpreter: argv read so the script decides.
+    auto node = reader.agentPresenceSnapshot(100, ::geteuid());
+    ASSERT_TRUE(node);
+    EXPECT_TRUE(node->argv);
+    EXPECT_FALSE(node->cpuReadable);
+    // "worker" without an executable path is nothing an agent could be.
+    EXPECT_FALSE(reader.agentPresenceSnapshot(300, ::geteuid()));
+
+    addProcess(500, "codex", 1, std::string("codex\0", 6));
+    fs::create_symlink("/opt/bin/codex", dir / "500/exe");
+    auto codex = reader.agentPresenceSnapshot(500, ::geteuid());
+    ASSERT_TRUE(codex);
+    EXPECT_FALSE(codex->argv);  // the basename already names the agent
+
+    addProcess(600, "claude", 1, std::string("claude\0", 7));
+    fs::create_symlink("/home/u/.local/share/claude/versions/2.0.14", dir / "600/exe");
+    auto native = reader.agentPresenceSnapshot(600, ::geteuid());
+    ASSERT_TRUE(native);
+    EXPECT_EQ(native->argv, std::vector<std::string>{"claude"});
+}
+
+}  // namespace
+}  // namespace quaylight
