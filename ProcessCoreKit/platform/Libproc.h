@@ -114,6 +114,9 @@ public:
     // One-shot reads for callers that need a single field.
     std::optional<BsdInfo> bsdInfo(std::int32_t pid) const;
     std::optional<std::string> currentWorkingDirectory(std::int32_t pid) const;
+    // The process's listening TCP sockets, in descriptor order; straight from /proc/PID/fd
+    // without opening the process directory, since a scan asks this of every process.
+    std::vector<RawListeningSocket> listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const;
 
     // Read once per Libproc and kept: identities must come out identical on every read.
     std::uint64_t bootTimeSeconds() const;
@@ -123,6 +126,8 @@ public:
     static Timebase machTimebase();
 
 private:
+    static std::vector<RawListeningSocket> socketsInFdDirectory(int fdDirectory, const ListeningSocketTable& table);
+
     std::string root_;
     int rootfd_;
     struct BootTime;
