@@ -33,8 +33,15 @@ if [ -s "$here/npm-packages.txt" ]; then
       [ -d "$assets/node_modules/$name" ] || need+=("$spec")
     done
     if [ ${#need[@]} -gt 0 ]; then
+      # Debian's nodejs comes without npm (some Node.js builds bundle it and conflict with
+      # the npm package), so npm is installed only when the command is missing.
+      if ! command -v npm >/dev/null 2>&1; then
+        echo "setup: installing npm"
+        "${sudo_cmd[@]}" apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends npm >/dev/null
+      fi
       echo "setup: fetching ${need[*]} from npm"
-      (cd "$assets" && [ -f package.json ] || echo '{"private":true}' > "$assets/package.json")
+      [ -f "$assets/package.json" ] || echo '{"private":true}' > "$assets/package.json"
       (cd "$assets" && npm install --no-audit --no-fund --silent "${need[@]}")
     fi
   fi

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Quaylight/main/ApplicationLoader.h"
 #include "Quaylight/main/Dispatch.h"
 
 int main(int argc, char** argv) {
@@ -15,8 +16,7 @@ int main(int argc, char** argv) {
             std::fputs("error: the scan command is not built yet\n", stderr);
             return 1;
         case quaylight::LaunchMode::application:
-            std::fputs("error: the application is not built yet\n", stderr);
-            return 1;
+            return quaylight::runApplicationLibrary(argc, argv);
     }
     return 1;
 }

@@ -1,0 +1,28 @@
+#pragma once
+// Soft shadows and glows under a control, drawn outside its bounds.
+
+#include <QColor>
+#include <QPointF>
+
+class QWidget;
+
+namespace quaylight {
+
+// A shadow as the design gives it: a colour, a blur radius and an offset in points.
+struct ShadowSpec {
+    QColor color;
+    qreal radius = 0;
+    QPointF offset;
+
+    bool isClear() const { return color.alpha() == 0; }
+    friend bool operator==(const ShadowSpec&, const ShadowSpec&) = default;
+};
+
+// Puts `shadow` under `widget` (a drop-shadow effect, which draws beyond the widget's own
+// rectangle), or removes it when the shadow is clear. Updates an existing one in place.
+void applyShadow(QWidget* widget, const ShadowSpec& shadow);
+
+// The shadow `widget` currently has; clear when it has none.
+ShadowSpec shadowOf(const QWidget* widget);
+
+}  // namespace quaylight

@@ -1,0 +1,15 @@
+// The application library's entry: the executable calls it when it starts the application.
+#include "Quaylight/main/ApplicationEntry.h"
+
+#include <QApplication>
+
+#include "Quaylight/design/theme/BrandFont.h"
+
+extern "C" int quaylight_run_application(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quaylight"));
+    quaylight::BrandFont::registerBundledFonts();
+    // The status item, panel and loops arrive with the application delegate; until then the
+    // application starts, makes its fonts known and ends.
+    return 0;
+}
