@@ -9,14 +9,27 @@
 namespace quaylight {
 namespace {
 
-// The fields every variant fills from the stat read: identity, name, parent, uid.
-ProcessSnapshot baseSnapshot(const BsdInfo& info) {
+struct OpenedProcess {
+    Libproc::Process process;
     ProcessSnapshot snapshot;
-    snapshot.identity = ProcessIdentity{info.pid, info.startTimeSeconds, info.startTimeMicroseconds};
-    if (!info.commandName.empty()) snapshot.name = decodeUtf8Lossy(info.commandName);
-    snapshot.parentPID = info.parentPID;
-    snapshot.uid = info.uid;
-    return snapshot;
+};
+
+// Every variant starts alike: the stat read (and the user gate when `onlyUID` is given),
+// then identity, name, parent, uid, `sameUser` against `myUID`, and the executable path.
+std::optional<OpenedProcess> openProcess(const Libproc& proc, std::int32_t pid, std::uint32_t myUID,
+                                         bool onlyMyUID) {
+    auto process = proc.open(pid);
+    if (!process) return std::nullopt;
+    auto info = process->bsdInfo();
+    if (!info || (onlyMyUID && info->uid != myUID)) return std::nullopt;
+    ProcessSnapshot snapshot;
+    snapshot.identity = ProcessIdentity{info->pid, info->startTimeSeconds, info->startTimeMicroseconds};
+    if (!info->commandName.empty()) snapshot.name = decodeUtf8Lossy(info->commandName);
+    snapshot.parentPID = info->parentPID;
+    snapshot.uid = info->uid;
+    snapshot.sameUser = info->uid == myUID;
+    snapshot.executablePath = process->execPath();
+    return OpenedProcess{std::move(*process), std::move(snapshot)};
 }
 
 void readTask(const Libproc::Process& process, ProcessSnapshot& snapshot) {
@@ -37,27 +50,19 @@ std::uint32_t ProcessReader::currentUID() { return ::getuid(); }
 
 std::optional<ProcessSnapshot> ProcessReader::enrichedSnapshot(std::int32_t pid, std::uint32_t myUID,
                                                                bool includeArgv) const {
-    auto process = proc.open(pid);
-    if (!process) return std::nullopt;
-    auto info = process->bsdInfo();
-    if (!info || info->uid != myUID) return std::nullopt;
-    ProcessSnapshot snapshot = baseSnapshot(*info);
-    snapshot.sameUser = true;
-    snapshot.executablePath = process->execPath();
-    readTask(*process, snapshot);
-    if (includeArgv) snapshot.argv = process->argv();
+    auto opened = openProcess(proc, pid, myUID, true);
+    if (!opened) return std::nullopt;
+    auto& [process, snapshot] = *opened;
+    readTask(process, snapshot);
+    if (includeArgv) snapshot.argv = process.argv();
     snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
     return snapshot;
 }
 
 std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(std::int32_t pid, std::uint32_t myUID) const {
-    auto process = proc.open(pid);
-    if (!process) return std::nullopt;
-    auto info = process->bsdInfo();
-    if (!info || info->uid != myUID) return std::nullopt;
-    ProcessSnapshot snapshot = baseSnapshot(*info);
-    snapshot.sameUser = true;
-    snapshot.executablePath = process->execPath();
+    auto opened = openProcess(proc, pid, myUID, true);
+    if (!opened) return std::nullopt;
+    auto& [process, snapshot] = *opened;
 
     auto basename = basenameOrName(snapshot.executablePath, snapshot.name);
     if (!basename) return std::nullopt;
@@ -67,20 +72,16 @@ std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(std::int32_t
     bool nativeCandidate = AgentProcessDetector::isNativeInstalledClaudeCandidate(snapshot.name, snapshot.executablePath);
     if (!basenameIsAgent && !nameIsAgent && !nativeCandidate && !basenameIsInterpreter) return std::nullopt;
 
-    if (basenameIsInterpreter || nativeCandidate || (nameIsAgent && !basenameIsAgent)) snapshot.argv = process->argv();
+    if (basenameIsInterpreter || nativeCandidate || (nameIsAgent && !basenameIsAgent)) snapshot.argv = process.argv();
     snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
     return snapshot;
 }
 
 std::optional<ProcessSnapshot> ProcessReader::detectionSnapshot(std::int32_t pid, std::uint32_t myUID) const {
-    auto process = proc.open(pid);
-    if (!process) return std::nullopt;
-    auto info = process->bsdInfo();
-    if (!info) return std::nullopt;
-    ProcessSnapshot snapshot = baseSnapshot(*info);
-    snapshot.sameUser = info->uid == myUID;
-    snapshot.executablePath = process->execPath();
-    if (snapshot.sameUser) snapshot.argv = process->argv();
+    auto opened = openProcess(proc, pid, myUID, false);
+    if (!opened) return std::nullopt;
+    auto& [process, snapshot] = *opened;
+    if (snapshot.sameUser) snapshot.argv = process.argv();
     snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
     return snapshot;
 }
@@ -94,14 +95,10 @@ std::optional<ProcessSnapshot> ProcessReader::liveResolveSnapshotWithArgv(std::i
 }
 
 std::optional<ProcessSnapshot> ProcessReader::liveResolve(std::int32_t pid, bool withArgv) const {
-    auto process = proc.open(pid);
-    if (!process) return std::nullopt;
-    auto info = process->bsdInfo();
-    if (!info) return std::nullopt;
-    ProcessSnapshot snapshot = baseSnapshot(*info);
-    snapshot.sameUser = info->uid == currentUID();
-    snapshot.executablePath = process->execPath();
-    if (withArgv && snapshot.sameUser) snapshot.argv = process->argv();
+    auto opened = openProcess(proc, pid, currentUID(), false);
+    if (!opened) return std::nullopt;
+    auto& [process, snapshot] = *opened;
+    if (withArgv && snapshot.sameUser) snapshot.argv = process.argv();
     snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
     return snapshot;
 }
