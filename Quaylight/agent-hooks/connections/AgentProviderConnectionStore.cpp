@@ -6,8 +6,8 @@
 #include "Quaylight/agent-hooks/config/ProviderHookConfigurators.h"
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
-#include "Quaylight/agent-hooks/platform/HomeDirectory.h"
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
+#include "QuaylightKit/platform/LiveFileSystem.h"
 
 namespace quaylight {
 namespace {
@@ -26,7 +26,7 @@ AgentProviderConnectionStore::Environment AgentProviderConnectionStore::Environm
     std::shared_ptr<UserDefaults> defaults, std::function<void(Task)> runInBackground,
     std::function<void(Task)> runOnMainThread) {
     Environment environment;
-    environment.homeDirectory = quaylight::homeDirectory();
+    environment.homeDirectory = currentHomeDirectory().path;
     environment.bundlePath = InstalledExecutable::runningPath().value_or("");
     environment.defaults = std::move(defaults);
     environment.runInBackground = std::move(runInBackground);

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,9 +12,10 @@
 
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/agent-hooks/platform/FileHelpers.h"
-#include "Quaylight/agent-hooks/platform/HomeDirectory.h"
 #include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
 #include "Quaylight/agent-hooks/protocol/AgentHookProtocol.h"
+#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/project/ProjectResolver.h"
 
 namespace quaylight {
 namespace {
@@ -70,12 +70,13 @@ bool awaitConnected(int fd, double timeoutSeconds) {
     }
 }
 
-std::optional<std::string> projectNameFor(const std::string& workingDirectory, const std::string& home,
-                                          const std::function<bool(const std::string&)>& pathExists) {
-    (void)workingDirectory;
-    (void)home;
-    (void)pathExists;
-    return std::nullopt;
+// The name of the project folder around the hook's working directory; the directory
+// itself is never sent.
+std::optional<std::string> projectNameFor(const std::string& workingDirectory, const HomeDirectory& home,
+                                          const PathExistenceTest& pathExists) {
+    auto project = ProjectResolver::resolve(workingDirectory, pathExists, home);
+    if (!project) return std::nullopt;
+    return project->name;
 }
 
 }  // namespace
@@ -96,12 +97,9 @@ AgentHookRelay::Environment AgentHookRelay::Environment::live() {
     return {
         .readInput = readBoundedStandardInput,
         .parentPID = [] { return static_cast<std::int32_t>(getppid()); },
-        .homeDirectory = quaylight::homeDirectory,
+        .homeDirectory = currentHomeDirectory,
         .userTemporaryDirectory = AgentHookPaths::userTemporaryDirectory,
-        .pathExists = [](const std::string& path) {
-            struct stat st{};
-            return stat(path.c_str(), &st) == 0;
-        },
+        .pathExists = quaylight::pathExists,
         .send = [](std::string_view payload, const std::string& socketPath, double timeout) {
             return AgentHookRelay::send(payload, socketPath, timeout);
         },
@@ -173,7 +171,7 @@ int AgentHookRelay::run(const std::vector<std::string>& arguments, const Environ
 
     AgentHookProtocol::Envelope envelope;
     envelope.provider = invocation->provider;
-    std::string home;
+    HomeDirectory home;
     if (invocation->isConnectionTest) {
         envelope.event = AgentHookProtocol::EventKind::connectionTest;
         envelope.sessionID = testSessionID;
@@ -199,7 +197,7 @@ int AgentHookRelay::run(const std::vector<std::string>& arguments, const Environ
 
     auto bytes = AgentHookProtocol::encode(envelope);
     if (!bytes) return 0;
-    auto paths = AgentHookPaths::standard(home, environment.userTemporaryDirectory());
+    auto paths = AgentHookPaths::standard(home.path, environment.userTemporaryDirectory());
     environment.send(*bytes, paths.socketPath, sendTimeoutSeconds);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ProcessCoreKit/records/AgentKind.h"
+#include "QuaylightKit/project/HomeDirectory.h"
 
 namespace quaylight {
 
@@ -35,7 +36,7 @@ struct AgentHookRelay {
     struct Environment {
         std::function<std::string()> readInput;
         std::function<std::int32_t()> parentPID;
-        std::function<std::string()> homeDirectory;
+        std::function<HomeDirectory()> homeDirectory;
         std::function<std::string()> userTemporaryDirectory;
         // True when anything (file or folder) is at the path.
         std::function<bool(const std::string& path)> pathExists;

@@ -83,7 +83,7 @@ struct FakeWorld {
         return {
             .readInput = [this] { ++inputReads; return input; },
             .parentPID = [] { return 777; },
-            .homeDirectory = [this] { return home; },
+            .homeDirectory = [this] { return HomeDirectory(home); },
             .userTemporaryDirectory = [] { return std::string("/run/user/1000"); },
             .pathExists = [this](const std::string& path) { return existing.contains(path); },
             .send = [this](std::string_view payload, const std::string& path, double timeout) {
@@ -156,6 +156,28 @@ TEST(AgentHookRelay, InputRules) {
     world.input = stopWith("s");
     EXPECT_FALSE(world.run({"--provider", "claude", "--protocol", "2"}));
     EXPECT_EQ(world.inputReads, 0);
+}
+
+TEST(AgentHookRelay, TheProjectNameComesFromTheWorkingDirectory) {
+    const struct {
+        const char* name;
+        std::string cwdMember;
+        std::optional<std::string> project;
+    } cases[] = {
+        {"inside a project", R"(,"cwd":"/home/ada/code/site/server")", "site"},
+        {"the home folder itself", R"(,"cwd":"/home/ada")", std::nullopt},
+        {"no project marker", R"(,"cwd":"/srv/data")", std::nullopt},
+        {"no working directory", "", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        FakeWorld world;
+        world.existing = {"/home/ada/code/site/package.json", "/home/ada/.git"};
+        world.input = R"({"session_id":"s","hook_event_name":"Stop")" + c.cwdMember + "}";
+        auto sent = world.run(claudeArguments);
+        ASSERT_TRUE(sent) << c.name;
+        EXPECT_EQ(sent->projectName, c.project) << c.name;
+        EXPECT_EQ(world.sent[0].first.find("/home/ada/code"), std::string::npos) << "the directory itself is sent";
+    }
 }
 
 TEST(AgentHookRelay, ALongHomeSendsToTheTemporaryFolder) {
