@@ -93,8 +93,13 @@ std::optional<AgentHookSocketServer::StartError> AgentHookSocketServer::startOnQ
         unlinkIfStillOurs();
         return StartError::socketUnavailable;
     }
-    listenFD_ = fd;
     acceptWatch_ = queue_.watchReadable(fd, [this] { acceptPending(); });
+    if (!acceptWatch_) {
+        close(fd);
+        unlinkIfStillOurs();
+        return StartError::socketUnavailable;
+    }
+    listenFD_ = fd;
     return std::nullopt;
 }
 

@@ -51,7 +51,8 @@ public:
 
     // Creates its queue; opens no socket yet.
     AgentHookSocketServer(AgentHookPaths paths, Dependencies dependencies, EnvelopeHandler onEnvelope);
-    // Closes the listening socket if open; leaves the socket file in place.
+    // Closes the listening socket if open; leaves the socket file in place. Never destroy a
+    // server from its own queue (inside onEnvelope).
     ~AgentHookSocketServer();
     AgentHookSocketServer(const AgentHookSocketServer&) = delete;
     AgentHookSocketServer& operator=(const AgentHookSocketServer&) = delete;

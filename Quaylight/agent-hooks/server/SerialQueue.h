@@ -34,6 +34,7 @@ public:
 
     // The following are called on the queue only.
     // Calls `handler` whenever `fd` has data to read (or its peer closed), until unwatched.
+    // Gives 0 when the descriptor cannot be watched.
     WatchID watchReadable(int fd, std::function<void()> handler);
     // After unwatching, no pending readiness of that watch reaches its handler.
     void unwatch(WatchID id);
