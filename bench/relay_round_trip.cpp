@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     std::string homeVariable = "HOME=" + home, runtimeVariable = "XDG_RUNTIME_DIR=/tmp";
     char* envp[] = {homeVariable.data(), runtimeVariable.data(), nullptr};
 
-    std::vector<double> roundTrips, relayExits, bareTrue;
+    std::vector<double> roundTrips, relayExits, startOnly, bareTrue;
     for (int run = 0; run < runs; ++run) {
         double begun = wallMillis();
         pid_t relay = start({QUAYLIGHT_EXECUTABLE, "agent-event", "--provider", "claude", "--protocol", "1"}, input, envp);
@@ -115,6 +115,10 @@ int main(int argc, char** argv) {
         relayExits.push_back(wallMillis() - begun);
 
         begun = wallMillis();
+        reap(start({QUAYLIGHT_EXECUTABLE, "agent-event"}, "", envp));  // refuses its arguments at once
+        startOnly.push_back(wallMillis() - begun);
+
+        begun = wallMillis();
         reap(start({"/bin/true"}, "", envp));
         bareTrue.push_back(wallMillis() - begun);
     }
@@ -128,6 +132,7 @@ int main(int argc, char** argv) {
     std::printf("%d runs\n", runs);
     show("relay start -> envelope received", roundTrips);
     show("relay start -> relay reaped", relayExits);
+    show("relay without arguments start -> reaped", startOnly);
     show("/bin/true start -> reaped", bareTrue);
     return 0;
 }
