@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
 #include "Quaylight/main/ApplicationLoader.h"
 #include "Quaylight/main/Dispatch.h"
 
@@ -11,7 +12,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     switch (quaylight::chooseLaunchMode(arguments)) {
         case quaylight::LaunchMode::agentEventRelay:
-            return 0;  // the relay never fails its caller
+            return quaylight::AgentHookRelay::run({arguments.begin() + 1, arguments.end()});  // always 0
         case quaylight::LaunchMode::scanCommand:
             std::fputs("error: the scan command is not built yet\n", stderr);
             return 1;

@@ -1,0 +1,34 @@
+#include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
+
+#include <cstdlib>
+
+namespace quaylight {
+namespace {
+
+AgentHookPaths inFolder(std::string folder) {
+    std::string socket = folder + "/" + AgentHookPaths::socketName;
+    return {std::move(folder), std::move(socket)};
+}
+
+}  // namespace
+
+std::pair<AgentHookPaths, AgentHookPaths> AgentHookPaths::candidates(
+    const std::string& homeDirectory, const std::optional<std::string>& userTemporaryDirectory) {
+    std::string temporary = userTemporaryDirectory ? *userTemporaryDirectory : AgentHookPaths::userTemporaryDirectory();
+    if (!temporary.empty() && temporary.back() == '/') temporary.pop_back();  // one trailing "/" only
+    return {inFolder(homeDirectory + preferredFolderUnderHome), inFolder(temporary + "/quaylight")};
+}
+
+AgentHookPaths AgentHookPaths::standard(const std::string& homeDirectory,
+                                        const std::optional<std::string>& userTemporaryDirectory) {
+    auto [preferred, fallback] = candidates(homeDirectory, userTemporaryDirectory);
+    return preferred.socketPath.size() < preferredSocketPathLimit ? preferred : fallback;
+}
+
+std::string AgentHookPaths::userTemporaryDirectory() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') return runtime;
+    return "/tmp";
+}
+
+}  // namespace quaylight

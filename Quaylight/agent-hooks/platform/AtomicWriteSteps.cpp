@@ -1,0 +1,37 @@
+#include "Quaylight/agent-hooks/platform/AtomicWriteSteps.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace quaylight {
+namespace {
+
+int renameWithoutReplacing(const char* from, const char* to) {
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+    // File systems without RENAME_NOREPLACE: a hard link refuses an existing target just
+    // as atomically.
+    if (link(from, to) != 0) return -1;
+    unlink(from);
+    return 0;
+}
+
+}  // namespace
+
+const AtomicWriteSteps& AtomicWriteSteps::live() {
+    static const AtomicWriteSteps steps{
+        .open = [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+        .write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); },
+        .fchmod = [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+        .fsync = [](int fd) { return ::fsync(fd); },
+        .rename = [](const char* from, const char* to) { return std::rename(from, to); },
+        .renameNoReplace = renameWithoutReplacing,
+    };
+    return steps;
+}
+
+}  // namespace quaylight
