@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Quaylight/main/Dispatch.h"
+#include "Quaylight/shell/QuaylightCLI.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -12,8 +13,7 @@ int main(int argc, char** argv) {
         case quaylight::LaunchMode::agentEventRelay:
             return 0;  // the relay never fails its caller
         case quaylight::LaunchMode::scanCommand:
-            std::fputs("error: the scan command is not built yet\n", stderr);
-            return 1;
+            return quaylight::QuaylightCLI::run(arguments);
         case quaylight::LaunchMode::application:
             std::fputs("error: the application is not built yet\n", stderr);
             return 1;
