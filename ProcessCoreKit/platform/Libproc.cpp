@@ -80,7 +80,9 @@ bool isAllDigits(const char* name) {
 // stream's extra fcntl calls and allocation cost more than the listing itself.
 template <class Visit>
 void forEachNumericEntry(int dirfd, Visit&& visit) {
-    alignas(8) static thread_local char buffer[32768];
+    // On the stack: a thread_local array would be zeroed in full for every thread the
+    // process starts (and at start-up), which costs more than the listings themselves.
+    alignas(8) char buffer[32768];
     for (;;) {
         long n = ::syscall(SYS_getdents64, dirfd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
@@ -340,6 +342,15 @@ std::optional<std::vector<std::string>> Libproc::Process::argv() const {
 std::vector<RawListeningSocket> Libproc::Process::listeningSockets(const ListeningSocketTable& table) const {
     if (table.empty() || dirfd_ < 0) return {};
     return socketsInFdDirectory(::openat(dirfd_, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC), table);
+}
+
+bool Libproc::isInspectableProgram(std::int32_t pid) const {
+    if (pid < 1 || rootfd_ < 0) return false;
+    char path[32];
+    auto [end, ec] = std::to_chars(path, path + 16, pid);
+    std::memcpy(end, "/exe", 5);
+    char target[1];
+    return ::readlinkat(rootfd_, path, target, sizeof target) >= 0;
 }
 
 std::vector<RawListeningSocket> Libproc::listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const {

@@ -114,6 +114,11 @@ public:
     // One-shot reads for callers that need a single field.
     std::optional<BsdInfo> bsdInfo(std::int32_t pid) const;
     std::optional<std::string> currentWorkingDirectory(std::int32_t pid) const;
+    // Whether the process runs a program we may inspect: false for kernel threads and
+    // zombies (they have no executable, and no descriptors) and for processes whose
+    // executable and descriptors are closed to us. One system call, so that a scan can
+    // pass over such processes before reading anything else of them.
+    bool isInspectableProgram(std::int32_t pid) const;
     // The process's listening TCP sockets, in descriptor order; straight from /proc/PID/fd
     // without opening the process directory, since a scan asks this of every process.
     std::vector<RawListeningSocket> listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const;

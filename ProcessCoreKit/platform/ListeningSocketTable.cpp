@@ -82,7 +82,8 @@ bool dumpFamily(int fd, std::uint8_t family, ListeningSocketTable& table) {
     } while (sent < 0 && errno == EINTR);
     if (sent != static_cast<ssize_t>(sizeof message)) return false;
 
-    alignas(nlmsghdr) static thread_local std::uint8_t buffer[32768];
+    // On the stack, not thread_local: see forEachNumericEntry in Libproc.cpp.
+    alignas(nlmsghdr) std::uint8_t buffer[32768];
     for (;;) {
         ssize_t received = ::recv(fd, buffer, sizeof buffer, 0);
         if (received < 0 && errno == EINTR) continue;

@@ -7,6 +7,7 @@
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
 #include "Quaylight/main/ApplicationLoader.h"
 #include "Quaylight/main/Dispatch.h"
+#include "Quaylight/shell/QuaylightCLI.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -14,8 +15,7 @@ int main(int argc, char** argv) {
         case quaylight::LaunchMode::agentEventRelay:
             return quaylight::AgentHookRelay::run({arguments.begin() + 1, arguments.end()});  // always 0
         case quaylight::LaunchMode::scanCommand:
-            std::fputs("error: the scan command is not built yet\n", stderr);
-            return 1;
+            return quaylight::QuaylightCLI::run(arguments);
         case quaylight::LaunchMode::application:
             return quaylight::runApplicationLibrary(argc, argv);
     }

@@ -1,6 +1,7 @@
 // The readers against real child processes of this test.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ProcessCoreKit/platform/Libproc.h"
@@ -119,6 +120,23 @@ TEST(LiveProcesses, ReadsTheWorkingDirectoryAndTheCommandName) {
     ASSERT_TRUE(info);
     EXPECT_EQ(info->commandName, "a name) (x");
     EXPECT_EQ(info->uid, ::geteuid());
+}
+
+TEST(LiveProcesses, OnlyRunningProgramsAreInspectable) {
+    auto child = ChildProcess::spawn({testing::fixtureProcessPath()});
+    child.readLine();
+    EXPECT_TRUE(Libproc::live().isInspectableProgram(child.pid()));
+    EXPECT_TRUE(Libproc::live().isInspectableProgram(::getpid()));
+
+    // A zombie has no program left to inspect (nor descriptors).
+    pid_t zombie = ::fork();
+    if (zombie == 0) ::_exit(0);
+    ASSERT_GT(zombie, 0);
+    for (int waited = 0; waited < 5000 && Libproc::live().isInspectableProgram(zombie); ++waited) ::usleep(1000);
+    EXPECT_FALSE(Libproc::live().isInspectableProgram(zombie));
+    ::waitpid(zombie, nullptr, 0);
+    EXPECT_FALSE(Libproc::live().isInspectableProgram(zombie));  // gone
+    EXPECT_FALSE(Libproc::live().isInspectableProgram(0));
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+#pragma once
+// Cells of the scan table. Process names and paths come from other processes: a control
+// character in them could move the cursor, clear the screen or forge a row, so every cell
+// shows each control character (C0, DEL, C1) as "?" and bad UTF-8 as U+FFFD.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quaylight {
+
+std::string sanitizedCell(std::string_view text);
+
+// The number of user-perceived characters: combining marks, variation selectors, emoji
+// modifiers, joined emoji sequences and flag pairs count with the character they attach to.
+std::size_t perceivedLength(std::string_view utf8);
+
+// Exactly `width` characters: shorter text padded with spaces; longer text cut to
+// width - 1 characters and one space. A cell always ends in at least one space.
+std::string fittedCell(std::string_view text, std::size_t width);
+
+}  // namespace quaylight

@@ -1,0 +1,385 @@
+#include "QuaylightKit/engine/PortEngine.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "ProcessCoreKit/agents/AgentProcessGraph.h"
+#include "ProcessCoreKit/ancestry/ProcessAncestry.h"
+#include "ProcessCoreKit/records/ScanError.h"
+#include "ProcessCoreKit/safety/KnownBackgroundAppClassifier.h"
+#include "ProcessCoreKit/safety/ProcessSafetyClassifier.h"
+#include "QuaylightKit/bind/BindScope.h"
+#include "QuaylightKit/classification/ServiceClassifier.h"
+#include "QuaylightKit/engine/AgentProcessPresenceBuilder.h"
+#include "QuaylightKit/project/ListenerEnrichment.h"
+
+namespace quaylight {
+namespace {
+
+// One process's listening port before pooling. The snapshot stays with the scan's reads.
+struct ProcessListener {
+    const ProcessSnapshot* snapshot = nullptr;
+    std::int64_t port = 0;
+    std::vector<BoundEndpoint> endpoints;  // distinct, in first-seen order
+    BindSignature bindSignature;
+    BindScope bindScope = BindScope::unknown;
+};
+
+// One row before enrichment.
+struct CollapsedListener {
+    const ProcessListener* representative = nullptr;
+    std::int64_t poolSize = 1;
+    std::optional<ProcessIdentity> parent;
+};
+
+// The sockets of one port as distinct endpoints, in the order they were listed.
+std::vector<BoundEndpoint> endpointsOnPort(const std::vector<RawListeningSocket>& sockets, int port) {
+    std::vector<BoundEndpoint> endpoints;
+    for (const auto& socket : sockets) {
+        if (socket.port != port) continue;
+        BoundEndpoint endpoint{socket.address, socket.family, socket.port};
+        if (std::find(endpoints.begin(), endpoints.end(), endpoint) == endpoints.end())
+            endpoints.push_back(std::move(endpoint));
+    }
+    return endpoints;
+}
+
+std::vector<ProcessListener> listenersOfProcess(const ProcessSnapshot& snapshot,
+                                                const std::vector<RawListeningSocket>& sockets) {
+    std::vector<int> ports;
+    for (const auto& socket : sockets)
+        if (std::find(ports.begin(), ports.end(), socket.port) == ports.end()) ports.push_back(socket.port);
+    std::vector<ProcessListener> listeners;
+    listeners.reserve(ports.size());
+    for (int port : ports) {
+        ProcessListener listener{&snapshot, port, endpointsOnPort(sockets, port), {}, BindScope::unknown};
+        listener.bindSignature = BindSignature::make(listener.endpoints);
+        listener.bindScope = makeBindScope(listener.endpoints);
+        listeners.push_back(std::move(listener));
+    }
+    return listeners;
+}
+
+// Reads each parent's identity at most once, remembering the ones that could not be read.
+class ParentIdentityCache {
+public:
+    explicit ParentIdentityCache(const PortEngineDependencies& d) : d_(d) {}
+    std::optional<ProcessIdentity> operator()(std::int32_t pid) {
+        auto [it, inserted] = cache_.try_emplace(pid);
+        if (inserted) it->second = d_.processIdentity(pid);
+        return it->second;
+    }
+
+private:
+    const PortEngineDependencies& d_;
+    std::unordered_map<std::int32_t, std::optional<ProcessIdentity>> cache_;
+};
+
+std::optional<WorkerPoolCollapser::Signals> signalsOf(const ProcessListener& listener, ParentIdentityCache& parents) {
+    const auto& s = *listener.snapshot;
+    if (!s.executablePath || !s.uid || !s.parentPID || *s.parentPID < 2) return std::nullopt;
+    auto parent = parents(*s.parentPID);
+    if (!parent) return std::nullopt;
+    return WorkerPoolCollapser::Signals{listener.port, listener.bindSignature, *s.executablePath, *parent, *s.uid};
+}
+
+// What the first pass reads of one process: its listening sockets, its snapshot when it
+// has any, and its snapshot for agent detection.
+struct ProcessReads {
+    std::vector<RawListeningSocket> sockets;
+    std::optional<ProcessSnapshot> owner;
+    std::optional<ProcessSnapshot> agentCandidate;
+};
+
+// One pass over every PID, possibly on several threads; the results keep PID-list order.
+std::vector<ProcessReads> readProcesses(const PortEngineDependencies& d, const std::vector<std::int32_t>& pids,
+                                        std::uint32_t myUID, bool includeArgv) {
+    auto socketsOf = d.listeningSocketReader();
+    std::vector<ProcessReads> reads(pids.size());
+    auto body = [&](std::size_t i) {
+        if (d.isInspectableProgram && !d.isInspectableProgram(pids[i])) return;
+        auto& r = reads[i];
+        r.sockets = socketsOf(pids[i]);
+        if (!r.sockets.empty()) r.owner = d.enrichedSnapshot(pids[i], myUID, includeArgv);
+        r.agentCandidate = d.agentPresenceSnapshot(pids[i], myUID);
+    };
+    if (d.forEachProcess)
+        d.forEachProcess(pids.size(), body);
+    else
+        sequentialForEach(pids.size(), body);
+    return reads;
+}
+
+std::vector<ProcessListener> gatherProcessListeners(const std::vector<ProcessReads>& reads) {
+    std::vector<ProcessListener> listeners;
+    for (const auto& r : reads) {
+        if (r.sockets.empty() || !r.owner) continue;
+        for (auto& listener : listenersOfProcess(*r.owner, r.sockets)) listeners.push_back(std::move(listener));
+    }
+    return listeners;
+}
+
+std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies& d,
+                                                   const std::vector<ProcessListener>& listeners) {
+    ParentIdentityCache parents(d);
+    std::vector<std::optional<WorkerPoolCollapser::Signals>> signals;
+    signals.reserve(listeners.size());
+    for (const auto& listener : listeners) signals.push_back(signalsOf(listener, parents));
+
+    std::vector<std::size_t> indices(listeners.size());
+    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i;
+    auto groups = WorkerPoolCollapser::group(indices, [&](std::size_t i) { return signals[i]; });
+
+    std::vector<CollapsedListener> collapsed;
+    collapsed.reserve(groups.size());
+    for (const auto& group : groups) {
+        const ProcessListener* representative = &listeners[group.front()];
+        for (auto i : group)
+            if (listeners[i].snapshot->identity.pid < representative->snapshot->identity.pid)
+                representative = &listeners[i];
+        if (group.size() == 1) {
+            collapsed.push_back({representative, 1, std::nullopt});
+        } else {
+            collapsed.push_back(
+                {representative, static_cast<std::int64_t>(group.size()), signals[group.front()]->parentIdentity});
+        }
+    }
+    return collapsed;
+}
+
+std::vector<const ProcessSnapshot*> gatherAgentPresenceInventory(const std::vector<ProcessReads>& reads) {
+    std::vector<const ProcessSnapshot*> inventory;
+    for (const auto& r : reads)
+        if (r.agentCandidate) inventory.push_back(&*r.agentCandidate);
+    return inventory;
+}
+
+// The snapshots one scan has read, so that every ancestry walk reuses them and reads each
+// other PID at most once.
+class ScanSnapshotMap {
+public:
+    ScanSnapshotMap(const PortEngineDependencies& d, std::uint32_t myUID) : d_(d), myUID_(myUID) {}
+
+    void fillFromInventory(const std::vector<const ProcessSnapshot*>& inventory) {
+        for (const ProcessSnapshot* snapshot : inventory) byPID_.insert_or_assign(snapshot->identity.pid, *snapshot);
+        for (const auto& [pid, snapshot] : byPID_) visited_.insert(pid);
+    }
+
+    // Keeps an inventory snapshot of a listener's PID only while it is the same process;
+    // otherwise stores the listener's own snapshot when that one is current.
+    void reconcile(const std::vector<CollapsedListener>& collapsed) {
+        std::unordered_map<std::int32_t, std::optional<ProcessIdentity>> liveIdentity;
+        for (const auto& c : collapsed) {
+            const auto& snapshot = *c.representative->snapshot;
+            const auto pid = snapshot.identity.pid;
+            visited_.insert(pid);
+            auto [it, inserted] = liveIdentity.try_emplace(pid);
+            if (inserted) it->second = d_.processIdentity(pid);
+            const auto& live = it->second;
+            if (auto held = byPID_.find(pid); held != byPID_.end() && (!live || *live != held->second.identity))
+                byPID_.erase(held);
+            if (live && *live == snapshot.identity && !byPID_.contains(pid)) byPID_.emplace(pid, snapshot);
+        }
+    }
+
+    std::optional<ProcessSnapshot> lookup(std::int32_t pid) {
+        if (!visited_.insert(pid).second) {
+            auto it = byPID_.find(pid);
+            return it == byPID_.end() ? std::nullopt : std::optional(it->second);
+        }
+        auto snapshot = d_.detectionSnapshot(pid, myUID_);
+        if (snapshot) byPID_.insert_or_assign(pid, *snapshot);
+        return snapshot;
+    }
+
+    SnapshotLookup lookupFunction() {
+        return [this](std::int32_t pid) { return lookup(pid); };
+    }
+
+    // In PID order, so that graphs built from it do not depend on hashing.
+    std::vector<ProcessSnapshot> snapshots() const {
+        std::vector<ProcessSnapshot> all;
+        all.reserve(byPID_.size());
+        for (const auto& [pid, snapshot] : byPID_) all.push_back(snapshot);
+        std::sort(all.begin(), all.end(),
+                  [](const auto& a, const auto& b) { return a.identity.pid < b.identity.pid; });
+        return all;
+    }
+
+private:
+    const PortEngineDependencies& d_;
+    std::uint32_t myUID_;
+    std::unordered_map<std::int32_t, ProcessSnapshot> byPID_;
+    std::unordered_set<std::int32_t> visited_;
+};
+
+std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependencies& d,
+                                                        const std::vector<CollapsedListener>& collapsed,
+                                                        const SnapshotLookup& lookupSnapshot) {
+    std::unordered_map<ProcessIdentity, ListenerEnrichment::Result> memo;
+    std::optional<std::int32_t> root;
+    std::optional<HomeDirectory> home;
+    std::vector<ListenerEnrichment::Result> results;
+    results.reserve(collapsed.size());
+    for (const auto& c : collapsed) {
+        const auto& owner = *c.representative->snapshot;
+        auto it = memo.find(owner.identity);
+        if (it == memo.end()) {
+            // The same for every listener of one scan: read on first need.
+            if (!root) root = d.currentPID();
+            if (!home) home = d.homeDirectory();
+            auto result = ListenerEnrichment::enrich(owner, *root, lookupSnapshot, d.directoryExists,
+                                                     d.currentWorkingDirectory, *home);
+            it = memo.emplace(owner.identity, std::move(result)).first;
+        }
+        results.push_back(it->second);
+    }
+    return results;
+}
+
+// The listener's agent, kept only while the scan's final graph still sees the same agent,
+// and raised to the top of its session.
+void attachAgent(PortListener& listener, const ListenerEnrichment::Result& r, const AgentProcessGraph& graph,
+                 const std::unordered_map<AgentProcessIdentity, AgentKind>& providerByAgent) {
+    if (!r.agentProcess) return;
+    const auto& agent = *r.agentProcess;
+    const ProcessSnapshot* snapshot = graph.snapshot(agent.process);
+    if (!snapshot || graph.agentKind(*snapshot) != agent.kind) return;
+    AgentProcessIdentity top{graph.topLevelSessionIdentity(agent).process, agent.kind};
+    auto provider = providerByAgent.find(top);
+    listener.agentOrigin = provider == providerByAgent.end() ? agent.kind : provider->second;
+    listener.agentProcess = top;
+}
+
+PortListener makeListener(const CollapsedListener& c) {
+    const ProcessListener& rep = *c.representative;
+    const bool pooled = c.poolSize >= 2;
+    PortListener listener;
+    listener.identity = ListenerIdentity{pooled && c.parent ? *c.parent : rep.snapshot->identity,
+                                         PortProtocol::tcp,
+                                         rep.port,
+                                         rep.bindSignature,
+                                         c.poolSize > 1,
+                                         pooled ? rep.snapshot->executablePath : std::nullopt};
+    listener.port = rep.port;
+    listener.endpoints = rep.endpoints;
+    listener.bindScope = rep.bindScope;
+    listener.bindSignature = rep.bindSignature;
+    listener.process = *rep.snapshot;
+    listener.workerPoolSize = c.poolSize;
+    listener.parentIdentity = c.parent;
+    return listener;
+}
+
+}  // namespace
+
+ScanResult PortEngine::scan(bool includeArgv) const {
+    const auto& d = dependencies;
+    const WallTime scannedAt = d.now();
+    const auto pids = d.allPIDs();
+    if (pids.empty()) throw ScanFailure(ScanError::enumerationUnavailable);
+    const std::uint32_t myUID = d.currentUID();
+
+    // Each process is read once, in one pass: its sockets, its snapshot when it listens,
+    // and whether it may be an agent.
+    const auto reads = readProcesses(d, pids, myUID, includeArgv);
+    const auto processListeners = gatherProcessListeners(reads);
+    const auto collapsed = collapseWorkerPools(d, processListeners);
+
+    ScanSnapshotMap map(d, myUID);
+    map.fillFromInventory(gatherAgentPresenceInventory(reads));
+    map.reconcile(collapsed);
+    const SnapshotLookup ancestorSnapshot = map.lookupFunction();
+
+    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot);
+
+    // The first graph only loads the agents' ancestors into the map, so that the second
+    // sees their hosts.
+    const AgentProcessGraph warmUp(map.snapshots());
+    for (const auto& agent : warmUp.detectedAgents())
+        if (const ProcessSnapshot* snapshot = warmUp.snapshot(agent.process))
+            ProcessAncestry::nearestHostApp(*snapshot, ancestorSnapshot);
+
+    const AgentProcessGraph graph(map.snapshots());
+    auto presence = AgentProcessPresenceBuilder::build(graph, ancestorSnapshot, d.currentWorkingDirectory,
+                                                       d.directoryExists, d.homeDirectory(), scannedAt);
+    std::unordered_map<AgentProcessIdentity, AgentKind> providerByAgent;
+    for (const auto& entry : presence) providerByAgent.emplace(entry.identity, entry.provider);
+
+    std::vector<std::optional<std::string>> paths;
+    paths.reserve(collapsed.size());
+    for (const auto& c : collapsed) paths.push_back(c.representative->snapshot->executablePath);
+    const auto systemFlags = d.strongSystemBackgroundFlags(paths);
+
+    ScanResult result;
+    result.listeners.reserve(collapsed.size());
+    for (std::size_t i = 0; i < collapsed.size(); ++i) {
+        PortListener listener = makeListener(collapsed[i]);
+        // A flag list of the wrong length counts missing flags as unset rather than
+        // reading past its end.
+        const bool systemBackground = i < systemFlags.size() && systemFlags[i];
+        const auto& r = enrichment[i];
+        attachAgent(listener, r, graph, providerByAgent);
+        listener.visibility = systemBackground || KnownBackgroundAppClassifier::isKnownBackground(listener.process)
+                                  ? VisibilityClass::hiddenSystemBackground
+                                  : VisibilityClass::defaultVisible;
+        listener.classification = ServiceClassifier::classify(listener.process.name, listener.process.executablePath,
+                                                              listener.port, listener.process.argv);
+        listener.host = r.host;
+        listener.project = r.project;
+        listener.focusTarget = r.focusTarget;
+        listener.isInQuaylightSubtree = r.isInQuaylightSubtree;
+        result.listeners.push_back(std::move(listener));
+    }
+    result.agentPresence = AgentProcessPresenceSnapshot{std::move(presence)};
+    result.scannedAt = scannedAt;
+    result.processCount = static_cast<std::int64_t>(pids.size());
+    return result;
+}
+
+std::optional<ProcessSnapshot> PortEngine::detectionSnapshot(std::int32_t pid) const {
+    return dependencies.detectionSnapshot(pid, dependencies.currentUID());
+}
+
+std::optional<PortEngine::LiveProcess> PortEngine::resolveLiveProcess(std::int32_t pid) const {
+    auto snapshot = dependencies.liveResolveSnapshot(pid);
+    if (!snapshot) return std::nullopt;
+    auto flags = dependencies.strongSystemBackgroundFlags({snapshot->executablePath});
+    if (flags.empty()) return std::nullopt;
+    return LiveProcess{std::move(*snapshot), flags.front()};
+}
+
+bool PortEngine::isInProcessSubtree(const ProcessSnapshot& owner, std::int32_t rootedAt) const {
+    return ProcessAncestry::isInSubtree(owner, rootedAt, dependencies.liveResolveSnapshot);
+}
+
+std::vector<ProcessIdentity> PortEngine::poolMemberIdentities(const WorkerPoolCollapser::Signals& signals) const {
+    const auto& d = dependencies;
+    const std::uint32_t uid = d.currentUID();
+    const auto pids = d.allPIDs();
+    if (pids.empty()) return {};
+    auto socketsOf = d.listeningSocketReader();
+    ParentIdentityCache parents(d);
+    const auto context = ProcessSafetyClassifier::Context::current();
+    std::vector<ProcessIdentity> members;
+    for (auto pid : pids) {
+        auto sockets = socketsOf(pid);
+        if (std::none_of(sockets.begin(), sockets.end(), [&](const auto& s) { return s.port == signals.port; }))
+            continue;
+        auto snapshot = d.enrichedSnapshot(pid, uid, false);
+        if (!snapshot) continue;
+        if (snapshot->executablePath != signals.executablePath || snapshot->uid != signals.uid) continue;
+        if (!snapshot->parentPID || *snapshot->parentPID < 2) continue;
+        if (parents(*snapshot->parentPID) != signals.parentIdentity) continue;
+        std::vector<BoundEndpoint> endpoints;
+        for (const auto& socket : sockets)
+            if (socket.port == signals.port) endpoints.push_back({socket.address, socket.family, socket.port});
+        if (BindSignature::make(endpoints).tokens != signals.bindSignature.tokens) continue;
+        if (ProcessSafetyClassifier::classify(*snapshot, false, false, context).isActionable())
+            members.push_back(snapshot->identity);
+    }
+    return members;
+}
+
+}  // namespace quaylight

@@ -1,0 +1,59 @@
+#include "QuaylightKit/engine/PortEngineDependencies.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <thread>
+
+#include "ProcessCoreKit/platform/Libproc.h"
+#include "ProcessCoreKit/platform/ListeningSocketTable.h"
+#include "ProcessCoreKit/reader/ProcessReader.h"
+#include "ProcessCoreKit/safety/SystemClassifier.h"
+#include "QuaylightKit/platform/LiveFileSystem.h"
+
+namespace quaylight {
+
+PortEngineDependencies PortEngineDependencies::live() {
+    const Libproc& proc = Libproc::live();
+    const ProcessReader reader{proc};
+    PortEngineDependencies d;
+    d.allPIDs = [&proc] { return proc.allPIDs(); };
+    d.isInspectableProgram = [&proc](std::int32_t pid) { return proc.isInspectableProgram(pid); };
+    d.currentUID = [] { return static_cast<std::uint32_t>(::getuid()); };
+    d.currentPID = [] { return static_cast<std::int32_t>(::getpid()); };
+    d.listeningSocketReader = [&proc]() -> ListeningSocketReader {
+        auto table = std::make_shared<const ListeningSocketTable>(ListeningSocketTable::fetch(proc));
+        return [&proc, table](std::int32_t pid) { return proc.listeningSockets(pid, *table); };
+    };
+    d.enrichedSnapshot = [reader](std::int32_t pid, std::uint32_t uid, bool includeArgv) {
+        return reader.enrichedSnapshot(pid, uid, includeArgv);
+    };
+    d.agentPresenceSnapshot = [reader](std::int32_t pid, std::uint32_t uid) {
+        return reader.agentPresenceSnapshot(pid, uid);
+    };
+    d.detectionSnapshot = [reader](std::int32_t pid, std::uint32_t uid) { return reader.detectionSnapshot(pid, uid); };
+    d.liveResolveSnapshot = [reader](std::int32_t pid) { return reader.liveResolveSnapshot(pid); };
+    d.processIdentity = [&proc](std::int32_t pid) -> std::optional<ProcessIdentity> {
+        auto info = proc.bsdInfo(pid);
+        if (!info) return std::nullopt;
+        return ProcessIdentity{pid, info->startTimeSeconds, info->startTimeMicroseconds};
+    };
+    d.currentWorkingDirectory = [&proc](std::int32_t pid) { return proc.currentWorkingDirectory(pid); };
+    d.directoryExists = pathExists;
+    d.homeDirectory = currentHomeDirectory;
+    d.strongSystemBackgroundFlags = [](const std::vector<std::optional<std::string>>& paths) {
+        SystemClassifier classifier;
+        std::vector<bool> flags;
+        flags.reserve(paths.size());
+        for (const auto& path : paths) flags.push_back(classifier.isStrongSystemBackground(path));
+        return flags;
+    };
+    d.now = wallNow;
+    // Four threads take most of the gain; more mostly contend in the kernel. A thread pays
+    // for itself from a few dozen processes on.
+    d.forEachProcess = threadedForEach(std::min(4u, std::max(1u, std::thread::hardware_concurrency())), 48);
+    return d;
+}
+
+}  // namespace quaylight

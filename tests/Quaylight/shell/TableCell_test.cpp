@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "Quaylight/shell/SortedPrettyJSON.h"
+#include "Quaylight/shell/TableCell.h"
+
+namespace quaylight {
+namespace {
+
+TEST(TableCell, CountsUserPerceivedCharacters) {
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"", 0},
+        {"node", 4},
+        {"caf\u00e9", 4},
+        {"cafe\u0301", 4},                                      // e and a combining acute accent
+        {"\U0001F469\u200D\U0001F4BB", 1},                      // a joined emoji sequence
+        {"\U0001F44D\U0001F3FD", 1},                            // an emoji with a skin tone
+        {"\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7", 2},        // two flags
+        {"\u2764\uFE0F!", 2},                                   // a variation selector
+        {"\u6f22\u5b57", 2},
+        {"bad\xff", 4},
+    };
+    for (const auto& [text, length] : cases) EXPECT_EQ(perceivedLength(text), length) << text;
+}
+
+TEST(TableCell, FitsToWidthAndAlwaysEndsInASpace) {
+    EXPECT_EQ(fittedCell("PORT", 7), "PORT   ");
+    EXPECT_EQ(fittedCell("123456", 7), "123456 ");
+    EXPECT_EQ(fittedCell("1234567", 7), "123456 ");
+    EXPECT_EQ(fittedCell("cafe\u0301-bar", 6), "cafe\u0301- ");
+    EXPECT_EQ(fittedCell("\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7xyz", 3), "\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7 ");
+    EXPECT_EQ(fittedCell("", 3), "   ");
+    EXPECT_EQ(fittedCell("a\tb\x1b", 6), "a?b?  ");
+}
+
+TEST(TableCell, ReplacesEveryControlCharacter) {
+    std::string all;
+    for (int c = 1; c < 0x20; ++c) all += static_cast<char>(c);
+    all += '\x7f';
+    all += "\xc2\x80\xc2\x9f\xc2\xa0";  // C1 controls, then a no-break space (kept)
+    EXPECT_EQ(sanitizedCell(all), std::string(31 + 1 + 2, '?') + "\xc2\xa0");
+    EXPECT_EQ(sanitizedCell("ok\xe2\x80\xa8"), "ok\xe2\x80\xa8");
+}
+
+TEST(SortedPrettyJSON, KeysSortedAtEveryLevelAndValuesExact) {
+    nlohmann::ordered_json value = nlohmann::ordered_json::object();
+    value["zeta"] = nlohmann::ordered_json::array({1, -2, true, nullptr});
+    value["Alpha"] = "a/b\"\\\n\x01\x7f";
+    value["alpha"] = std::uint64_t{18'446'744'073'709'551'615ULL};
+    value["beta"] = nlohmann::ordered_json{{"y", 1}, {"x", nlohmann::ordered_json::object()}};
+    value["empty"] = nlohmann::ordered_json::array();
+    EXPECT_EQ(sortedPrettyJSON(value), "{\n"
+                                       "  \"Alpha\" : \"a\\/b\\\"\\\\\\n\\u0001\x7f\",\n"
+                                       "  \"alpha\" : 18446744073709551615,\n"
+                                       "  \"beta\" : {\n"
+                                       "    \"x\" : {\n\n    },\n"
+                                       "    \"y\" : 1\n"
+                                       "  },\n"
+                                       "  \"empty\" : [\n\n  ],\n"
+                                       "  \"zeta\" : [\n"
+                                       "    1,\n"
+                                       "    -2,\n"
+                                       "    true,\n"
+                                       "    null\n"
+                                       "  ]\n"
+                                       "}");
+    EXPECT_TRUE(sortedKeyLess("bindScope", "bindSignature"));
+    EXPECT_TRUE(sortedKeyLess("port", "process"));
+    EXPECT_TRUE(sortedKeyLess("cpuReadable", "cpuTimeNanos"));
+    EXPECT_TRUE(sortedKeyLess("a", "B"));
+    EXPECT_FALSE(sortedKeyLess("a", "A"));
+}
+
+}  // namespace
+}  // namespace quaylight
