@@ -1,0 +1,416 @@
+// The reducer's shared rules, hook events, ageing and the snapshot. Scans and tracking
+// updates are in the two files beside this one.
+#include "Quaylight/agent-inventory/reducer/AgentInventoryReducer.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quaylight {
+
+namespace {
+
+using EventKind = AgentHookProtocol::EventKind;
+
+// The desktop apps of the two providers decide the provider of what runs inside them.
+AgentKind hostDerivedProvider(std::optional<HostAppKind> host, AgentKind detected) {
+    if (host == HostAppKind::chatgpt) return AgentKind::codex;
+    if (host == HostAppKind::claudeDesktop) return AgentKind::claude;
+    return detected;
+}
+
+std::optional<HostAppKind> kindOf(const std::optional<ProcessAncestryFacts::HostAppOccurrence>& host) {
+    return host ? std::optional(host->kind) : std::nullopt;
+}
+
+std::optional<AgentHostDescriptor> descriptor(const std::optional<ProcessAncestryFacts::HostAppOccurrence>& host) {
+    if (!host) return std::nullopt;
+    return AgentHostDescriptor{host->kind, std::string(displayName(host->kind)), host->identity};
+}
+
+WallTime processStart(const AgentProcessIdentity& id) {
+    return WallTime(std::chrono::seconds(static_cast<std::int64_t>(id.process.startTimeSeconds)));
+}
+
+}  // namespace
+
+Microseconds AgentInventoryReducer::scanContinuityWindow(Microseconds scanInterval) {
+    return std::max(minimumScanContinuityWindow, 2 * scanInterval);
+}
+
+void AgentInventoryReducer::setScanContinuityWindow(Microseconds window) {
+    scanContinuityWindow_ = std::max(minimumScanContinuityWindow, window);
+}
+
+// ---- Provider presentation
+
+std::optional<AgentKind> AgentInventoryReducer::evidenceProvider(const AgentProcessIdentity& id) const {
+    auto it = providerPresentationEvidence_.find(id);
+    return it == providerPresentationEvidence_.end() ? std::nullopt : std::optional(it->second.provider);
+}
+
+std::optional<HostAppKind> AgentInventoryReducer::evidenceHostKind(const AgentProcessIdentity& id) const {
+    auto it = providerPresentationEvidence_.find(id);
+    return it == providerPresentationEvidence_.end() ? std::nullopt : it->second.hostKind;
+}
+
+std::optional<AgentKind> AgentInventoryReducer::knownProvider(const AgentProcessIdentity& id) const {
+    if (auto provider = evidenceProvider(id)) return provider;
+    auto it = processRecords_.find(id);
+    return it == processRecords_.end() ? std::nullopt : std::optional(it->second.provider);
+}
+
+void AgentInventoryReducer::keepHostMatching(std::optional<HostAppOccurrence>& host,
+                                             std::optional<HostAppKind> evidenceHost) {
+    if (host && evidenceHost && host->kind != *evidenceHost) host.reset();
+}
+
+AgentKind AgentInventoryReducer::reconcileProviderPresentation(const AgentProcessIdentity& id,
+                                                               std::optional<HostAppKind> host,
+                                                               std::optional<AgentKind> fallback, WallTime observedAt) {
+    auto derived = hostDerivedProvider(host, id.kind);
+    auto it = providerPresentationEvidence_.find(id);
+    if (it == providerPresentationEvidence_.end()) {
+        auto provider = host ? derived : fallback.value_or(id.kind);
+        providerPresentationEvidence_[id] = {provider, observedAt, host.has_value(), host};
+        return provider;
+    }
+    auto& evidence = it->second;
+    if (!host) return evidence.provider;
+    // An older host observation never overrides a newer one.
+    if (evidence.isAuthoritative && observedAt < evidence.observedAt) return evidence.provider;
+    evidence = {derived, observedAt, true, host};
+    return derived;
+}
+
+void AgentInventoryReducer::refreshMappedHookPresentation(const AgentProcessIdentity& id, AgentKind provider) {
+    auto evidenceHost = evidenceHostKind(id);
+    for (auto& [key, record] : hookRecords_) {
+        if (record.agentProcess != id) continue;
+        record.presentedProvider = provider;
+        keepHostMatching(record.host, evidenceHost);
+    }
+}
+
+void AgentInventoryReducer::refreshMappedHookPresentation() {
+    for (const auto& [id, record] : processRecords_) refreshMappedHookPresentation(id, record.provider);
+}
+
+AgentInventoryReducer::PresentedProviders AgentInventoryReducer::presentedProviderEvidence() const {
+    PresentedProviders providers;
+    for (const auto& [id, evidence] : providerPresentationEvidence_) providers.emplace(id, evidence.provider);
+    for (const auto& [id, record] : processRecords_) providers.emplace(id, record.provider);
+    for (const auto& [key, record] : hookRecords_)
+        if (record.agentProcess) providers.emplace(*record.agentProcess, record.presentedProvider);
+    return providers;
+}
+
+std::vector<ProcessIdentity> AgentInventoryReducer::hookRuntimeProbeIdentities() const {
+    std::vector<ProcessIdentity> runtimes;
+    for (const auto& [key, record] : hookRecords_)
+        if (record.runtime && !record.agentProcess) runtimes.push_back(*record.runtime);
+    return runtimes;
+}
+
+// ---- Hook sessions
+
+AgentInventoryReducer::MappedSessionCounts AgentInventoryReducer::mappedSessionCounts() const {
+    MappedSessionCounts counts;
+    for (const auto& [key, record] : hookRecords_)
+        if (record.agentProcess) ++counts[*record.agentProcess];
+    return counts;
+}
+
+bool AgentInventoryReducer::hasHookMappedTo(const AgentProcessIdentity& id) const {
+    return std::any_of(hookRecords_.begin(), hookRecords_.end(),
+                       [&](const auto& entry) { return entry.second.agentProcess == id; });
+}
+
+bool AgentInventoryReducer::hookEligibility(const HookRecord& record) const {
+    if (record.wasAmbientEligible || isAmbient(record.state)) return true;
+    return record.state == AgentSessionState::detected && record.agentProcess &&
+           trackedActivity_.contains(*record.agentProcess);
+}
+
+AgentSessionState AgentInventoryReducer::effectiveHookState(const HookRecord& record) const {
+    // The tracker refines only what the hooks left open: attention and work reported by the
+    // agent itself stand.
+    bool refinable = record.state == AgentSessionState::waiting || record.state == AgentSessionState::detected;
+    if (!refinable || !record.agentProcess) return record.state;
+    auto it = trackedActivity_.find(*record.agentProcess);
+    if (it == trackedActivity_.end()) return record.state;
+    return it->second ? AgentSessionState::working : AgentSessionState::waiting;
+}
+
+void AgentInventoryReducer::endHookSession(const HookKey& key, WallTime at, bool mayFinish) {
+    auto it = hookRecords_.find(key);
+    if (it == hookRecords_.end()) return;
+    std::optional<AgentSessionSnapshot> finished;
+    if (mayFinish && hookEligibility(it->second)) finished = hookSessionSnapshot(it->second, mappedSessionCounts());
+    hookRecords_.erase(it);
+    terminatedGenerations_[key] = at;
+    if (finished) appendFinished(std::move(*finished), at);
+}
+
+void AgentInventoryReducer::applyHookEvent(const AgentHookProtocol::Envelope& envelope, const HookOrigin& origin,
+                                           WallTime at) {
+    if (envelope.event == EventKind::connectionTest) return;
+    expireTransients(at);
+    noteInputTime(at);
+
+    const AgentKind provider = envelope.provider;
+    HookKey key{provider, envelope.sessionID};
+    if (auto mark = terminatedGenerations_.find(key); mark != terminatedGenerations_.end()) {
+        if (envelope.event != EventKind::sessionStart) return;  // a late event of an ended session
+        terminatedGenerations_.erase(mark);
+    }
+
+    // The origin's agent process counts only when it can be this provider's.
+    std::optional<AgentProcessIdentity> agent;
+    if (const auto& candidate = origin.agentProcess) {
+        auto resolved = hostDerivedProvider(kindOf(origin.host), candidate->kind);
+        if (candidate->kind == provider || resolved == provider || knownProvider(*candidate) == provider)
+            agent = candidate;
+    }
+    if (agent) {
+        if (auto s = suppressedProcessFallbacks_.find(*agent); s != suppressedProcessFallbacks_.end()) {
+            s->second.sourceProviders.erase(provider);
+            s->second.changedAt = at;
+            if (s->second.sourceProviders.empty()) suppressedProcessFallbacks_.erase(s);
+        }
+    }
+
+    auto existing = hookRecords_.find(key);
+    AgentKind presented;
+    if (!agent) {
+        if (origin.host)
+            presented = hostDerivedProvider(origin.host->kind, provider);
+        else
+            presented = existing != hookRecords_.end() ? existing->second.presentedProvider : provider;
+    } else {
+        auto fallback = knownProvider(*agent);
+        if (!fallback && existing != hookRecords_.end()) fallback = existing->second.presentedProvider;
+        presented = reconcileProviderPresentation(*agent, kindOf(origin.host), fallback, at);
+    }
+
+    HookRecord record;
+    if (existing != hookRecords_.end()) {
+        record = existing->second;
+    } else {
+        record.provider = provider;
+        record.sessionID = envelope.sessionID;
+        record.host = origin.host;
+        record.projectName = envelope.projectName;
+        record.agentProcess = agent;
+        record.runtime = origin.runtime;
+        record.firstEventAt = at;
+    }
+    record.presentedProvider = presented;
+    record.lastEventAt = at;
+    record.staleEvidence = false;
+
+    if (!agent) {
+        if (origin.host) record.host = origin.host;
+    } else {
+        auto evidenceHost = evidenceHostKind(*agent);
+        if (origin.host && (!evidenceHost || *evidenceHost == origin.host->kind))
+            record.host = origin.host;
+        else
+            keepHostMatching(record.host, evidenceHost);
+        if (auto p = processRecords_.find(*agent); p != processRecords_.end()) {
+            auto& process = p->second;
+            process.lastSeenAt = std::max(process.lastSeenAt, at);
+            process.provider = presented;
+            process.presence.provider = presented;
+            keepHostMatching(process.presence.host, evidenceHost);
+        }
+    }
+    if (envelope.projectName) record.projectName = envelope.projectName;
+    if (agent) record.agentProcess = agent;
+    if (origin.runtime) record.runtime = origin.runtime;
+
+    switch (envelope.event) {
+        case EventKind::sessionStart:
+            record.state = AgentSessionState::detected;
+            record.stateDetail.reset();
+            break;
+        case EventKind::promptSubmitted:
+            record.state = AgentSessionState::working;
+            record.stateDetail.reset();
+            break;
+        case EventKind::permissionRequested:
+            record.state = AgentSessionState::needsAttention;
+            record.stateDetail = "Waiting for permission approval.";
+            break;
+        case EventKind::needsInputNotification:
+            record.state = AgentSessionState::needsAttention;
+            record.stateDetail = "The agent asked for your input.";
+            break;
+        case EventKind::idleNotification:
+            if (record.state != AgentSessionState::needsAttention) {
+                record.state = AgentSessionState::waiting;
+                record.stateDetail.reset();
+            }
+            break;
+        case EventKind::turnEnded:
+            record.state = AgentSessionState::waiting;
+            record.stateDetail.reset();
+            break;
+        case EventKind::turnFailed:
+            if (record.state != AgentSessionState::needsAttention) {
+                record.state = AgentSessionState::waiting;
+                record.stateDetail = "The last turn ended with an error.";
+            }
+            break;
+        case EventKind::sessionEnded: {
+            auto endedAgent = record.agentProcess;
+            hookRecords_[key] = std::move(record);
+            endHookSession(key, at, true);
+            if (endedAgent) {
+                auto& suppression =
+                    suppressedProcessFallbacks_.try_emplace(*endedAgent, ProcessFallbackSuppression{{}, at})
+                        .first->second;
+                suppression.sourceProviders.insert(provider);
+                suppression.changedAt = at;
+            }
+            return;
+        }
+        case EventKind::connectionTest:
+            return;
+    }
+    if (hookEligibility(record)) record.wasAmbientEligible = true;
+    hookRecords_[key] = std::move(record);
+}
+
+// ---- Finishing
+
+void AgentInventoryReducer::appendFinished(AgentSessionSnapshot session, WallTime at) {
+    session.state = AgentSessionState::recentlyFinished;
+    session.stateDetail.reset();
+    session.lastEventAt = at;
+    pendingCompletionEdges_.push_back({session.id, session.provider, at});
+    // One row per key: a session cannot finish twice at the same instant.
+    std::erase_if(finishedRecords_, [&](const FinishedRecord& f) { return f.session.rowKey() == session.rowKey(); });
+    finishedRecords_.push_back({std::move(session), at + finishedWindow});
+}
+
+void AgentInventoryReducer::finishProcessSession(const ProcessRecord& record, const AgentProcessIdentity& id,
+                                                 WallTime at) {
+    appendFinished(processSessionSnapshot(record, id), at);
+}
+
+std::vector<AgentCompletionEdge> AgentInventoryReducer::takePendingCompletionEdges() {
+    return std::exchange(pendingCompletionEdges_, {});
+}
+
+// ---- Ageing
+
+void AgentInventoryReducer::expireTransients(WallTime now) {
+    std::erase_if(finishedRecords_, [&](const FinishedRecord& f) { return f.expiresAt <= now; });
+    for (auto it = hookRecords_.begin(); it != hookRecords_.end();) {
+        auto& record = it->second;
+        auto age = now - record.lastEventAt;
+        if (!record.agentProcess && age >= orphanWindow) {
+            it = hookRecords_.erase(it);
+            continue;
+        }
+        if (!record.staleEvidence && isAmbient(record.state) && age >= staleWindow) {
+            record.state = AgentSessionState::detected;
+            record.stateDetail = std::string(staleDetail);
+            record.staleEvidence = true;
+        }
+        ++it;
+    }
+}
+
+std::optional<WallTime> AgentInventoryReducer::nextTransientDeadline() const {
+    std::optional<WallTime> earliest;
+    auto consider = [&](WallTime deadline) { earliest = earliest ? std::min(*earliest, deadline) : deadline; };
+    for (const auto& finished : finishedRecords_) consider(finished.expiresAt);
+    for (const auto& [key, record] : hookRecords_) {
+        if (!record.staleEvidence && isAmbient(record.state)) consider(record.lastEventAt + staleWindow);
+        if (!record.agentProcess) consider(record.lastEventAt + orphanWindow);
+    }
+    return earliest;
+}
+
+void AgentInventoryReducer::applyScanFailure(WallTime at) {
+    expireTransients(at);
+    scanIsStale_ = true;
+    noteInputTime(at);
+}
+
+// ---- Snapshot
+
+AgentSessionSnapshot AgentInventoryReducer::processSessionSnapshot(const ProcessRecord& record,
+                                                                   const AgentProcessIdentity& id) const {
+    AgentSessionSnapshot session;
+    session.id = AgentSessionID::process(id);
+    session.provider = record.provider;
+    auto activity = trackedActivity_.find(id);
+    session.state = activity == trackedActivity_.end() ? AgentSessionState::detected
+                    : activity->second                 ? AgentSessionState::working
+                                                       : AgentSessionState::waiting;
+    session.controlSurface = descriptor(record.presence.host);
+    session.executionLocation = AgentExecutionLocation::local();
+    session.projectName = record.presence.projectName;
+    session.startedAt = processStart(id);
+    session.lastEventAt = record.lastSeenAt;
+    session.processIdentity = id;
+    session.relatedListenerIDs = record.relatedListenerIDs;
+    session.portRelationship = !record.scanObserved                 ? PortRelationshipConfidence::unavailable
+                               : record.relatedListenerIDs.empty() ? PortRelationshipConfidence::noneObserved
+                                                                    : PortRelationshipConfidence::exact;
+    session.evidence = AgentEvidence::process;
+    return session;
+}
+
+AgentSessionSnapshot AgentInventoryReducer::hookSessionSnapshot(const HookRecord& record,
+                                                                const MappedSessionCounts& counts) const {
+    const ProcessRecord* mapped = nullptr;
+    if (record.agentProcess)
+        if (auto it = processRecords_.find(*record.agentProcess); it != processRecords_.end()) mapped = &it->second;
+
+    AgentSessionSnapshot session;
+    session.id = AgentSessionID::provider(record.provider, record.sessionID);
+    session.provider = record.presentedProvider;
+    session.state = effectiveHookState(record);
+    session.stateDetail = record.stateDetail;
+    session.controlSurface = descriptor(record.host ? record.host : mapped ? mapped->presence.host : std::nullopt);
+    session.executionLocation =
+        record.agentProcess ? AgentExecutionLocation::local() : AgentExecutionLocation::unknown();
+    session.projectName = record.projectName       ? record.projectName
+                          : mapped ? mapped->presence.projectName
+                                   : std::nullopt;
+    session.startedAt = record.agentProcess ? processStart(*record.agentProcess) : record.firstEventAt;
+    session.lastEventAt = record.lastEventAt;
+    session.processIdentity = record.agentProcess;
+    // A process's sockets belong to a hook session only when it is the process's one
+    // session, and only once a scan has looked at them.
+    auto count = record.agentProcess && counts.contains(*record.agentProcess) ? counts.at(*record.agentProcess) : 0;
+    if (mapped && count <= 1 && mapped->scanObserved) {
+        session.relatedListenerIDs = mapped->relatedListenerIDs;
+        session.portRelationship = mapped->relatedListenerIDs.empty() ? PortRelationshipConfidence::noneObserved
+                                                                      : PortRelationshipConfidence::exact;
+    } else {
+        session.portRelationship = PortRelationshipConfidence::unavailable;
+    }
+    session.evidence = record.agentProcess ? AgentEvidence::processAndProviderHook : AgentEvidence::providerHook;
+    return session;
+}
+
+AgentInventorySnapshot AgentInventoryReducer::snapshot(const std::vector<AgentProviderConnection>& connections) const {
+    auto counts = mappedSessionCounts();
+    std::vector<AgentSessionSnapshot> sessions;
+    for (const auto& [id, record] : processRecords_)
+        if (!counts.contains(id) && !suppressedProcessFallbacks_.contains(id))
+            sessions.push_back(processSessionSnapshot(record, id));
+    for (const auto& [key, record] : hookRecords_) sessions.push_back(hookSessionSnapshot(record, counts));
+    for (const auto& finished : finishedRecords_) sessions.push_back(finished.session);
+    std::stable_sort(sessions.begin(), sessions.end(), [](const AgentSessionSnapshot& a, const AgentSessionSnapshot& b) {
+        return a.id.stableID() < b.id.stableID();
+    });
+    return {std::move(sessions), connections, capturedAt_,
+            scanIsStale_ ? InventoryFreshness::stale(lastSuccessfulScanAt_) : InventoryFreshness::live()};
+}
+
+}  // namespace quaylight

@@ -1,0 +1,213 @@
+#pragma once
+// The value state behind the agent inventory. It folds three kinds of input into one set
+// of agent sessions: hook events the agents send themselves, agent processes seen by port
+// scans, and the activity tracker's facts; it ages what has gone quiet and builds the
+// published snapshot. No input or output, no clock: every operation is given its time.
+//
+// A hook session is keyed on the agent's own session identifier, a process session on the
+// agent process. When both describe one agent run, the hook session wins: while a hook
+// session is mapped to a process, that process's own session is not listed, and once the
+// hook session ends the process stays hidden (a fallback suppression) so that it does not
+// finish a second time. Each agent process has one presented provider, shared by its
+// process session and every hook session mapped to it.
+
+#include <chrono>
+#include <compare>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ProcessCoreKit/ancestry/ProcessAncestryFacts.h"
+#include "ProcessCoreKit/records/AgentProcessIdentity.h"
+#include "ProcessCoreKit/support/Time.h"
+#include "Quaylight/agent-hooks/connections/AgentProviderConnection.h"
+#include "Quaylight/agent-hooks/protocol/AgentHookProtocol.h"
+#include "Quaylight/agent-inventory/model/AgentCompletionEdge.h"
+#include "Quaylight/agent-inventory/model/AgentInventorySnapshot.h"
+#include "Quaylight/agent-inventory/model/AgentTrackingUpdateFacts.h"
+#include "QuaylightKit/listener/ScanResult.h"
+
+namespace quaylight {
+
+// Provider, PID, start time: a total order of agent processes, so that every walk over
+// the reducer's maps (and with it the order of finishes in one input) is repeatable.
+struct AgentProcessOrder {
+    bool operator()(const AgentProcessIdentity& a, const AgentProcessIdentity& b) const {
+        return agentOrderLess(a, b);
+    }
+};
+
+template <class Value>
+using AgentProcessMap = std::map<AgentProcessIdentity, Value, AgentProcessOrder>;
+
+class AgentInventoryReducer {
+public:
+    using HostAppOccurrence = ProcessAncestryFacts::HostAppOccurrence;
+
+    // Where a hook came from, as resolved from the hook's parent process: the agent process
+    // above it, the host app, and the process that ran the hook command.
+    struct HookOrigin {
+        std::optional<AgentProcessIdentity> agentProcess;
+        std::optional<HostAppOccurrence> host;
+        std::optional<ProcessIdentity> runtime;  // used only for sessions without an agent process
+        friend bool operator==(const HookOrigin&, const HookOrigin&) = default;
+    };
+
+    // Listening sockets attributed to each agent process by one scan.
+    using RelatedListeners = AgentProcessMap<ListenerIdentitySet>;
+    // Whether a hook session's runtime process is still the very same live process.
+    using RuntimeCurrentTest = std::function<bool(const ProcessIdentity&)>;
+    using PresentedProviders = std::unordered_map<AgentProcessIdentity, AgentKind>;
+
+    static constexpr Microseconds finishedWindow = std::chrono::seconds(30);
+    static constexpr Microseconds staleWindow = std::chrono::seconds(43'200);
+    static constexpr Microseconds orphanWindow = std::chrono::seconds(86'400);
+    static constexpr Microseconds minimumScanContinuityWindow = std::chrono::seconds(10);
+    static constexpr std::string_view staleDetail = "No provider events for a while — state unknown.";
+
+    // Two successful scans at most this far apart are continuous: a process missing from
+    // the second one has just finished. Scans come one interval plus one scan's duration
+    // apart, so the window allows a whole second interval, and never less than 10 s.
+    static Microseconds scanContinuityWindow(Microseconds scanInterval);
+
+    // ---- Inputs. Each first expires what has run out at `at`.
+
+    // One hook envelope received at `at`; connection tests change nothing.
+    void applyHookEvent(const AgentHookProtocol::Envelope& envelope, const HookOrigin& origin, WallTime at);
+    // One successful scan taken at `observedAt` (else `at`).
+    void applyPanelScan(const AgentProcessPresenceSnapshot& presence, const RelatedListeners& relatedListeners,
+                        const RuntimeCurrentTest& runtimeCurrent, std::optional<WallTime> observedAt, WallTime at);
+    // A failed scan: the inventory becomes stale; the captured time never moves back.
+    void applyScanFailure(WallTime at);
+    // One tracking update observed at `observedAt` (else `at`).
+    void applyPresentedTrackingUpdate(const std::vector<AgentTrackingUpdateFacts::Counted>& counted,
+                                      const std::vector<AgentTrackingUpdateFacts::Finished>& finished,
+                                      const std::unordered_map<AgentProcessIdentity, HostAppKind>& currentHosts,
+                                      std::optional<WallTime> observedAt, WallTime at);
+    // The provider's hooks were removed: its hook sessions go without a finish.
+    void providerDisconnected(AgentKind provider, WallTime at);
+    void expireTransients(WallTime now);
+
+    // The window of scan continuity from now on; at least minimumScanContinuityWindow.
+    void setScanContinuityWindow(Microseconds window);
+
+    // ---- Outputs.
+
+    // The earliest time at which expireTransients would change something; after
+    // expireTransients(now) it is always later than now.
+    std::optional<WallTime> nextTransientDeadline() const;
+    AgentInventorySnapshot snapshot(const std::vector<AgentProviderConnection>& connections) const;
+    const std::vector<AgentCompletionEdge>& pendingCompletionEdges() const { return pendingCompletionEdges_; }
+    // Hands the completion edges made since the last call to the caller, in order.
+    std::vector<AgentCompletionEdge> takePendingCompletionEdges();
+    // The provider each known agent process is presented as, for the listener rows.
+    PresentedProviders presentedProviderEvidence() const;
+    // The runtimes of hook sessions without an agent process, for a scan to probe.
+    std::vector<ProcessIdentity> hookRuntimeProbeIdentities() const;
+
+    std::optional<WallTime> lastSuccessfulScanAt() const { return lastSuccessfulScanAt_; }
+    bool scanIsStale() const { return scanIsStale_; }
+    WallTime capturedAt() const { return capturedAt_; }
+    Microseconds scanContinuityWindow() const { return scanContinuityWindow_; }
+
+private:
+    struct HookKey {
+        AgentKind provider = AgentKind::codex;
+        std::string sessionID;
+        friend auto operator<=>(const HookKey&, const HookKey&) = default;
+    };
+
+    struct HookRecord {
+        AgentKind provider = AgentKind::codex;           // named by the events
+        AgentKind presentedProvider = AgentKind::codex;  // shown
+        std::string sessionID;
+        AgentSessionState state = AgentSessionState::detected;
+        std::optional<std::string> stateDetail;
+        std::optional<HostAppOccurrence> host;
+        std::optional<std::string> projectName;
+        std::optional<AgentProcessIdentity> agentProcess;
+        std::optional<ProcessIdentity> runtime;
+        WallTime firstEventAt;
+        WallTime lastEventAt;
+        bool staleEvidence = false;       // downgraded for lack of events
+        bool wasAmbientEligible = false;  // sticky: may produce a completion
+    };
+
+    struct ProcessRecord {
+        AgentProcessPresence presence;
+        AgentKind provider = AgentKind::codex;  // presented
+        ListenerIdentitySet relatedListenerIDs;
+        WallTime lastSeenAt;
+        bool scanObserved = false;  // a scan saw it, so its listeners are known
+        bool wasAmbientEligible = false;
+    };
+
+    struct FinishedRecord {
+        AgentSessionSnapshot session;
+        WallTime expiresAt;
+    };
+
+    struct ProcessFallbackSuppression {
+        std::set<AgentKind> sourceProviders;
+        WallTime changedAt;
+    };
+
+    struct ProviderPresentationEvidence {
+        AgentKind provider = AgentKind::codex;
+        WallTime observedAt;
+        bool isAuthoritative = false;  // derived from a host app
+        std::optional<HostAppKind> hostKind;
+    };
+
+    using MappedSessionCounts = AgentProcessMap<int>;
+
+    // Provider presentation.
+    AgentKind reconcileProviderPresentation(const AgentProcessIdentity& id, std::optional<HostAppKind> host,
+                                            std::optional<AgentKind> fallback, WallTime observedAt);
+    void refreshMappedHookPresentation(const AgentProcessIdentity& id, AgentKind provider);
+    void refreshMappedHookPresentation();
+    std::optional<AgentKind> evidenceProvider(const AgentProcessIdentity& id) const;
+    std::optional<HostAppKind> evidenceHostKind(const AgentProcessIdentity& id) const;
+    std::optional<AgentKind> knownProvider(const AgentProcessIdentity& id) const;
+    // Clears a host that disagrees with the host kind the evidence names.
+    static void keepHostMatching(std::optional<HostAppOccurrence>& host, std::optional<HostAppKind> evidenceHost);
+
+    // Hook sessions.
+    MappedSessionCounts mappedSessionCounts() const;
+    bool hookEligibility(const HookRecord& record) const;
+    AgentSessionState effectiveHookState(const HookRecord& record) const;
+    bool hasHookMappedTo(const AgentProcessIdentity& id) const;
+    // Removes a live hook session and marks its key ended; when `mayFinish` and the
+    // session was eligible, leaves a finished row and a completion edge.
+    void endHookSession(const HookKey& key, WallTime at, bool mayFinish);
+
+    // Finishes.
+    void finishProcessSession(const ProcessRecord& record, const AgentProcessIdentity& id, WallTime at);
+    void appendFinished(AgentSessionSnapshot session, WallTime at);
+
+    AgentSessionSnapshot processSessionSnapshot(const ProcessRecord& record, const AgentProcessIdentity& id) const;
+    AgentSessionSnapshot hookSessionSnapshot(const HookRecord& record, const MappedSessionCounts& counts) const;
+
+    bool isContinuousScan(WallTime scanTime) const;
+    void noteInputTime(WallTime time) { capturedAt_ = std::max(capturedAt_, time); }
+
+    AgentProcessMap<ProcessRecord> processRecords_;
+    std::map<HookKey, HookRecord> hookRecords_;
+    std::vector<FinishedRecord> finishedRecords_;
+    std::map<HookKey, WallTime> terminatedGenerations_;
+    AgentProcessMap<ProcessFallbackSuppression> suppressedProcessFallbacks_;
+    AgentProcessMap<ProviderPresentationEvidence> providerPresentationEvidence_;
+    std::vector<AgentCompletionEdge> pendingCompletionEdges_;
+    AgentProcessMap<bool> trackedActivity_;  // true: active, false: idle
+    std::optional<WallTime> lastSuccessfulScanAt_;
+    bool scanIsStale_ = false;
+    WallTime capturedAt_ = distantPast;  // the newest input time seen
+    Microseconds scanContinuityWindow_ = minimumScanContinuityWindow;
+};
+
+}  // namespace quaylight
