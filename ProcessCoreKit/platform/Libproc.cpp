@@ -60,6 +60,23 @@ std::optional<std::string> readFileAt(int dirfd, const char* name) {
     return data;
 }
 
+// Reads a process's stat line. The kernel produces it whole on the first read, so a read
+// that comes back short and ends the line is all of it; anything else takes the general path.
+std::optional<std::string> readStatAt(int dirfd, const char* name) {
+    if (dirfd < 0) return std::nullopt;
+    int fd = ::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    char buffer[2048];
+    ssize_t n;
+    do {
+        n = ::read(fd, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof buffer && buffer[n - 1] == '\n')
+        return std::string(buffer, static_cast<std::size_t>(n));
+    return readFileAt(dirfd, name);
+}
+
 std::optional<std::string> readLinkAt(int dirfd, const char* name) {
     if (dirfd < 0) return std::nullopt;
     char buffer[4096];
@@ -224,6 +241,25 @@ std::optional<BsdInfo> Libproc::bsdInfo(std::int32_t pid) const {
     return process ? process->bsdInfo() : std::nullopt;
 }
 
+ProcessIdentity Libproc::startTime(std::uint64_t startTicks) const {
+    const auto hz = static_cast<std::uint64_t>(clockTicksPerSecond());
+    return ProcessIdentity{0, saturatingAdd(bootTimeSeconds(), startTicks / hz),
+                           static_cast<std::uint32_t>((startTicks % hz) * 1'000'000ULL / hz)};
+}
+
+std::optional<ProcessIdentity> Libproc::identity(std::int32_t pid) const {
+    if (pid < 1 || rootfd_ < 0) return std::nullopt;
+    char path[32];
+    auto [end, ec] = std::to_chars(path, path + 16, pid);
+    std::memcpy(end, "/stat", 6);
+    auto text = readStatAt(rootfd_, path);
+    auto fields = text ? parseStatLine(*text) : std::nullopt;
+    if (!fields || fields->pid != pid) return std::nullopt;
+    auto identity = startTime(fields->startTicks);
+    identity.pid = pid;
+    return identity;
+}
+
 std::optional<std::string> Libproc::currentWorkingDirectory(std::int32_t pid) const {
     auto process = open(pid);
     return process ? process->currentWorkingDirectory() : std::nullopt;
@@ -283,7 +319,7 @@ Libproc::Process::~Process() {
 
 std::optional<StatFields> Libproc::Process::stat() const {
     if (!stat_) {
-        auto text = readFileAt(dirfd_, "stat");
+        auto text = readStatAt(dirfd_, "stat");
         stat_ = text ? parseStatLine(*text) : std::nullopt;
     }
     return *stat_;
@@ -300,14 +336,14 @@ std::optional<BsdInfo> Libproc::Process::bsdInfo() const {
     struct stat st {};
     if (::fstat(dirfd_, &st) != 0) return std::nullopt;
 
-    const auto hz = static_cast<std::uint64_t>(clockTicksPerSecond());
     BsdInfo info;
     info.pid = pid_;
     info.parentPID = fields->parentPID;
     info.uid = st.st_uid;
     info.commandName = fields->commandName;
-    info.startTimeSeconds = saturatingAdd(owner_->bootTimeSeconds(), fields->startTicks / hz);
-    info.startTimeMicroseconds = static_cast<std::uint32_t>((fields->startTicks % hz) * 1'000'000ULL / hz);
+    auto start = owner_->startTime(fields->startTicks);
+    info.startTimeSeconds = start.startTimeSeconds;
+    info.startTimeMicroseconds = start.startTimeMicroseconds;
     return info;
 }
 
