@@ -1,6 +1,7 @@
 #include "QuaylightKit/engine/PortEngine.h"
 
 #include <algorithm>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -214,9 +215,21 @@ private:
     std::unordered_set<std::int32_t> visited_;
 };
 
+// Existence answers kept for one scan: listeners of one project, and projects side by side,
+// walk the same folders, and each answer costs a system call.
+PathExistenceTest rememberingExistence(const PathExistenceTest& exists) {
+    auto known = std::make_shared<std::unordered_map<std::string, bool>>();
+    return [exists, known](const std::string& path) {
+        auto [it, inserted] = known->try_emplace(path, false);
+        if (inserted) it->second = exists(path);
+        return it->second;
+    };
+}
+
 std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependencies& d,
                                                         const std::vector<CollapsedListener>& collapsed,
-                                                        const SnapshotLookup& lookupSnapshot) {
+                                                        const SnapshotLookup& lookupSnapshot,
+                                                        const PathExistenceTest& directoryExists) {
     std::unordered_map<ProcessIdentity, ListenerEnrichment::Result> memo;
     std::optional<std::int32_t> root;
     std::optional<HomeDirectory> home;
@@ -229,7 +242,7 @@ std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependen
             // The same for every listener of one scan: read on first need.
             if (!root) root = d.currentPID();
             if (!home) home = d.homeDirectory();
-            auto result = ListenerEnrichment::enrich(owner, *root, lookupSnapshot, d.directoryExists,
+            auto result = ListenerEnrichment::enrich(owner, *root, lookupSnapshot, directoryExists,
                                                      d.currentWorkingDirectory, *home);
             it = memo.emplace(owner.identity, std::move(result)).first;
         }
@@ -292,7 +305,8 @@ ScanResult PortEngine::scan(bool includeArgv) const {
     map.reconcile(collapsed);
     const SnapshotLookup ancestorSnapshot = map.lookupFunction();
 
-    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot);
+    const auto directoryExists = rememberingExistence(d.directoryExists);
+    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot, directoryExists);
 
     // The first graph only loads the agents' ancestors into the map, so that the second
     // sees their hosts.
@@ -303,7 +317,7 @@ ScanResult PortEngine::scan(bool includeArgv) const {
 
     const AgentProcessGraph graph(map.snapshots());
     auto presence = AgentProcessPresenceBuilder::build(graph, ancestorSnapshot, d.currentWorkingDirectory,
-                                                       d.directoryExists, d.homeDirectory(), scannedAt);
+                                                       directoryExists, d.homeDirectory(), scannedAt);
     std::unordered_map<AgentProcessIdentity, AgentKind> providerByAgent;
     for (const auto& entry : presence) providerByAgent.emplace(entry.identity, entry.provider);
 

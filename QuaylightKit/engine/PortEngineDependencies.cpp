@@ -34,11 +34,7 @@ PortEngineDependencies PortEngineDependencies::live() {
     };
     d.detectionSnapshot = [reader](std::int32_t pid, std::uint32_t uid) { return reader.detectionSnapshot(pid, uid); };
     d.liveResolveSnapshot = [reader](std::int32_t pid) { return reader.liveResolveSnapshot(pid); };
-    d.processIdentity = [&proc](std::int32_t pid) -> std::optional<ProcessIdentity> {
-        auto info = proc.bsdInfo(pid);
-        if (!info) return std::nullopt;
-        return ProcessIdentity{pid, info->startTimeSeconds, info->startTimeMicroseconds};
-    };
+    d.processIdentity = [&proc](std::int32_t pid) { return proc.identity(pid); };
     d.currentWorkingDirectory = [&proc](std::int32_t pid) { return proc.currentWorkingDirectory(pid); };
     d.directoryExists = pathExists;
     d.homeDirectory = currentHomeDirectory;
