@@ -114,6 +114,10 @@ public:
 
     // One-shot reads for callers that need a single field.
     std::optional<BsdInfo> bsdInfo(std::int32_t pid) const;
+    // The executable path (one readlink) and the kernel's command name (one small read)
+    // without opening the process directory: for a quick first look at many processes.
+    std::optional<std::string> executablePath(std::int32_t pid) const;
+    std::optional<std::string> commandName(std::int32_t pid) const;
     // The PID with its start time, from one read of its stat file: the same identity as
     // bsdInfo gives, for callers that only tell one process from another.
     std::optional<ProcessIdentity> identity(std::int32_t pid) const;
