@@ -93,17 +93,20 @@ struct ProcessReads {
     std::optional<ProcessSnapshot> agentCandidate;
 };
 
-// One pass over every PID, possibly on several threads; the results keep PID-list order.
-std::vector<ProcessReads> readProcesses(const PortEngineDependencies& d, const std::vector<std::int32_t>& pids,
-                                        std::uint32_t myUID, bool includeArgv) {
+// One pass over every PID, possibly on several threads; the results keep PID-list order,
+// with an entry only for a process that gave something.
+std::vector<std::unique_ptr<ProcessReads>> readProcesses(const PortEngineDependencies& d,
+                                                         const std::vector<std::int32_t>& pids, std::uint32_t myUID,
+                                                         bool includeArgv) {
     auto socketsOf = d.listeningSocketReader();
-    std::vector<ProcessReads> reads(pids.size());
+    std::vector<std::unique_ptr<ProcessReads>> reads(pids.size());
     auto body = [&](std::size_t i) {
         if (d.isInspectableProgram && !d.isInspectableProgram(pids[i])) return;
-        auto& r = reads[i];
+        ProcessReads r;
         r.sockets = socketsOf(pids[i]);
         if (!r.sockets.empty()) r.owner = d.enrichedSnapshot(pids[i], myUID, includeArgv);
         r.agentCandidate = d.agentPresenceSnapshot(pids[i], myUID);
+        if (r.owner || r.agentCandidate) reads[i] = std::make_unique<ProcessReads>(std::move(r));
     };
     if (d.forEachProcess)
         d.forEachProcess(pids.size(), body);
@@ -112,11 +115,11 @@ std::vector<ProcessReads> readProcesses(const PortEngineDependencies& d, const s
     return reads;
 }
 
-std::vector<ProcessListener> gatherProcessListeners(const std::vector<ProcessReads>& reads) {
+std::vector<ProcessListener> gatherProcessListeners(const std::vector<std::unique_ptr<ProcessReads>>& reads) {
     std::vector<ProcessListener> listeners;
     for (const auto& r : reads) {
-        if (r.sockets.empty() || !r.owner) continue;
-        for (auto& listener : listenersOfProcess(*r.owner, r.sockets)) listeners.push_back(std::move(listener));
+        if (!r || r->sockets.empty() || !r->owner) continue;
+        for (auto& listener : listenersOfProcess(*r->owner, r->sockets)) listeners.push_back(std::move(listener));
     }
     return listeners;
 }
@@ -149,10 +152,11 @@ std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies&
     return collapsed;
 }
 
-std::vector<const ProcessSnapshot*> gatherAgentPresenceInventory(const std::vector<ProcessReads>& reads) {
+std::vector<const ProcessSnapshot*> gatherAgentPresenceInventory(
+    const std::vector<std::unique_ptr<ProcessReads>>& reads) {
     std::vector<const ProcessSnapshot*> inventory;
     for (const auto& r : reads)
-        if (r.agentCandidate) inventory.push_back(&*r.agentCandidate);
+        if (r && r->agentCandidate) inventory.push_back(&*r->agentCandidate);
     return inventory;
 }
 

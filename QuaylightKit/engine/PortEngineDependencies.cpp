@@ -46,9 +46,9 @@ PortEngineDependencies PortEngineDependencies::live() {
         return flags;
     };
     d.now = wallNow;
-    // Four threads take most of the gain; more mostly contend in the kernel. A thread pays
-    // for itself from a few dozen processes on.
-    d.forEachProcess = threadedForEach(std::min(4u, std::max(1u, std::thread::hardware_concurrency())), 48);
+    // Four threads take most of the gain; more mostly contend in the kernel. Starting a
+    // thread costs a few hundred microseconds, which only a hundred or more processes repay.
+    d.forEachProcess = threadedForEach(std::min(4u, std::max(1u, std::thread::hardware_concurrency())), 128);
     return d;
 }
 
