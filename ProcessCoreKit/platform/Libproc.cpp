@@ -60,6 +60,23 @@ std::optional<std::string> readFileAt(int dirfd, const char* name) {
     return data;
 }
 
+// Reads a process's stat line. The kernel produces it whole on the first read, so a read
+// that comes back short and ends the line is all of it; anything else takes the general path.
+std::optional<std::string> readStatAt(int dirfd, const char* name) {
+    if (dirfd < 0) return std::nullopt;
+    int fd = ::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    char buffer[2048];
+    ssize_t n;
+    do {
+        n = ::read(fd, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    if (n > 0 && static_cast<std::size_t>(n) < sizeof buffer && buffer[n - 1] == '\n')
+        return std::string(buffer, static_cast<std::size_t>(n));
+    return readFileAt(dirfd, name);
+}
+
 std::optional<std::string> readLinkAt(int dirfd, const char* name) {
     if (dirfd < 0) return std::nullopt;
     char buffer[4096];
@@ -67,6 +84,26 @@ std::optional<std::string> readLinkAt(int dirfd, const char* name) {
     if (n <= 0) return std::nullopt;
     return std::string(buffer, static_cast<std::size_t>(n));
 }
+
+// The "exe" link's target without the kernel's " (deleted)" mark, decoded.
+std::optional<std::string> executablePathFromLink(std::optional<std::string> path) {
+    if (!path) return std::nullopt;
+    constexpr std::string_view deleted = " (deleted)";
+    if (path->ends_with(deleted)) path->resize(path->size() - deleted.size());
+    if (path->empty()) return std::nullopt;
+    return decodeUtf8Lossy(*path);
+}
+
+// "PID/name" below the procfs root.
+struct PidPath {
+    char text[48];
+    PidPath(std::int32_t pid, std::string_view name) {
+        auto [end, ec] = std::to_chars(text, text + 16, pid);
+        *end++ = '/';
+        std::memcpy(end, name.data(), name.size());
+        end[name.size()] = '\0';
+    }
+};
 
 bool isAllDigits(const char* name) {
     if (*name == '\0') return false;
@@ -224,9 +261,41 @@ std::optional<BsdInfo> Libproc::bsdInfo(std::int32_t pid) const {
     return process ? process->bsdInfo() : std::nullopt;
 }
 
+ProcessIdentity Libproc::startTime(std::uint64_t startTicks) const {
+    const auto hz = static_cast<std::uint64_t>(clockTicksPerSecond());
+    return ProcessIdentity{0, saturatingAdd(bootTimeSeconds(), startTicks / hz),
+                           static_cast<std::uint32_t>((startTicks % hz) * 1'000'000ULL / hz)};
+}
+
+std::optional<std::string> Libproc::executablePath(std::int32_t pid) const {
+    if (pid < 1) return std::nullopt;
+    return executablePathFromLink(readLinkAt(rootfd_, PidPath(pid, "exe").text));
+}
+
+std::optional<std::string> Libproc::commandName(std::int32_t pid) const {
+    if (pid < 1) return std::nullopt;
+    auto text = readStatAt(rootfd_, PidPath(pid, "comm").text);  // one line, like stat
+    if (!text) return std::nullopt;
+    if (!text->empty() && text->back() == '\n') text->pop_back();
+    return text;
+}
+
+std::optional<ProcessIdentity> Libproc::identity(std::int32_t pid) const {
+    if (pid < 1 || rootfd_ < 0) return std::nullopt;
+    auto text = readStatAt(rootfd_, PidPath(pid, "stat").text);
+    auto fields = text ? parseStatLine(*text) : std::nullopt;
+    if (!fields || fields->pid != pid) return std::nullopt;
+    auto identity = startTime(fields->startTicks);
+    identity.pid = pid;
+    return identity;
+}
+
 std::optional<std::string> Libproc::currentWorkingDirectory(std::int32_t pid) const {
-    auto process = open(pid);
-    return process ? process->currentWorkingDirectory() : std::nullopt;
+    // One readlink below the root rather than opening the process directory first.
+    if (pid < 1) return std::nullopt;
+    auto link = readLinkAt(rootfd_, PidPath(pid, "cwd").text);
+    if (!link || link->empty()) return std::nullopt;
+    return decodeUtf8Lossy(*link);
 }
 
 std::uint64_t Libproc::bootTimeSeconds() const {
@@ -283,7 +352,7 @@ Libproc::Process::~Process() {
 
 std::optional<StatFields> Libproc::Process::stat() const {
     if (!stat_) {
-        auto text = readFileAt(dirfd_, "stat");
+        auto text = readStatAt(dirfd_, "stat");
         stat_ = text ? parseStatLine(*text) : std::nullopt;
     }
     return *stat_;
@@ -300,14 +369,14 @@ std::optional<BsdInfo> Libproc::Process::bsdInfo() const {
     struct stat st {};
     if (::fstat(dirfd_, &st) != 0) return std::nullopt;
 
-    const auto hz = static_cast<std::uint64_t>(clockTicksPerSecond());
     BsdInfo info;
     info.pid = pid_;
     info.parentPID = fields->parentPID;
     info.uid = st.st_uid;
     info.commandName = fields->commandName;
-    info.startTimeSeconds = saturatingAdd(owner_->bootTimeSeconds(), fields->startTicks / hz);
-    info.startTimeMicroseconds = static_cast<std::uint32_t>((fields->startTicks % hz) * 1'000'000ULL / hz);
+    auto start = owner_->startTime(fields->startTicks);
+    info.startTimeSeconds = start.startTimeSeconds;
+    info.startTimeMicroseconds = start.startTimeMicroseconds;
     return info;
 }
 
@@ -318,14 +387,7 @@ std::optional<TaskInfo> Libproc::Process::taskInfo() const {
                     saturatingAdd(fields->userTicks, fields->systemTicks)};
 }
 
-std::optional<std::string> Libproc::Process::execPath() const {
-    auto path = readLink("exe");
-    if (!path) return std::nullopt;
-    constexpr std::string_view deleted = " (deleted)";
-    if (path->ends_with(deleted)) path->resize(path->size() - deleted.size());
-    if (path->empty()) return std::nullopt;
-    return decodeUtf8Lossy(*path);
-}
+std::optional<std::string> Libproc::Process::execPath() const { return executablePathFromLink(readLink("exe")); }
 
 std::optional<std::string> Libproc::Process::currentWorkingDirectory() const {
     auto path = readLink("cwd");
@@ -346,19 +408,14 @@ std::vector<RawListeningSocket> Libproc::Process::listeningSockets(const Listeni
 
 bool Libproc::isInspectableProgram(std::int32_t pid) const {
     if (pid < 1 || rootfd_ < 0) return false;
-    char path[32];
-    auto [end, ec] = std::to_chars(path, path + 16, pid);
-    std::memcpy(end, "/exe", 5);
     char target[1];
-    return ::readlinkat(rootfd_, path, target, sizeof target) >= 0;
+    return ::readlinkat(rootfd_, PidPath(pid, "exe").text, target, sizeof target) >= 0;
 }
 
 std::vector<RawListeningSocket> Libproc::listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const {
     if (table.empty() || pid < 1 || rootfd_ < 0) return {};
-    char path[32];
-    auto [end, ec] = std::to_chars(path, path + 16, pid);
-    std::memcpy(end, "/fd", 4);
-    return socketsInFdDirectory(::openat(rootfd_, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC), table);
+    return socketsInFdDirectory(::openat(rootfd_, PidPath(pid, "fd").text, O_RDONLY | O_DIRECTORY | O_CLOEXEC),
+                                table);
 }
 
 std::vector<RawListeningSocket> Libproc::socketsInFdDirectory(int fdDirectory, const ListeningSocketTable& table) {

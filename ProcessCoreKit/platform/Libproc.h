@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ProcessCoreKit/records/ProcessIdentity.h"
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 
 namespace quaylight {
@@ -113,6 +114,13 @@ public:
 
     // One-shot reads for callers that need a single field.
     std::optional<BsdInfo> bsdInfo(std::int32_t pid) const;
+    // The executable path (one readlink) and the kernel's command name (one small read)
+    // without opening the process directory: for a quick first look at many processes.
+    std::optional<std::string> executablePath(std::int32_t pid) const;
+    std::optional<std::string> commandName(std::int32_t pid) const;
+    // The PID with its start time, from one read of its stat file: the same identity as
+    // bsdInfo gives, for callers that only tell one process from another.
+    std::optional<ProcessIdentity> identity(std::int32_t pid) const;
     std::optional<std::string> currentWorkingDirectory(std::int32_t pid) const;
     // Whether the process runs a program we may inspect: false for kernel threads and
     // zombies (they have no executable, and no descriptors) and for processes whose
@@ -131,6 +139,8 @@ public:
     static Timebase machTimebase();
 
 private:
+    // Start time from clock ticks since boot (the identity's PID left 0).
+    ProcessIdentity startTime(std::uint64_t startTicks) const;
     static std::vector<RawListeningSocket> socketsInFdDirectory(int fdDirectory, const ListeningSocketTable& table);
 
     std::string root_;

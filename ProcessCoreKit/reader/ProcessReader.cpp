@@ -59,7 +59,26 @@ std::optional<ProcessSnapshot> ProcessReader::enrichedSnapshot(std::int32_t pid,
     return snapshot;
 }
 
+bool ProcessReader::mayBeAgent(std::int32_t pid) const {
+    auto path = proc.executablePath(pid);
+    if (AgentProcessDetector::isNativeInstalledClaudeCandidate(std::string("claude"), path)) return true;
+    if (auto base = path ? pathBasename(*path) : std::nullopt;
+        base && (AgentProcessDetector::agentKindForBasename(*base) || AgentProcessDetector::isScriptInterpreter(*base)))
+        return true;
+    auto raw = proc.commandName(pid);
+    if (!raw) return true;  // cannot tell: the full read decides
+    std::optional<std::string> name;
+    if (!raw->empty()) name = decodeUtf8Lossy(*raw);
+    auto basename = basenameOrName(path, name);
+    return (name && AgentProcessDetector::agentKindForBasename(*name)) ||
+           (basename && (AgentProcessDetector::agentKindForBasename(*basename) ||
+                         AgentProcessDetector::isScriptInterpreter(*basename)));
+}
+
 std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(std::int32_t pid, std::uint32_t myUID) const {
+    // Most processes are plainly no agent by their executable and command name, which two
+    // small reads tell; only the others are opened and read in full.
+    if (!mayBeAgent(pid)) return std::nullopt;
     auto opened = openProcess(proc, pid, myUID, true);
     if (!opened) return std::nullopt;
     auto& [process, snapshot] = *opened;

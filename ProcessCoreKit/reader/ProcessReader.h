@@ -32,6 +32,8 @@ struct ProcessReader {
 
 private:
     std::optional<ProcessSnapshot> liveResolve(std::int32_t pid, bool withArgv) const;
+    // False only when the process's executable and command name rule out every agent rule.
+    bool mayBeAgent(std::int32_t pid) const;
 };
 
 }  // namespace quaylight

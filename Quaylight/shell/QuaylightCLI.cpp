@@ -92,16 +92,11 @@ std::int32_t QuaylightCLI::run(const std::vector<std::string>& arguments, const 
     }
 
     if (json) {
-        auto text = jsonText(result, includeHidden);
-        if (!text) {
-            environment.writeError(encodingFailedMessage);
-            return 1;
+        switch (streamJSON(result, includeHidden, environment.writeOutput)) {
+            case PrintOutcome::printed: return 0;
+            case PrintOutcome::encodingFailed: environment.writeError(encodingFailedMessage); return 1;
+            case PrintOutcome::writeFailed: environment.writeError(writeFailedMessage); return 1;
         }
-        if (!environment.writeOutput(*text)) {
-            environment.writeError(writeFailedMessage);
-            return 1;
-        }
-        return 0;
     }
     if (!environment.writeOutput(tableText(result, includeHidden, environment.formatScanTime))) {
         environment.writeError(writeFailedMessage);
@@ -155,7 +150,17 @@ std::string QuaylightCLI::tableText(const ScanResult& result, bool includeHidden
     return out;
 }
 
-std::optional<std::string> QuaylightCLI::jsonText(const ScanResult& result, bool includeHidden) {
+QuaylightCLI::PrintOutcome QuaylightCLI::streamJSON(const ScanResult& result, bool includeHidden,
+                                                    const std::function<bool(std::string_view)>& write) {
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::string out;
+    bool written = true;
+    auto flush = [&](bool always) {
+        if (written && (always || out.size() >= kPiece)) {
+            written = write(out);
+            out.clear();
+        }
+    };
     try {
         // The report's scalar members, and its rows as one array written row by row: a
         // whole document tree of a few hundred rows would cost more than the scan.
@@ -172,8 +177,7 @@ std::optional<std::string> QuaylightCLI::jsonText(const ScanResult& result, bool
         std::vector<std::string> keys;
         for (const auto& [key, value] : report.items()) keys.push_back(key);
         std::sort(keys.begin(), keys.end(), sortedKeyLess);
-        std::string out;
-        out.reserve(1024 + listeners.size() * 4096);
+        out.reserve(kPiece + 16 * 1024);
         out += "{\n";
         for (std::size_t k = 0; k < keys.size(); ++k) {
             if (k > 0) out += ",\n";
@@ -189,14 +193,26 @@ std::optional<std::string> QuaylightCLI::jsonText(const ScanResult& result, bool
                 if (i > 0) out += ",\n";
                 out += "    ";
                 appendSortedPrettyJSON(out, nlohmann::ordered_json(*listeners[i]), 2);
+                flush(false);
             }
             out += "\n  ]";
         }
         out += "\n}\n";
-        return out;
     } catch (const std::exception&) {
-        return std::nullopt;
+        return PrintOutcome::encodingFailed;
     }
+    flush(true);
+    return written ? PrintOutcome::printed : PrintOutcome::writeFailed;
+}
+
+std::optional<std::string> QuaylightCLI::jsonText(const ScanResult& result, bool includeHidden) {
+    std::string text;
+    auto outcome = streamJSON(result, includeHidden, [&](std::string_view piece) {
+        text += piece;
+        return true;
+    });
+    if (outcome != PrintOutcome::printed) return std::nullopt;
+    return text;
 }
 
 QuaylightCLI::PrintOutcome QuaylightCLI::printTable(const ScanResult& result, bool includeHidden) {
@@ -204,9 +220,7 @@ QuaylightCLI::PrintOutcome QuaylightCLI::printTable(const ScanResult& result, bo
 }
 
 QuaylightCLI::PrintOutcome QuaylightCLI::printJSON(const ScanResult& result, bool includeHidden) {
-    auto text = jsonText(result, includeHidden);
-    if (!text) return PrintOutcome::encodingFailed;
-    return printed(writeAll(STDOUT_FILENO, *text));
+    return streamJSON(result, includeHidden, [](std::string_view piece) { return writeAll(STDOUT_FILENO, piece); });
 }
 
 void QuaylightCLI::stderr(std::string_view message) {

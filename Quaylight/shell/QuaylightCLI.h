@@ -40,6 +40,11 @@ struct QuaylightCLI {
                                  const std::function<std::string(WallTime)>& formatScanTime);
     static std::optional<std::string> jsonText(const ScanResult& result, bool includeHidden);
 
+    // The report handed to `write` in pieces of about 64 KiB: a report of hundreds of rows
+    // then never needs a buffer of its whole size, whose every fresh page costs time.
+    static PrintOutcome streamJSON(const ScanResult& result, bool includeHidden,
+                                   const std::function<bool(std::string_view)>& write);
+
     // Visible rows, then hidden ones when asked, ordered by port; they point into `result`.
     static std::vector<const PortListener*> rows(const ScanResult& result, bool includeHidden);
 

@@ -1,6 +1,7 @@
 #include "QuaylightKit/engine/PortEngine.h"
 
 #include <algorithm>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -92,17 +93,20 @@ struct ProcessReads {
     std::optional<ProcessSnapshot> agentCandidate;
 };
 
-// One pass over every PID, possibly on several threads; the results keep PID-list order.
-std::vector<ProcessReads> readProcesses(const PortEngineDependencies& d, const std::vector<std::int32_t>& pids,
-                                        std::uint32_t myUID, bool includeArgv) {
+// One pass over every PID, possibly on several threads; the results keep PID-list order,
+// with an entry only for a process that gave something.
+std::vector<std::unique_ptr<ProcessReads>> readProcesses(const PortEngineDependencies& d,
+                                                         const std::vector<std::int32_t>& pids, std::uint32_t myUID,
+                                                         bool includeArgv) {
     auto socketsOf = d.listeningSocketReader();
-    std::vector<ProcessReads> reads(pids.size());
+    std::vector<std::unique_ptr<ProcessReads>> reads(pids.size());
     auto body = [&](std::size_t i) {
         if (d.isInspectableProgram && !d.isInspectableProgram(pids[i])) return;
-        auto& r = reads[i];
+        ProcessReads r;
         r.sockets = socketsOf(pids[i]);
         if (!r.sockets.empty()) r.owner = d.enrichedSnapshot(pids[i], myUID, includeArgv);
         r.agentCandidate = d.agentPresenceSnapshot(pids[i], myUID);
+        if (r.owner || r.agentCandidate) reads[i] = std::make_unique<ProcessReads>(std::move(r));
     };
     if (d.forEachProcess)
         d.forEachProcess(pids.size(), body);
@@ -111,11 +115,11 @@ std::vector<ProcessReads> readProcesses(const PortEngineDependencies& d, const s
     return reads;
 }
 
-std::vector<ProcessListener> gatherProcessListeners(const std::vector<ProcessReads>& reads) {
+std::vector<ProcessListener> gatherProcessListeners(const std::vector<std::unique_ptr<ProcessReads>>& reads) {
     std::vector<ProcessListener> listeners;
     for (const auto& r : reads) {
-        if (r.sockets.empty() || !r.owner) continue;
-        for (auto& listener : listenersOfProcess(*r.owner, r.sockets)) listeners.push_back(std::move(listener));
+        if (!r || r->sockets.empty() || !r->owner) continue;
+        for (auto& listener : listenersOfProcess(*r->owner, r->sockets)) listeners.push_back(std::move(listener));
     }
     return listeners;
 }
@@ -148,10 +152,11 @@ std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies&
     return collapsed;
 }
 
-std::vector<const ProcessSnapshot*> gatherAgentPresenceInventory(const std::vector<ProcessReads>& reads) {
+std::vector<const ProcessSnapshot*> gatherAgentPresenceInventory(
+    const std::vector<std::unique_ptr<ProcessReads>>& reads) {
     std::vector<const ProcessSnapshot*> inventory;
     for (const auto& r : reads)
-        if (r.agentCandidate) inventory.push_back(&*r.agentCandidate);
+        if (r && r->agentCandidate) inventory.push_back(&*r->agentCandidate);
     return inventory;
 }
 
@@ -214,9 +219,21 @@ private:
     std::unordered_set<std::int32_t> visited_;
 };
 
+// Existence answers kept for one scan: listeners of one project, and projects side by side,
+// walk the same folders, and each answer costs a system call.
+PathExistenceTest rememberingExistence(const PathExistenceTest& exists) {
+    auto known = std::make_shared<std::unordered_map<std::string, bool>>();
+    return [exists, known](const std::string& path) {
+        auto [it, inserted] = known->try_emplace(path, false);
+        if (inserted) it->second = exists(path);
+        return it->second;
+    };
+}
+
 std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependencies& d,
                                                         const std::vector<CollapsedListener>& collapsed,
-                                                        const SnapshotLookup& lookupSnapshot) {
+                                                        const SnapshotLookup& lookupSnapshot,
+                                                        const PathExistenceTest& directoryExists) {
     std::unordered_map<ProcessIdentity, ListenerEnrichment::Result> memo;
     std::optional<std::int32_t> root;
     std::optional<HomeDirectory> home;
@@ -229,7 +246,7 @@ std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependen
             // The same for every listener of one scan: read on first need.
             if (!root) root = d.currentPID();
             if (!home) home = d.homeDirectory();
-            auto result = ListenerEnrichment::enrich(owner, *root, lookupSnapshot, d.directoryExists,
+            auto result = ListenerEnrichment::enrich(owner, *root, lookupSnapshot, directoryExists,
                                                      d.currentWorkingDirectory, *home);
             it = memo.emplace(owner.identity, std::move(result)).first;
         }
@@ -292,7 +309,8 @@ ScanResult PortEngine::scan(bool includeArgv) const {
     map.reconcile(collapsed);
     const SnapshotLookup ancestorSnapshot = map.lookupFunction();
 
-    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot);
+    const auto directoryExists = rememberingExistence(d.directoryExists);
+    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot, directoryExists);
 
     // The first graph only loads the agents' ancestors into the map, so that the second
     // sees their hosts.
@@ -303,7 +321,7 @@ ScanResult PortEngine::scan(bool includeArgv) const {
 
     const AgentProcessGraph graph(map.snapshots());
     auto presence = AgentProcessPresenceBuilder::build(graph, ancestorSnapshot, d.currentWorkingDirectory,
-                                                       d.directoryExists, d.homeDirectory(), scannedAt);
+                                                       directoryExists, d.homeDirectory(), scannedAt);
     std::unordered_map<AgentProcessIdentity, AgentKind> providerByAgent;
     for (const auto& entry : presence) providerByAgent.emplace(entry.identity, entry.provider);
 

@@ -34,11 +34,7 @@ PortEngineDependencies PortEngineDependencies::live() {
     };
     d.detectionSnapshot = [reader](std::int32_t pid, std::uint32_t uid) { return reader.detectionSnapshot(pid, uid); };
     d.liveResolveSnapshot = [reader](std::int32_t pid) { return reader.liveResolveSnapshot(pid); };
-    d.processIdentity = [&proc](std::int32_t pid) -> std::optional<ProcessIdentity> {
-        auto info = proc.bsdInfo(pid);
-        if (!info) return std::nullopt;
-        return ProcessIdentity{pid, info->startTimeSeconds, info->startTimeMicroseconds};
-    };
+    d.processIdentity = [&proc](std::int32_t pid) { return proc.identity(pid); };
     d.currentWorkingDirectory = [&proc](std::int32_t pid) { return proc.currentWorkingDirectory(pid); };
     d.directoryExists = pathExists;
     d.homeDirectory = currentHomeDirectory;
@@ -50,9 +46,9 @@ PortEngineDependencies PortEngineDependencies::live() {
         return flags;
     };
     d.now = wallNow;
-    // Four threads take most of the gain; more mostly contend in the kernel. A thread pays
-    // for itself from a few dozen processes on.
-    d.forEachProcess = threadedForEach(std::min(4u, std::max(1u, std::thread::hardware_concurrency())), 48);
+    // Four threads take most of the gain; more mostly contend in the kernel. Starting a
+    // thread costs a few hundred microseconds, which only a hundred or more processes repay.
+    d.forEachProcess = threadedForEach(std::min(4u, std::max(1u, std::thread::hardware_concurrency())), 128);
     return d;
 }
 

@@ -168,6 +168,21 @@ TEST_F(FixtureProcTree, AgentPresenceReadsArgvOnlyOfPossibleAgents) {
     auto native = reader.agentPresenceSnapshot(600, ::geteuid());
     ASSERT_TRUE(native);
     EXPECT_EQ(native->argv, std::vector<std::string>{"claude"});
+
+    // The quick first look (executable and command name) agrees with the full read: a
+    // process that renamed itself to an agent's name is read, a plain one is not.
+    addProcess(700, "claude", 1, std::string("bun\0cli.js\0", 11));
+    fs::create_symlink("/usr/local/bin/bun", dir / "700/exe");
+    dir.write("700/comm", "claude\n");
+    auto renamed = reader.agentPresenceSnapshot(700, ::geteuid());
+    ASSERT_TRUE(renamed);
+    EXPECT_EQ(renamed->name, "claude");
+    addProcess(800, "bash", 1, std::string("bash\0", 5));
+    fs::create_symlink("/usr/bin/bash", dir / "800/exe");
+    dir.write("800/comm", "bash\n");
+    EXPECT_FALSE(reader.agentPresenceSnapshot(800, ::geteuid()));
+    EXPECT_EQ(proc.commandName(800), "bash");
+    EXPECT_EQ(proc.executablePath(100), "/usr/bin/node");
 }
 
 }  // namespace

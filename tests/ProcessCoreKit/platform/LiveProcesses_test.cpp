@@ -122,6 +122,18 @@ TEST(LiveProcesses, ReadsTheWorkingDirectoryAndTheCommandName) {
     EXPECT_EQ(info->uid, ::geteuid());
 }
 
+TEST(LiveProcesses, OneReadIdentityMatchesTheFullRead) {
+    auto child = ChildProcess::spawn({testing::fixtureProcessPath()});
+    child.readLine();
+    auto info = Libproc::live().bsdInfo(child.pid());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(Libproc::live().identity(child.pid()),
+              (ProcessIdentity{child.pid(), info->startTimeSeconds, info->startTimeMicroseconds}));
+    child.finish();
+    EXPECT_EQ(Libproc::live().identity(child.pid()), std::nullopt);
+    EXPECT_EQ(Libproc::live().identity(-1), std::nullopt);
+}
+
 TEST(LiveProcesses, OnlyRunningProgramsAreInspectable) {
     auto child = ChildProcess::spawn({testing::fixtureProcessPath()});
     child.readLine();

@@ -6,6 +6,7 @@
 #include "ProcessCoreKit/records/ScanError.h"
 #include "Quaylight/shell/QuaylightCLI.h"
 #include "Quaylight/shell/ScanTimeText.h"
+#include "Quaylight/shell/SortedPrettyJSON.h"
 
 namespace quaylight {
 namespace {
@@ -238,6 +239,41 @@ TEST(ScanReport, LargeNumbersAndUntrustedTextSurviveExactly) {
     auto parsed = nlohmann::json::parse(text);
     EXPECT_EQ(parsed["listeners"][0]["process"]["residentMemoryBytes"].get<std::uint64_t>(), 18'446'744'073'709'551'615ULL);
     EXPECT_EQ(parsed["listeners"][0]["process"]["executablePath"], "/tmp/\x1b[2Jname\ufffd\"q\\");
+}
+
+TEST(ScanReport, StreamedInPiecesLikeOneDocument) {
+    std::vector<PortListener> many;
+    for (int i = 0; i < 120; ++i) many.push_back(row(1000 + i, 2000 + i, "/usr/bin/node"));
+    auto r = result(many);
+    int pieces = 0;
+    std::string streamed;
+    EXPECT_EQ(QuaylightCLI::streamJSON(r, false,
+                                       [&](std::string_view piece) {
+                                           ++pieces;
+                                           streamed += piece;
+                                           return true;
+                                       }),
+              QuaylightCLI::PrintOutcome::printed);
+    EXPECT_GT(pieces, 2);
+
+    nlohmann::ordered_json whole = nlohmann::ordered_json::object();
+    whole["listeners"] = many;  // already in port order
+    whole["scannedAt"] = "2026-05-28T20:28:43Z";
+    whole["processCount"] = 312;
+    whole["visibleCount"] = 120;
+    whole["hiddenCount"] = 0;
+    whole["codexAgentCount"] = 0;
+    whole["claudeAgentCount"] = 0;
+    EXPECT_EQ(streamed, sortedPrettyJSON(whole) + "\n");
+
+    int calls = 0;
+    EXPECT_EQ(QuaylightCLI::streamJSON(r, false,
+                                       [&](std::string_view) {
+                                           ++calls;
+                                           return false;
+                                       }),
+              QuaylightCLI::PrintOutcome::writeFailed);
+    EXPECT_EQ(calls, 1);  // nothing more is written after a failed write
 }
 
 // What a run wrote, through a fake environment.

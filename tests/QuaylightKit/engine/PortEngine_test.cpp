@@ -210,6 +210,24 @@ TEST(PortEngine, EnrichesEachProcessOnceWithHostProjectAndSubtree) {
     EXPECT_TRUE(result.agentPresence.entries.empty());
 }
 
+TEST(PortEngine, ProjectsSideBySideTestEachFolderOnce) {
+    FakeMachine machine;
+    int tests = 0;
+    for (int pid = 20; pid < 26; ++pid) {
+        machine.add(makeProcess(pid, "/usr/bin/node", 1), {socketOn("127.0.0.1", 3000 + pid)});
+        machine.workingDirectories[pid] = pid % 2 ? "/w/code/a" : "/w/code/b";
+    }
+    auto d = machine.dependencies();
+    d.directoryExists = [&](const std::string&) {
+        ++tests;
+        return false;
+    };
+    PortEngine engine(d);
+    auto result = engine.scan(true);
+    for (const auto& l : result.listeners) EXPECT_FALSE(l.project);
+    EXPECT_EQ(tests, 4 * 5);  // /w/code/a, /w/code/b, /w/code and /w, five markers each
+}
+
 TEST(PortEngine, ListenersBelowThisAppAreInItsSubtree) {
     FakeMachine machine;
     machine.selfPID = 30;
