@@ -406,10 +406,14 @@ AgentInventorySnapshot AgentInventoryReducer::snapshot(const std::vector<AgentPr
             sessions.push_back(processSessionSnapshot(record, id));
     for (const auto& [key, record] : hookRecords_) sessions.push_back(hookSessionSnapshot(record, counts));
     for (const auto& finished : finishedRecords_) sessions.push_back(finished.session);
-    std::stable_sort(sessions.begin(), sessions.end(), [](const AgentSessionSnapshot& a, const AgentSessionSnapshot& b) {
-        return a.id.stableID() < b.id.stableID();
-    });
-    return {std::move(sessions), connections, capturedAt_,
+    // Stable, so that a live session precedes a finished one of the same id.
+    std::vector<std::pair<std::string, std::size_t>> order;
+    for (std::size_t i = 0; i < sessions.size(); ++i) order.emplace_back(sessions[i].id.stableID(), i);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<AgentSessionSnapshot> sorted;
+    sorted.reserve(sessions.size());
+    for (const auto& [key, index] : order) sorted.push_back(std::move(sessions[index]));
+    return {std::move(sorted), connections, capturedAt_,
             scanIsStale_ ? InventoryFreshness::stale(lastSuccessfulScanAt_) : InventoryFreshness::live()};
 }
 
