@@ -17,6 +17,13 @@ bool extendsCluster(char32_t c) {
            c == 0x200d;
 }
 
+// Printable ASCII: one byte, one character, nothing to replace. Nearly every cell is.
+bool isPlainASCII(std::string_view text) {
+    for (unsigned char c : text)
+        if (c < 0x20 || c >= 0x7f) return false;
+    return true;
+}
+
 bool isRegionalIndicator(char32_t c) { return c >= 0x1f1e6 && c <= 0x1f1ff; }
 
 // Calls `visit(begin, end)` for each user-perceived character of valid UTF-8.
@@ -46,6 +53,7 @@ void forEachCluster(std::string_view text, Visit&& visit) {
 }  // namespace
 
 std::string sanitizedCell(std::string_view text) {
+    if (isPlainASCII(text)) return std::string(text);
     const std::string valid = decodeUtf8Lossy(text);
     std::string out;
     out.reserve(valid.size());
@@ -61,6 +69,7 @@ std::string sanitizedCell(std::string_view text) {
 }
 
 std::size_t perceivedLength(std::string_view utf8) {
+    if (isPlainASCII(utf8)) return utf8.size();
     const std::string valid = decodeUtf8Lossy(utf8);
     std::size_t count = 0;
     forEachCluster(valid, [&](auto, auto) {
@@ -71,6 +80,11 @@ std::size_t perceivedLength(std::string_view utf8) {
 }
 
 std::string fittedCell(std::string_view text, std::size_t width) {
+    if (isPlainASCII(text)) {
+        std::string cell(text.substr(0, text.size() < width ? text.size() : (width > 0 ? width - 1 : 0)));
+        cell.resize(width, ' ');
+        return cell;
+    }
     const std::string valid = sanitizedCell(text);
     std::size_t length = perceivedLength(valid);
     if (length < width) return valid + std::string(width - length, ' ');

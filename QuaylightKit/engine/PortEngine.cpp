@@ -4,6 +4,7 @@
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
+#include <variant>
 
 #include "ProcessCoreKit/agents/AgentProcessGraph.h"
 #include "ProcessCoreKit/ancestry/ProcessAncestry.h"
@@ -77,12 +78,12 @@ private:
     std::unordered_map<std::int32_t, std::optional<ProcessIdentity>> cache_;
 };
 
-std::optional<WorkerPoolCollapser::Signals> signalsOf(const ProcessListener& listener, ParentIdentityCache& parents) {
+// The parent a listener would pool under: present only when it has every fact a pool needs
+// (executable, user, a parent above PID 1 whose identity can be read).
+std::optional<ProcessIdentity> poolParent(const ProcessListener& listener, ParentIdentityCache& parents) {
     const auto& s = *listener.snapshot;
     if (!s.executablePath || !s.uid || !s.parentPID || *s.parentPID < 2) return std::nullopt;
-    auto parent = parents(*s.parentPID);
-    if (!parent) return std::nullopt;
-    return WorkerPoolCollapser::Signals{listener.port, listener.bindSignature, *s.executablePath, *parent, *s.uid};
+    return parents(*s.parentPID);
 }
 
 // What the first pass reads of one process: its listening sockets, its snapshot when it
@@ -126,14 +127,29 @@ std::vector<ProcessListener> gatherProcessListeners(const std::vector<std::uniqu
 
 std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies& d,
                                                    const std::vector<ProcessListener>& listeners) {
+    // Only listeners that share their port with another can form a pool; one alone on its
+    // port keys on its own index, which places it exactly where its own signals would.
+    std::unordered_map<std::int64_t, int> listenersOnPort;
+    for (const auto& listener : listeners) ++listenersOnPort[listener.port];
+    using Key = std::variant<std::size_t, WorkerPoolCollapser::Signals>;
     ParentIdentityCache parents(d);
-    std::vector<std::optional<WorkerPoolCollapser::Signals>> signals;
-    signals.reserve(listeners.size());
-    for (const auto& listener : listeners) signals.push_back(signalsOf(listener, parents));
+    std::vector<std::optional<Key>> keys;
+    keys.reserve(listeners.size());
+    for (std::size_t i = 0; i < listeners.size(); ++i) {
+        const auto& l = listeners[i];
+        auto parent = poolParent(l, parents);
+        if (!parent)
+            keys.emplace_back();
+        else if (listenersOnPort[l.port] == 1)
+            keys.emplace_back(Key(i));
+        else
+            keys.emplace_back(Key(WorkerPoolCollapser::Signals{l.port, l.bindSignature, *l.snapshot->executablePath,
+                                                               *parent, *l.snapshot->uid}));
+    }
 
     std::vector<std::size_t> indices(listeners.size());
     for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i;
-    auto groups = WorkerPoolCollapser::group(indices, [&](std::size_t i) { return signals[i]; });
+    auto groups = WorkerPoolCollapser::group(indices, [&](std::size_t i) { return keys[i]; });
 
     std::vector<CollapsedListener> collapsed;
     collapsed.reserve(groups.size());
@@ -145,8 +161,8 @@ std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies&
         if (group.size() == 1) {
             collapsed.push_back({representative, 1, std::nullopt});
         } else {
-            collapsed.push_back(
-                {representative, static_cast<std::int64_t>(group.size()), signals[group.front()]->parentIdentity});
+            const auto& signals = std::get<WorkerPoolCollapser::Signals>(*keys[group.front()]);
+            collapsed.push_back({representative, static_cast<std::int64_t>(group.size()), signals.parentIdentity});
         }
     }
     return collapsed;
@@ -332,18 +348,33 @@ ScanResult PortEngine::scan(bool includeArgv) const {
 
     ScanResult result;
     result.listeners.reserve(collapsed.size());
+    // What a process decides alone, worked out once for all its rows. Its port only counts
+    // when nothing else is recognised (a well-known port's guess), so the classification is
+    // first made without one.
+    struct ProcessVerdict {
+        bool knownBackground = false;
+        ServiceClassification withoutPort;
+    };
+    std::unordered_map<ProcessIdentity, ProcessVerdict> verdicts;
     for (std::size_t i = 0; i < collapsed.size(); ++i) {
         PortListener listener = makeListener(collapsed[i]);
+        const auto& p = listener.process;
+        auto [verdict, isNew] = verdicts.try_emplace(p.identity);
+        if (isNew)
+            verdict->second = {KnownBackgroundAppClassifier::isKnownBackground(p),
+                               ServiceClassifier::classify(p.name, p.executablePath, -1, p.argv)};
         // A flag list of the wrong length counts missing flags as unset rather than
         // reading past its end.
         const bool systemBackground = i < systemFlags.size() && systemFlags[i];
         const auto& r = enrichment[i];
         attachAgent(listener, r, graph, providerByAgent);
-        listener.visibility = systemBackground || KnownBackgroundAppClassifier::isKnownBackground(listener.process)
+        listener.visibility = systemBackground || verdict->second.knownBackground
                                   ? VisibilityClass::hiddenSystemBackground
                                   : VisibilityClass::defaultVisible;
-        listener.classification = ServiceClassifier::classify(listener.process.name, listener.process.executablePath,
-                                                              listener.port, listener.process.argv);
+        const auto& withoutPort = verdict->second.withoutPort;
+        listener.classification = withoutPort.confidence != Confidence::unknown
+                                      ? withoutPort
+                                      : ServiceClassifier::classify(p.name, p.executablePath, listener.port, p.argv);
         listener.host = r.host;
         listener.project = r.project;
         listener.focusTarget = r.focusTarget;

@@ -1,6 +1,7 @@
 #include "QuaylightKit/list/ListenerSorter.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "QuaylightKit/list/TextOrdering.h"
 
@@ -45,19 +46,27 @@ int compareByMode(const PortListener& a, const PortListener& b, int rankA, int r
 
 std::vector<const PortListener*> ListenerSorter::sorted(std::vector<const PortListener*> listeners,
                                                         ListenerSortMode mode, const ActivityByID& activity) {
-    // Each key is computed once per listener, not once per comparison.
+    // The name and the stable id only break ties, which are rare: each is made once per
+    // listener, and only when a comparison comes to it.
     struct Keyed {
         const PortListener* listener;
-        std::string name;
-        std::string id;
         int activityRank;
+        mutable std::optional<std::string> name, id;
+        const std::string& nameKey() const {
+            if (!name) name = listener->process.displayName();
+            return *name;
+        }
+        const std::string& idKey() const {
+            if (!id) id = listener->id();
+            return *id;
+        }
     };
     std::vector<Keyed> keys;
     keys.reserve(listeners.size());
     for (const PortListener* listener : listeners) {
-        auto id = listener->id();
-        int rank = activityRank(id, activity);
-        keys.push_back({listener, listener->process.displayName(), std::move(id), rank});
+        Keyed key{listener, 3, std::nullopt, std::nullopt};
+        if (mode == ListenerSortMode::activity) key.activityRank = activityRank(key.idKey(), activity);
+        keys.push_back(std::move(key));
     }
     std::stable_sort(keys.begin(), keys.end(), [&](const Keyed& ka, const Keyed& kb) {
         const auto& a = *ka.listener;
@@ -65,8 +74,8 @@ std::vector<const PortListener*> ListenerSorter::sorted(std::vector<const PortLi
         if (int c = compare(sortRank(a.visibility), sortRank(b.visibility))) return c < 0;
         if (int c = compareByMode(a, b, ka.activityRank, kb.activityRank, mode)) return c < 0;
         if (int c = compare(a.port, b.port)) return c < 0;
-        if (int c = compareCaseInsensitive(ka.name, kb.name)) return c < 0;
-        return ka.id < kb.id;
+        if (int c = compareCaseInsensitive(ka.nameKey(), kb.nameKey())) return c < 0;
+        return ka.idKey() < kb.idKey();
     });
     for (std::size_t i = 0; i < keys.size(); ++i) listeners[i] = keys[i].listener;
     return listeners;

@@ -143,6 +143,31 @@ TEST(PortEngine, WorkersListeningBesideTheirParentLeaveTheParentARowOfItsOwn) {
     EXPECT_EQ(result.listeners[1].workerPoolSize, 1);
 }
 
+TEST(PortEngine, RowsWithoutPoolFactsStandBeforeLoneRowsWithThem) {
+    FakeMachine machine;
+    machine.add(makeProcess(50, "/usr/bin/node", 40), {socketOn("127.0.0.1", 2)});  // has every fact
+    machine.add(makeProcess(40, "/usr/bin/bash", 1));
+    machine.add(makeProcess(60, std::nullopt, 40), {socketOn("127.0.0.1", 1)});
+    machine.add(makeProcess(70, std::nullopt, 40), {socketOn("127.0.0.1", 3)});
+    PortEngine engine(machine.dependencies());
+    auto result = engine.scan(true);
+    std::vector<std::int32_t> order;
+    for (const auto& l : result.listeners) order.push_back(l.process.identity.pid);
+    EXPECT_EQ(order, (std::vector<std::int32_t>{60, 70, 50}));
+}
+
+TEST(PortEngine, ClassifiesEachRowWithItsOwnPort) {
+    FakeMachine machine;
+    machine.add(makeProcess(20, "/opt/server", 1), {socketOn("127.0.0.1", 5432), socketOn("127.0.0.1", 9999)});
+    machine.add(makeProcess(21, "/usr/bin/node", 1), {socketOn("127.0.0.1", 5432), socketOn("127.0.0.1", 9999)});
+    PortEngine engine(machine.dependencies());
+    auto result = engine.scan(true);
+    EXPECT_EQ(rowOf(result, 20, 5432)->classification.label, "Postgres?");
+    EXPECT_EQ(rowOf(result, 20, 9999)->classification, ServiceClassification::unknown());
+    EXPECT_EQ(rowOf(result, 21, 5432)->classification.label, "Node");
+    EXPECT_EQ(rowOf(result, 21, 9999)->classification.label, "Node");
+}
+
 TEST(PortEngine, ArgvIsReadOnlyWhenAsked) {
     FakeMachine machine;
     machine.add(makeProcess(20, "/usr/bin/node", 1, 501, 1000, std::vector<std::string>{"node", "vite"}),
