@@ -1,20 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "QuaylightKit/list/ListenerSorter.h"
-#include "tests/QuaylightKit/Snapshots.h"
+#include "tests/QuaylightKit/Listeners.h"
 
 namespace quaylight {
 namespace {
 
-PortListener row(std::int32_t pid, std::int64_t port, std::string path = "/usr/bin/node",
-                 VisibilityClass visibility = VisibilityClass::defaultVisible) {
-    PortListener l;
-    l.process = testing::makeProcess(pid, std::move(path), 1, 501, 1000 + pid);
-    l.port = port;
-    l.visibility = visibility;
-    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, port, {}, false, std::nullopt};
-    return l;
-}
+using testing::makeListener;
 
 std::vector<std::int32_t> pids(const std::vector<PortListener>& list) {
     std::vector<std::int32_t> out;
@@ -31,19 +23,22 @@ TEST(ListenerSortMode, RawValuesAndTitles) {
 }
 
 TEST(ListenerSorter, ByPortWithVisibleRowsFirstThenNameThenID) {
-    std::vector<PortListener> rows{row(1, 9000, "/usr/sbin/cupsd", VisibilityClass::hiddenSystemBackground),
-                                   row(2, 8080, "/usr/bin/Zeta"), row(3, 8080, "/usr/bin/alpha"), row(4, 3000),
-                                   row(5, 8080, "/usr/bin/ALPHA")};
-    EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::port, {})), (std::vector<std::int32_t>{4, 3, 5, 2, 1}));
+    std::vector<PortListener> rows{makeListener(1, 9000, "/usr/sbin/cupsd", VisibilityClass::hiddenSystemBackground),
+                                   makeListener(2, 8080, "/usr/bin/Zeta"), makeListener(3, 8080, "/usr/bin/alpha"),
+                                   makeListener(4, 3000), makeListener(5, 8080, "/usr/bin/ALPHA")};
+    EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::port, {})),
+              (std::vector<std::int32_t>{4, 3, 5, 2, 1}));
 }
 
 TEST(ListenerSorter, ByMemoryUptimeAndActivity) {
-    std::vector<PortListener> rows{row(1, 3000), row(2, 4000), row(3, 5000), row(4, 6000)};
+    std::vector<PortListener> rows{makeListener(1, 3000), makeListener(2, 4000), makeListener(3, 5000),
+                                   makeListener(4, 6000)};
     rows[0].process.residentMemoryBytes = 10;
     rows[1].process.residentMemoryBytes = 30;
     rows[2].process.residentMemoryBytes.reset();
     rows[3].process.residentMemoryBytes = 30;
-    EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::memory, {})), (std::vector<std::int32_t>{2, 4, 1, 3}));
+    EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::memory, {})),
+              (std::vector<std::int32_t>{2, 4, 1, 3}));
 
     rows[0].process.identity.startTimeSeconds = 50;
     rows[1].process.identity.startTimeSeconds = 40;
@@ -51,13 +46,33 @@ TEST(ListenerSorter, ByMemoryUptimeAndActivity) {
     rows[2].process.identity.startTimeSeconds = 40;
     rows[2].process.identity.startTimeMicroseconds = 2;
     rows[3].process.identity.startTimeSeconds = 60;
-    EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::uptime, {})), (std::vector<std::int32_t>{3, 2, 1, 4}));
+    EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::uptime, {})),
+              (std::vector<std::int32_t>{3, 2, 1, 4}));
 
     ListenerSorter::ActivityByID activity{{rows[0].id(), ActivityLevel::low},
                                           {rows[1].id(), ActivityLevel::unknown},
                                           {rows[3].id(), ActivityLevel::high}};
     EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::activity, activity)),
               (std::vector<std::int32_t>{4, 1, 2, 3}));
+}
+
+TEST(ListenerSorter, EveryModeBreaksTiesByPortThenNameThenStableID) {
+    // Equal on the mode's key: memory 5 for all, start time 7 s, activity unknown or absent.
+    std::vector<PortListener> rows{makeListener(1, 8000, "/usr/bin/zed"), makeListener(2, 7000, "/usr/bin/b"),
+                                   makeListener(3, 8000, "/usr/bin/Abc"), makeListener(4, 8000, "/usr/bin/abc")};
+    ListenerSorter::ActivityByID activity;
+    for (auto& row : rows) {
+        row.process.residentMemoryBytes = 5;
+        row.process.identity.startTimeSeconds = 7;
+        row.process.identity.startTimeMicroseconds = 0;
+        activity[row.id()] = ActivityLevel::unknown;
+    }
+    activity.erase(rows[1].id());  // no entry ranks like unknown
+    // Rows 3 and 4 tie on the name ignoring case: the stable ids (":3:" before ":4:") decide.
+    ASSERT_LT(rows[2].id(), rows[3].id());
+    for (auto mode : allCases<ListenerSortMode>())
+        EXPECT_EQ(pids(ListenerSorter::sorted(rows, mode, activity)), (std::vector<std::int32_t>{2, 3, 4, 1}))
+            << rawValue(mode);
 }
 
 }  // namespace
