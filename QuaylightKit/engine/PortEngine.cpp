@@ -391,8 +391,8 @@ std::optional<ProcessSnapshot> PortEngine::detectionSnapshot(std::int32_t pid) c
     return dependencies.detectionSnapshot(pid, dependencies.currentUID());
 }
 
-std::optional<PortEngine::LiveProcess> PortEngine::resolveLiveProcess(std::int32_t pid) const {
-    auto snapshot = dependencies.liveResolveSnapshot(pid);
+std::optional<PortEngine::LiveProcess> PortEngine::resolveLiveProcess(std::int32_t pid, bool includeArgv) const {
+    auto snapshot = includeArgv ? dependencies.liveResolveSnapshotWithArgv(pid) : dependencies.liveResolveSnapshot(pid);
     if (!snapshot) return std::nullopt;
     auto flags = dependencies.strongSystemBackgroundFlags({snapshot->executablePath});
     if (flags.empty()) return std::nullopt;
@@ -410,7 +410,8 @@ std::vector<ProcessIdentity> PortEngine::poolMemberIdentities(const WorkerPoolCo
     if (pids.empty()) return {};
     auto socketsOf = d.listeningSocketReader();
     ParentIdentityCache parents(d);
-    const auto context = ProcessSafetyClassifier::Context::current();
+    // "Self" is whoever the engine's reads say it is, as for the scan's own subtree test.
+    const ProcessSafetyClassifier::Context context{d.currentPID(), uid};
     std::vector<ProcessIdentity> members;
     for (auto pid : pids) {
         auto sockets = socketsOf(pid);

@@ -28,7 +28,9 @@ struct PortEngine {
         ProcessSnapshot snapshot;
         bool appleSystemBinary = false;  // the platform's system-executable test
     };
-    std::optional<LiveProcess> resolveLiveProcess(std::int32_t pid) const;
+    // The process that holds `pid` now, whoever owns it; with its argument vector when
+    // asked and the process is the user's own.
+    std::optional<LiveProcess> resolveLiveProcess(std::int32_t pid, bool includeArgv = false) const;
 
     bool isInProcessSubtree(const ProcessSnapshot& owner, std::int32_t rootedAt) const;
 

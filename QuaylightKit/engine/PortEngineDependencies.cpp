@@ -34,6 +34,7 @@ PortEngineDependencies PortEngineDependencies::live() {
     };
     d.detectionSnapshot = [reader](std::int32_t pid, std::uint32_t uid) { return reader.detectionSnapshot(pid, uid); };
     d.liveResolveSnapshot = [reader](std::int32_t pid) { return reader.liveResolveSnapshot(pid); };
+    d.liveResolveSnapshotWithArgv = [reader](std::int32_t pid) { return reader.liveResolveSnapshotWithArgv(pid); };
     d.processIdentity = [&proc](std::int32_t pid) { return proc.identity(pid); };
     d.currentWorkingDirectory = [&proc](std::int32_t pid) { return proc.currentWorkingDirectory(pid); };
     d.directoryExists = pathExists;

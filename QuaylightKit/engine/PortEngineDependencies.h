@@ -35,6 +35,9 @@ struct PortEngineDependencies {
     std::function<std::optional<ProcessSnapshot>(std::int32_t pid, std::uint32_t uid)> agentPresenceSnapshot;
     std::function<std::optional<ProcessSnapshot>(std::int32_t pid, std::uint32_t uid)> detectionSnapshot;
     std::function<std::optional<ProcessSnapshot>(std::int32_t pid)> liveResolveSnapshot;
+    // The same with the argument vector, for the user's own processes: an agent run by an
+    // interpreter (node) or the native Claude Code install is only recognised by it.
+    std::function<std::optional<ProcessSnapshot>(std::int32_t pid)> liveResolveSnapshotWithArgv;
     std::function<std::optional<ProcessIdentity>(std::int32_t pid)> processIdentity;
     std::function<std::optional<std::string>(std::int32_t pid)> currentWorkingDirectory;
     std::function<bool(const std::string& path)> directoryExists;  // any file system object

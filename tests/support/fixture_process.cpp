@@ -7,6 +7,8 @@
 //   --spin               burn CPU until told to stop
 //   --chdir DIR          change to DIR before anything else
 //   --name NAME          set the command name (prctl)
+//   --exec PATH          after forking the workers, become PATH (no arguments); the workers
+//                        stay the fixture, so the pool's supervisor is another program
 // It prints "ports P1 P2 ...\n" (listening ports in argument order) and, with workers,
 // "workers W1 W2 ...\n", then waits until its standard input closes. Any other argument
 // is ignored, so tests can give it an argv of their choosing.
@@ -79,6 +81,7 @@ int main(int argc, char** argv) {
     std::vector<int> ports;
     int workers = 0;
     bool spin = false;
+    std::string execPath;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto next = [&]() -> std::string {
@@ -110,6 +113,8 @@ int main(int argc, char** argv) {
             workers = std::atoi(next().c_str());
         } else if (arg == "--spin") {
             spin = true;
+        } else if (arg == "--exec") {
+            execPath = next();
         }
     }
 
@@ -135,6 +140,10 @@ int main(int argc, char** argv) {
         std::printf("%s\n", list.c_str());
     }
     std::fflush(stdout);
+    if (!execPath.empty()) {
+        execl(execPath.c_str(), execPath.c_str(), static_cast<char*>(nullptr));
+        fail("exec");
+    }
 
     if (spin && workers == 0) {
         for (;;) {

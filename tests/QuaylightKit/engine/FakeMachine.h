@@ -79,6 +79,11 @@ struct FakeMachine {
             return read(pid, true);
         };
         d.liveResolveSnapshot = [this](std::int32_t pid) { return read(pid, false); };
+        d.liveResolveSnapshotWithArgv = [this](std::int32_t pid) {
+            auto s = read(pid, true);
+            if (s && !s->sameUser) s->argv.reset();
+            return s;
+        };
         d.processIdentity = [this](std::int32_t pid) -> std::optional<ProcessIdentity> {
             ++identityReads;
             if (auto it = liveIdentities.find(pid); it != liveIdentities.end()) return it->second;
