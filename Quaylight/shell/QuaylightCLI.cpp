@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 #include <fmt/format.h>
 
@@ -13,20 +12,10 @@
 #include "Quaylight/shell/TableCell.h"
 #include "QuaylightKit/engine/PortEngine.h"
 #include "QuaylightKit/list/ListenerSorter.h"
+#include "QuaylightKit/platform/FileDescriptorIO.h"
 
 namespace quaylight {
 namespace {
-
-// Writes all of `bytes` to a descriptor, retrying interrupted and partial writes.
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 bool hasArgument(const std::vector<std::string>& arguments, std::string_view word) {
     return std::find(arguments.begin(), arguments.end(), word) != arguments.end();

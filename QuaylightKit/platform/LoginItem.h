@@ -1,0 +1,47 @@
+#pragma once
+// The application's own login item: whether the desktop starts Quaylight when the user
+// logs in. The application uses the XDG autostart entry (XdgAutostartLoginItem); tests use
+// FakeLoginItem, the only way to reach "requires approval", which Linux desktops never ask.
+
+#include <string>
+
+#include "QuaylightKit/login/LaunchAtLoginReconciler.h"
+
+namespace quaylight {
+
+class LoginItem {
+public:
+    using Status = LaunchAtLoginReconciler::SystemStatus;
+    using ChangeResult = LaunchAtLoginReconciler::ChangeResult;
+
+    virtual ~LoginItem() = default;
+
+    virtual Status status() const = 0;
+    // Where the user manages login items (what "open the settings" shows).
+    virtual std::string settingsLocation() const = 0;
+
+    // Registers the item, then reads its status back: enabled, requiresApproval, or
+    // disabled when it is still not registered; failed when the system refused.
+    ChangeResult registerItem() {
+        if (!add()) return ChangeResult::failed;
+        switch (status()) {
+            case Status::enabled: return ChangeResult::enabled;
+            case Status::requiresApproval: return ChangeResult::requiresApproval;
+            case Status::notRegistered: return ChangeResult::disabled;
+        }
+        return ChangeResult::failed;
+    }
+
+    // Unregisters the item: disabled once it is gone, failed otherwise.
+    ChangeResult unregisterItem() {
+        if (!remove()) return ChangeResult::failed;
+        return status() == Status::notRegistered ? ChangeResult::disabled : ChangeResult::failed;
+    }
+
+protected:
+    // False when the system refused the change.
+    virtual bool add() = 0;
+    virtual bool remove() = 0;
+};
+
+}  // namespace quaylight
