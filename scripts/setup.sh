@@ -28,9 +28,9 @@ if [ -s "$here/npm-packages.txt" ]; then
     assets="$here/../.assets"
     mkdir -p "$assets"
     need=()
-    for spec in "${npm_wanted[@]}"; do
-      name=${spec%@*}; [ -n "$name" ] || name=$spec
-      [ -d "$assets/node_modules/$name" ] || need+=("$spec")
+    for package in "${npm_wanted[@]}"; do
+      name=${package%@*}; [ -n "$name" ] || name=$package
+      [ -d "$assets/node_modules/$name" ] || need+=("$package")
     done
     if [ ${#need[@]} -gt 0 ]; then
       # Debian's nodejs comes without npm (some Node.js builds bundle it and conflict with
