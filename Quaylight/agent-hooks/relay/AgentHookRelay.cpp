@@ -163,42 +163,63 @@ bool AgentHookRelay::send(std::string_view payload, const std::string& socketPat
     return true;
 }
 
-int AgentHookRelay::run(const std::vector<std::string>& arguments) { return run(arguments, Environment::live()); }
+namespace {
 
-int AgentHookRelay::run(const std::vector<std::string>& arguments, const Environment& environment) {
-    auto invocation = parse(arguments);
-    if (!invocation || invocation->protocolVersion != AgentHookProtocol::protocolVersion) return 0;
+// One relay run; any failure just ends it, since the agent must never see one.
+void relay(const std::vector<std::string>& arguments, const AgentHookRelay::Environment& environment) {
+    using Relay = AgentHookRelay;
+    auto invocation = Relay::parse(arguments);
+    if (!invocation || invocation->protocolVersion != AgentHookProtocol::protocolVersion) return;
 
     AgentHookProtocol::Envelope envelope;
     envelope.provider = invocation->provider;
     HomeDirectory home;
     if (invocation->isConnectionTest) {
         envelope.event = AgentHookProtocol::EventKind::connectionTest;
-        envelope.sessionID = testSessionID;
+        envelope.sessionID = Relay::testSessionID;
         envelope.parentPID = environment.parentPID();
         home = environment.homeDirectory();
     } else {
         std::string input = environment.readInput();
         envelope.parentPID = environment.parentPID();
         home = environment.homeDirectory();
-        if (input.size() > maxInputBytes) return 0;
+        if (input.size() > Relay::maxInputBytes) return;
         auto fields = AgentHookProtocol::decodeProviderFields(input);
         if (!fields || !fields->session_id || fields->session_id->empty() ||
             fields->session_id->size() > AgentHookProtocol::maxSessionIDBytes)
-            return 0;
+            return;
         // The hint is what the entry was registered for; it wins over the input's own type.
         const auto& notification = invocation->notificationHint ? invocation->notificationHint : fields->notification_type;
         auto event = AgentHookProtocol::mapEvent(fields->hook_event_name, notification);
-        if (!event) return 0;
+        if (!event) return;
         envelope.event = *event;
         envelope.sessionID = std::move(*fields->session_id);
         if (fields->cwd) envelope.projectName = projectNameFor(*fields->cwd, home, environment.pathExists);
     }
 
     auto bytes = AgentHookProtocol::encode(envelope);
-    if (!bytes) return 0;
+    if (!bytes) return;
     auto paths = AgentHookPaths::standard(home.path, environment.userTemporaryDirectory());
-    environment.send(*bytes, paths.socketPath, sendTimeoutSeconds);
+    environment.send(*bytes, paths.socketPath, Relay::sendTimeoutSeconds);
+}
+
+}  // namespace
+
+int AgentHookRelay::run(const std::vector<std::string>& arguments) {
+    try {
+        return run(arguments, Environment::live());
+    } catch (...) {
+        return 0;
+    }
+}
+
+int AgentHookRelay::run(const std::vector<std::string>& arguments, const Environment& environment) {
+    // An exception leaving main would abort the process and the agent would report the hook
+    // as failed: whatever goes wrong (memory, a read that throws) ends the run quietly.
+    try {
+        relay(arguments, environment);
+    } catch (...) {
+    }
     return 0;
 }
 

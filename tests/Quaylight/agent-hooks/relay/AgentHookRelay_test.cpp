@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
@@ -156,6 +158,22 @@ TEST(AgentHookRelay, InputRules) {
     world.input = stopWith("s");
     EXPECT_FALSE(world.run({"--provider", "claude", "--protocol", "2"}));
     EXPECT_EQ(world.inputReads, 0);
+}
+
+TEST(AgentHookRelay, AWorldThatThrowsStillEndsTheRunWithZero) {
+    // Each read in turn fails the way memory exhaustion or a broken read would.
+    for (int failing = 0; failing < 4; ++failing) {
+        FakeWorld world;
+        world.input = R"({"session_id":"s","hook_event_name":"Stop","cwd":"/home/ada/code"})";
+        auto environment = world.environment();
+        auto fail = [] () -> std::string { throw std::runtime_error("read failed"); };
+        if (failing == 0) environment.readInput = fail;
+        if (failing == 1) environment.homeDirectory = [] () -> HomeDirectory { throw std::bad_alloc(); };
+        if (failing == 2) environment.pathExists = [](const std::string&) -> bool { throw std::bad_alloc(); };
+        if (failing == 3) environment.userTemporaryDirectory = fail;
+        EXPECT_EQ(Relay::run(claudeArguments, environment), 0) << failing;
+        EXPECT_TRUE(world.sent.empty()) << failing;
+    }
 }
 
 TEST(AgentHookRelay, TheProjectNameComesFromTheWorkingDirectory) {
