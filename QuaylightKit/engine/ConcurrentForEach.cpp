@@ -4,6 +4,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -33,7 +34,15 @@ ConcurrentForEach threadedForEach(unsigned maxThreads, std::size_t minimumPerThr
         };
         std::vector<std::thread> helpers;
         helpers.reserve(threads - 1);
-        for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work);
+        for (unsigned t = 1; t < threads; ++t) {
+            // A thread the system refuses (no memory, a thread limit) leaves its share to the
+            // others; letting the error out would destroy the started helpers unjoined.
+            try {
+                helpers.emplace_back(work);
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
         work();
         for (auto& helper : helpers) helper.join();
         if (failure) std::rethrow_exception(failure);

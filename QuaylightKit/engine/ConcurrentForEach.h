@@ -16,7 +16,8 @@ using ConcurrentForEach = std::function<void(std::size_t count, const IndexBody&
 void sequentialForEach(std::size_t count, const IndexBody& body);
 
 // The calling thread plus up to `maxThreads - 1` helpers, each taking the next index as
-// it finishes the last (processes differ widely in cost). Short loops stay on the caller.
+// it finishes the last (processes differ widely in cost). Short loops stay on the caller,
+// and so does the work of a helper the system refuses to start.
 // An exception from the body is rethrown on the caller once every thread has stopped.
 ConcurrentForEach threadedForEach(unsigned maxThreads, std::size_t minimumPerThread);
 

@@ -392,18 +392,5 @@ TEST(WorkerPoolCollapser, PoolsFirstThenSignalLessItemsThenLoneMembers) {
     EXPECT_EQ(groups, (std::vector<std::vector<std::size_t>>{{0, 3}, {2, 6}, {1}, {4}, {5}}));
 }
 
-TEST(ConcurrentForEach, VisitsEveryIndexOnceAndRethrows) {
-    for (unsigned threads : {1u, 4u}) {
-        auto forEach = threadedForEach(threads, 1);
-        std::vector<std::atomic<int>> visits(500);
-        forEach(visits.size(), [&](std::size_t i) { ++visits[i]; });
-        EXPECT_TRUE(std::all_of(visits.begin(), visits.end(), [](const auto& v) { return v == 1; })) << threads;
-        EXPECT_THROW(forEach(100, [](std::size_t i) {
-            if (i == 42) throw std::runtime_error("boom");
-        }),
-                     std::runtime_error);
-    }
-}
-
 }  // namespace
 }  // namespace quaylight
