@@ -1,13 +1,17 @@
 #include "QuaylightKit/platform/LiveFileSystem.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "QuaylightKit/platform/FileDescriptorIO.h"
 #include "QuaylightKit/project/PathStandardization.h"
 
 namespace quaylight {
@@ -34,6 +38,32 @@ std::optional<std::string> realPath(const std::string& path) {
 bool pathExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit, struct stat* examined) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::optional<std::string> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit)
+        bytes = readUpTo(fd, limit + 1);  // one byte more tells a file that grew since
+    ::close(fd);
+    if (!bytes || bytes->size() > limit) return std::nullopt;
+    if (examined) *examined = st;
+    return bytes;
+}
+
+bool createDirectories(const std::string& path, mode_t mode) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    const std::string parent = parentFolder(path);
+    if (parent != path && !createDirectories(parent, mode)) return false;
+    if (::mkdir(path.c_str(), mode) != 0) {
+        if (errno != EEXIST) return false;
+        return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    ::chmod(path.c_str(), mode);  // mkdir's mode is narrowed by the creation mask
+    return true;
 }
 
 HomeDirectory homeDirectory(const HomeDirectorySources& sources) {

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <vector>
 
 #include "QuaylightKit/platform/FileDescriptorIO.h"
 #include "QuaylightKit/platform/LiveFileSystem.h"
@@ -90,41 +89,6 @@ std::optional<std::string> firstExecArgument(std::string_view exec) {
     return unpercented;
 }
 
-std::optional<std::string> readSmallFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
-    std::optional<std::string> text;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::size_t>(info.st_size) <= kMaximumEntryBytes) {
-        std::string bytes(kMaximumEntryBytes, '\0');
-        std::size_t length = 0;
-        for (;;) {
-            ssize_t n = ::read(fd, bytes.data() + length, bytes.size() - length);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                if (n == 0) text = bytes.substr(0, length);
-                break;
-            }
-            length += static_cast<std::size_t>(n);
-            if (length == bytes.size()) break;  // grew past the limit since fstat
-        }
-    }
-    ::close(fd);
-    return text;
-}
-
-bool makeFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string prefix = path.substr(0, slash);
-        // The XDG base directory rules ask for 0700 on folders we create.
-        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
-    }
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
 XdgAutostartLoginItem::XdgAutostartLoginItem(std::string executablePath, std::string configHome)
@@ -184,7 +148,7 @@ std::optional<std::string> XdgAutostartLoginItem::launchedProgram(std::string_vi
 }
 
 LoginItem::Status XdgAutostartLoginItem::status() const {
-    auto text = readSmallFile(entryPath());
+    auto text = readRegularFile(entryPath(), kMaximumEntryBytes);
     if (!text) return Status::notRegistered;
     auto program = launchedProgram(*text);
     return program && *program == executablePath_ ? Status::enabled : Status::notRegistered;
@@ -192,7 +156,8 @@ LoginItem::Status XdgAutostartLoginItem::status() const {
 
 bool XdgAutostartLoginItem::add() {
     const std::string folder = autostartFolder();
-    if (!makeFolders(folder)) return false;
+    // The XDG base directory rules ask for 0700 on folders we create.
+    if (!createDirectories(folder, 0700)) return false;
     // Written beside the entry and renamed over it, so the desktop never reads half an entry.
     std::string temporary = folder + "/.quaylight.desktop-XXXXXX";
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);

@@ -53,4 +53,13 @@ std::string appendingPathComponent(std::string_view standardized, std::string_vi
     return joined;
 }
 
+std::string parentFolder(std::string_view path) {
+    auto end = path.find_last_not_of('/');
+    if (end == std::string_view::npos) return "/";
+    auto slash = path.find_last_of('/', end);
+    if (slash == std::string_view::npos) return ".";
+    auto parentEnd = path.find_last_not_of('/', slash);
+    return parentEnd == std::string_view::npos ? "/" : std::string(path.substr(0, parentEnd + 1));
+}
+
 }  // namespace quaylight

@@ -21,6 +21,10 @@ std::string deletingLastPathComponent(std::string_view standardized);
 // Joins a standardized folder and a name with one separator.
 std::string appendingPathComponent(std::string_view standardized, std::string_view name);
 
+// The folder that holds `path`, by its text alone and without standardizing it: trailing
+// separators are ignored, "/" stays "/", and a bare name gives ".".
+std::string parentFolder(std::string_view path);
+
 inline bool isAbsolutePath(std::string_view path) { return !path.empty() && path.front() == '/'; }
 
 }  // namespace quaylight

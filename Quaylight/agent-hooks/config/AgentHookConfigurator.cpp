@@ -8,7 +8,8 @@
 #include <cerrno>
 
 #include "Quaylight/agent-hooks/config/ExactSettingsJson.h"
-#include "Quaylight/agent-hooks/platform/FileHelpers.h"
+#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/project/PathStandardization.h"
 
 namespace quaylight {
 namespace {
@@ -32,28 +33,6 @@ std::optional<std::string> matcherOf(const Json& group) {
     return matcher->get<std::string>();
 }
 
-struct OpenedFile {
-    int fd = -1;
-    struct stat st{};
-    ~OpenedFile() {
-        if (fd >= 0) close(fd);
-    }
-};
-
-// Opens without following a link and without blocking on a FIFO swapped in after the
-// path was examined; only a regular file is read.
-std::optional<std::string> readRegularFile(const std::string& path, struct stat* examined) {
-    OpenedFile file;
-    file.fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (file.fd < 0 || fstat(file.fd, &file.st) != 0 || !S_ISREG(file.st.st_mode)) return std::nullopt;
-    auto limit = AgentHookConfigurator::maxSettingsFileBytes;
-    if (static_cast<std::uint64_t>(file.st.st_size) > limit) return std::nullopt;
-    std::string bytes = readUpTo(file.fd, limit + 1);
-    if (bytes.size() > limit) return std::nullopt;
-    if (examined) *examined = file.st;
-    return bytes;
-}
-
 // Whether the file is still exactly the one that was read.
 bool unchangedSince(const std::string& path, const AgentHookConfigurator::FileSnapshot& snapshot) {
     struct stat st{};
@@ -62,7 +41,7 @@ bool unchangedSince(const std::string& path, const AgentHookConfigurator::FileSn
         st.st_mtim.tv_nsec != snapshot.modifiedNanoseconds || st.st_dev != snapshot.device ||
         st.st_ino != snapshot.inode)
         return false;
-    auto again = readRegularFile(path, nullptr);
+    auto again = readRegularFile(path, AgentHookConfigurator::maxSettingsFileBytes);
     return again && *again == snapshot.content;
 }
 
@@ -91,7 +70,7 @@ AgentHookConfigurator::ReadOutcome AgentHookConfigurator::readIfPresent(const st
     if (st.st_uid != geteuid()) return ConfigError::of(Kind::notOwnedByCurrentUser);
 
     struct stat opened{};
-    auto bytes = readRegularFile(configPath, &opened);
+    auto bytes = readRegularFile(configPath, maxSettingsFileBytes, &opened);
     if (!bytes || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
         return ConfigError::unwritable("could not read " + configPath);
     auto parsed = ExactSettingsJson::parse(*bytes);

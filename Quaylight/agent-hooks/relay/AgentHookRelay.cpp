@@ -11,9 +11,9 @@
 #include <cmath>
 
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
-#include "Quaylight/agent-hooks/platform/FileHelpers.h"
 #include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
 #include "Quaylight/agent-hooks/protocol/AgentHookProtocol.h"
+#include "QuaylightKit/platform/FileDescriptorIO.h"
 #include "QuaylightKit/platform/LiveFileSystem.h"
 #include "QuaylightKit/project/ProjectResolver.h"
 
@@ -136,7 +136,9 @@ std::optional<AgentHookRelay::Invocation> AgentHookRelay::parse(const std::vecto
     return invocation;
 }
 
-std::string AgentHookRelay::readBoundedStandardInput() { return readUpTo(STDIN_FILENO, maxInputBytes + 1); }
+std::string AgentHookRelay::readBoundedStandardInput() {
+    return readUpTo(STDIN_FILENO, maxInputBytes + 1).value_or("");  // unreadable input is no event
+}
 
 bool AgentHookRelay::send(std::string_view payload, const std::string& socketPath, double timeoutSeconds) {
     if (socketPath.size() > AgentHookPaths::maxSocketPathBytes) return false;

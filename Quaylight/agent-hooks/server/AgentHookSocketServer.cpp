@@ -8,8 +8,8 @@
 
 #include <cerrno>
 
-#include "Quaylight/agent-hooks/platform/FileHelpers.h"
 #include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
+#include "QuaylightKit/platform/LiveFileSystem.h"
 
 namespace quaylight {
 namespace {

@@ -49,6 +49,14 @@ TEST(PathStandardization, RemovesDotsAndSeparators) {
     EXPECT_EQ(appendingPathComponent("/", ".git"), "/.git");
 }
 
+TEST(PathStandardization, ParentFolderByTextAlone) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/a/b/c", "/a/b"}, {"/a/b/", "/a"}, {"/a", "/"},          {"/", "/"},
+        {"a", "."},         {"a/b", "a"},    {"//a//b", "//a"},    {"/a/./b", "/a/."},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(parentFolder(in), out) << in;
+}
+
 TEST(ProjectResolver, WalksUpFromTheWorkingDirectoryToTheFirstMarker) {
     FakeFiles files{{"/Users/a/code/site/package.json"}};
     auto project = ProjectResolver::resolve(owner(), cwdOf("/Users/a/code/site/server"), files.exists(), "/Users/a");
