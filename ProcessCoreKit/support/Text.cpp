@@ -29,4 +29,18 @@ std::optional<std::string> basenameOrName(const std::optional<std::string>& path
     return name;
 }
 
+std::string asciiLowercased(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+std::string_view trimmedASCIIWhitespace(std::string_view text) {
+    constexpr std::string_view blanks = " \t\n\v\f\r";
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 }  // namespace quaylight

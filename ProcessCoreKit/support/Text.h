@@ -1,5 +1,6 @@
 #pragma once
-// Text helpers for data read from the kernel: bytes that may not be UTF-8, and paths.
+// Text helpers for data read from the kernel: bytes that may not be UTF-8, paths, and the
+// ASCII-only case and blank rules that matching on names and arguments uses.
 
 #include <optional>
 #include <string>
@@ -16,5 +17,12 @@ std::optional<std::string> pathBasename(std::string_view path);
 // The basename of `path` when it has one, else `name`.
 std::optional<std::string> basenameOrName(const std::optional<std::string>& path,
                                           const std::optional<std::string>& name);
+
+// ASCII letters lowered; every other byte, UTF-8 included, passes unchanged, whatever the
+// process's locale.
+std::string asciiLowercased(std::string_view text);
+
+// `text` without the ASCII blanks and line breaks (space, \t, \n, \v, \f, \r) at either end.
+std::string_view trimmedASCIIWhitespace(std::string_view text);
 
 }  // namespace quaylight

@@ -5,17 +5,13 @@
 
 #include <fmt/format.h>
 
+#include "ProcessCoreKit/support/Text.h"
+
 namespace quaylight {
 namespace {
 
 std::string normalisedArgument(std::string_view argument) {
-    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
-    while (!argument.empty() && isSpace(argument.front())) argument.remove_prefix(1);
-    while (!argument.empty() && isSpace(argument.back())) argument.remove_suffix(1);
-    std::string lower(argument);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return lower;
+    return asciiLowercased(trimmedASCIIWhitespace(argument));
 }
 
 template <std::size_t N>

@@ -11,13 +11,6 @@
 namespace quaylight {
 namespace {
 
-std::string lowercased(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return lower;
-}
-
 bool isAnyOf(std::string_view text, std::initializer_list<std::string_view> words) {
     return std::find(words.begin(), words.end(), text) != words.end();
 }
@@ -48,7 +41,7 @@ std::optional<Runtime> runtime(std::string_view basename) {
 std::unordered_set<std::string> argvAtoms(const std::vector<std::string>& argv) {
     std::unordered_set<std::string> atoms;
     for (const auto& argument : argv) {
-        std::string lower = lowercased(argument);
+        std::string lower = asciiLowercased(argument);
         atoms.insert(lower);
         auto last = pathBasename(lower);
         if (!last) continue;
@@ -111,7 +104,7 @@ std::optional<ServiceClassification> portHint(std::int64_t port) {
 ServiceClassification ServiceClassifier::classify(const std::optional<std::string>& name,
                                                   const std::optional<std::string>& executablePath, std::int64_t port,
                                                   const std::optional<std::vector<std::string>>& argv) {
-    const std::string basename = lowercased(basenameOrName(executablePath, name).value_or(""));
+    const std::string basename = asciiLowercased(basenameOrName(executablePath, name).value_or(""));
     if (auto service = knownService(basename))
         return {std::nullopt, std::nullopt, service, Confidence::high, std::string(displayName(*service))};
     if (auto r = runtime(basename)) {

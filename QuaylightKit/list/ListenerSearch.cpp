@@ -2,26 +2,14 @@
 
 #include <algorithm>
 
+#include "ProcessCoreKit/support/Text.h"
+
 namespace quaylight {
-namespace {
 
-// ASCII letters only: bytes of other UTF-8 characters pass unchanged, so a name that is
-// not ASCII is still found by its exact spelling.
-std::string lowercased(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    return out;
-}
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-}  // namespace
-
+// Folds ASCII letters only: bytes of other UTF-8 characters pass unchanged, so a name that
+// is not ASCII is still found by its exact spelling.
 std::string ListenerSearch::normalizedQuery(std::string_view query) {
-    while (!query.empty() && isBlank(query.front())) query.remove_prefix(1);
-    while (!query.empty() && isBlank(query.back())) query.remove_suffix(1);
-    return lowercased(query);
+    return asciiLowercased(trimmedASCIIWhitespace(query));
 }
 
 std::vector<std::string> ListenerSearch::haystack(const PortListener& listener) {
@@ -30,32 +18,32 @@ std::vector<std::string> ListenerSearch::haystack(const PortListener& listener) 
     std::vector<std::string> entries;
     entries.reserve(14);
     entries.push_back(std::to_string(listener.port));
-    entries.push_back(lowercased(process.displayName()));
-    entries.push_back(lowercased(c.label));
+    entries.push_back(asciiLowercased(process.displayName()));
+    entries.push_back(asciiLowercased(c.label));
     if (c.runtime) entries.push_back(std::string(rawValue(*c.runtime)));
-    if (c.framework) entries.push_back(lowercased(displayName(*c.framework)));
-    if (c.service) entries.push_back(lowercased(displayName(*c.service)));
-    if (process.name) entries.push_back(lowercased(*process.name));
-    if (process.executablePath) entries.push_back(lowercased(*process.executablePath));
+    if (c.framework) entries.push_back(asciiLowercased(displayName(*c.framework)));
+    if (c.service) entries.push_back(asciiLowercased(displayName(*c.service)));
+    if (process.name) entries.push_back(asciiLowercased(*process.name));
+    if (process.executablePath) entries.push_back(asciiLowercased(*process.executablePath));
     if (process.argv) {
         std::string joined;
         for (std::size_t i = 0; i < process.argv->size(); ++i) {
             if (i > 0) joined += ' ';
             joined += (*process.argv)[i];
         }
-        entries.push_back(lowercased(joined));
+        entries.push_back(asciiLowercased(joined));
     }
     if (listener.agentOrigin) {
         entries.push_back(std::string(rawValue(*listener.agentOrigin)));
-        entries.push_back(lowercased(displayName(*listener.agentOrigin)));
+        entries.push_back(asciiLowercased(displayName(*listener.agentOrigin)));
     }
     if (listener.host) {
         entries.push_back(std::string(rawValue(listener.host->kind)));  // as stored: "claudeDesktop"
-        entries.push_back(lowercased(displayName(listener.host->kind)));
+        entries.push_back(asciiLowercased(displayName(listener.host->kind)));
     }
     if (listener.project) {
-        entries.push_back(lowercased(listener.project->name));
-        if (listener.project->path) entries.push_back(lowercased(*listener.project->path));
+        entries.push_back(asciiLowercased(listener.project->name));
+        if (listener.project->path) entries.push_back(asciiLowercased(*listener.project->path));
     }
     return entries;
 }
