@@ -5,17 +5,17 @@
 #include <algorithm>
 #include <utility>
 
+#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+
 namespace quaylight {
 
 namespace {
 
 using EventKind = AgentHookProtocol::EventKind;
 
-// The desktop apps of the two providers decide the provider of what runs inside them.
+// The provider a host app decides (the providers' desktop apps), else the detected one.
 AgentKind hostDerivedProvider(std::optional<HostAppKind> host, AgentKind detected) {
-    if (host == HostAppKind::chatgpt) return AgentKind::codex;
-    if (host == HostAppKind::claudeDesktop) return AgentKind::claude;
-    return detected;
+    return AgentProviderResolver::resolve(detected, host, std::nullopt);
 }
 
 std::optional<HostAppKind> kindOf(const std::optional<ProcessAncestryFacts::HostAppOccurrence>& host) {
