@@ -22,9 +22,7 @@ std::vector<AgentProcessPresence> AgentProcessPresenceBuilder::build(const Agent
         entries.emplace_back(identity, provider, std::move(host),
                              project ? std::optional(project->name) : std::nullopt, now);
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const AgentProcessPresence& a, const AgentProcessPresence& b) {
-        return agentOrderLess({a.identity.process, a.provider}, {b.identity.process, b.provider});
-    });
+    std::stable_sort(entries.begin(), entries.end(), presentedAgentOrderLess);
     return entries;
 }
 

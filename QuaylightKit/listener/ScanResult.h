@@ -39,6 +39,12 @@ struct AgentProcessPresence {
     friend bool operator==(const AgentProcessPresence&, const AgentProcessPresence&) = default;
 };
 
+// Agent lists in the order of the provider each entry is counted under (Codex first), then
+// PID and start time.
+inline bool presentedAgentOrderLess(const AgentProcessPresence& a, const AgentProcessPresence& b) {
+    return agentOrderLess({a.identity.process, a.provider}, {b.identity.process, b.provider});
+}
+
 struct AgentProcessPresenceSnapshot {
     std::vector<AgentProcessPresence> entries;
 

@@ -47,11 +47,8 @@ ScanResult AgentProviderPresentationFold::reconcile(const ScanResult& result, co
         copy.provider = provider;
         out.agentPresence.entries.push_back(std::move(copy));
     }
-    std::stable_sort(out.agentPresence.entries.begin(), out.agentPresence.entries.end(),
-                     [](const AgentProcessPresence& a, const AgentProcessPresence& b) {
-                         // By the presented provider, not the process's own kind.
-                         return agentOrderLess({a.identity.process, a.provider}, {b.identity.process, b.provider});
-                     });
+    // By the presented provider, not the process's own kind.
+    std::stable_sort(out.agentPresence.entries.begin(), out.agentPresence.entries.end(), presentedAgentOrderLess);
 
     out.listeners = result.listeners;
     for (auto& listener : out.listeners) {
