@@ -36,7 +36,7 @@ struct CollapsedListener {
 };
 
 // The sockets of one port as distinct endpoints, in the order they were listed.
-std::vector<BoundEndpoint> endpointsOnPort(const std::vector<RawListeningSocket>& sockets, int port) {
+std::vector<BoundEndpoint> endpointsOnPort(const std::vector<RawListeningSocket>& sockets, std::int64_t port) {
     std::vector<BoundEndpoint> endpoints;
     for (const auto& socket : sockets) {
         if (socket.port != port) continue;
@@ -249,21 +249,19 @@ PathExistenceTest rememberingExistence(const PathExistenceTest& exists) {
 std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependencies& d,
                                                         const std::vector<CollapsedListener>& collapsed,
                                                         const SnapshotLookup& lookupSnapshot,
-                                                        const PathExistenceTest& directoryExists) {
+                                                        const PathExistenceTest& directoryExists,
+                                                        const HomeDirectory& home) {
     std::unordered_map<ProcessIdentity, ListenerEnrichment::Result> memo;
     std::optional<std::int32_t> root;
-    std::optional<HomeDirectory> home;
     std::vector<ListenerEnrichment::Result> results;
     results.reserve(collapsed.size());
     for (const auto& c : collapsed) {
         const auto& owner = *c.representative->snapshot;
         auto it = memo.find(owner.identity);
         if (it == memo.end()) {
-            // The same for every listener of one scan: read on first need.
-            if (!root) root = d.currentPID();
-            if (!home) home = d.homeDirectory();
+            if (!root) root = d.currentPID();  // the same for every listener: read on first need
             auto result = ListenerEnrichment::enrich(owner, *root, lookupSnapshot, directoryExists,
-                                                     d.currentWorkingDirectory, *home);
+                                                     d.currentWorkingDirectory, home);
             it = memo.emplace(owner.identity, std::move(result)).first;
         }
         results.push_back(it->second);
@@ -326,7 +324,9 @@ ScanResult PortEngine::scan(bool includeArgv) const {
     const SnapshotLookup ancestorSnapshot = map.lookupFunction();
 
     const auto directoryExists = rememberingExistence(d.directoryExists);
-    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot, directoryExists);
+    // Listeners and agents both resolve projects against it; it is read once per scan.
+    const HomeDirectory home = d.homeDirectory();
+    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot, directoryExists, home);
 
     // The first graph only loads the agents' ancestors into the map, so that the second
     // sees their hosts.
@@ -337,7 +337,7 @@ ScanResult PortEngine::scan(bool includeArgv) const {
 
     const AgentProcessGraph graph(map.snapshots());
     auto presence = AgentProcessPresenceBuilder::build(graph, ancestorSnapshot, d.currentWorkingDirectory,
-                                                       directoryExists, d.homeDirectory(), scannedAt);
+                                                       directoryExists, home, scannedAt);
     std::unordered_map<AgentProcessIdentity, AgentKind> providerByAgent;
     for (const auto& entry : presence) providerByAgent.emplace(entry.identity, entry.provider);
 
@@ -422,10 +422,8 @@ std::vector<ProcessIdentity> PortEngine::poolMemberIdentities(const WorkerPoolCo
         if (snapshot->executablePath != signals.executablePath || snapshot->uid != signals.uid) continue;
         if (!snapshot->parentPID || *snapshot->parentPID < 2) continue;
         if (parents(*snapshot->parentPID) != signals.parentIdentity) continue;
-        std::vector<BoundEndpoint> endpoints;
-        for (const auto& socket : sockets)
-            if (socket.port == signals.port) endpoints.push_back({socket.address, socket.family, socket.port});
-        if (BindSignature::make(endpoints).tokens != signals.bindSignature.tokens) continue;
+        const auto signature = BindSignature::make(endpointsOnPort(sockets, signals.port));
+        if (signature.tokens != signals.bindSignature.tokens) continue;
         if (ProcessSafetyClassifier::classify(*snapshot, false, false, context).isActionable())
             members.push_back(snapshot->identity);
     }

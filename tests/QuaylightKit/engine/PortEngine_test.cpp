@@ -233,6 +233,7 @@ TEST(PortEngine, EnrichesEachProcessOnceWithHostProjectAndSubtree) {
     EXPECT_EQ(machine.detectionReads[11], 1);  // each ancestor read once, however many walks
     EXPECT_EQ(machine.detectionReads[10], 1);
     EXPECT_TRUE(result.agentPresence.entries.empty());
+    EXPECT_EQ(machine.homeReads, 1);  // for the listeners and the agents alike
 }
 
 TEST(PortEngine, ProjectsSideBySideTestEachFolderOnce) {
