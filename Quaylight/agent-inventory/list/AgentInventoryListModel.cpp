@@ -8,6 +8,8 @@
 #include <fmt/format.h>
 #include <utf8.h>
 
+#include "ProcessCoreKit/support/Text.h"
+
 namespace quaylight {
 
 namespace {
@@ -38,11 +40,7 @@ std::u32string lowercased(std::u32string text) {
     return text;
 }
 
-std::u32string codePoints(std::string_view text) {
-    std::string valid;
-    utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid));
-    return utf8::utf8to32(valid);
-}
+std::u32string codePoints(std::string_view text) { return utf8::utf8to32(decodeUtf8Lossy(text)); }
 
 std::u32string searchQuery(std::string_view text) {
     auto query = codePoints(text);
