@@ -7,10 +7,7 @@
 namespace quaylight {
 
 std::string ProcessSnapshot::displayName() const {
-    if (executablePath) {
-        if (auto base = pathBasename(*executablePath)) return *base;
-    }
-    if (name) return *name;
+    if (auto shown = basenameOrName(executablePath, name)) return std::move(*shown);
     return fmt::format("pid {}", identity.pid);
 }
 
