@@ -97,24 +97,19 @@ std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(std::int32_t
 }
 
 std::optional<ProcessSnapshot> ProcessReader::detectionSnapshot(std::int32_t pid, std::uint32_t myUID) const {
-    auto opened = openProcess(proc, pid, myUID, false);
-    if (!opened) return std::nullopt;
-    auto& [process, snapshot] = *opened;
-    if (snapshot.sameUser) snapshot.argv = process.argv();
-    snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
-    return snapshot;
+    return anyProcess(pid, myUID, true);
 }
 
 std::optional<ProcessSnapshot> ProcessReader::liveResolveSnapshot(std::int32_t pid) const {
-    return liveResolve(pid, false);
+    return anyProcess(pid, currentUID(), false);
 }
 
 std::optional<ProcessSnapshot> ProcessReader::liveResolveSnapshotWithArgv(std::int32_t pid) const {
-    return liveResolve(pid, true);
+    return anyProcess(pid, currentUID(), true);
 }
 
-std::optional<ProcessSnapshot> ProcessReader::liveResolve(std::int32_t pid, bool withArgv) const {
-    auto opened = openProcess(proc, pid, currentUID(), false);
+std::optional<ProcessSnapshot> ProcessReader::anyProcess(std::int32_t pid, std::uint32_t myUID, bool withArgv) const {
+    auto opened = openProcess(proc, pid, myUID, false);
     if (!opened) return std::nullopt;
     auto& [process, snapshot] = *opened;
     if (withArgv && snapshot.sameUser) snapshot.argv = process.argv();

@@ -31,7 +31,8 @@ struct ProcessReader {
     static std::uint32_t currentUID();
 
 private:
-    std::optional<ProcessSnapshot> liveResolve(std::int32_t pid, bool withArgv) const;
+    // Any process; argv (when asked) for `myUID`'s own processes only.
+    std::optional<ProcessSnapshot> anyProcess(std::int32_t pid, std::uint32_t myUID, bool withArgv) const;
     // False only when the process's executable and command name rule out every agent rule.
     bool mayBeAgent(std::int32_t pid) const;
 };
