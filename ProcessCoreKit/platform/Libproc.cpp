@@ -94,6 +94,12 @@ std::optional<std::string> executablePathFromLink(std::optional<std::string> pat
     return decodeUtf8Lossy(*path);
 }
 
+// The "cwd" link's target, decoded.
+std::optional<std::string> directoryFromLink(const std::optional<std::string>& path) {
+    if (!path || path->empty()) return std::nullopt;
+    return decodeUtf8Lossy(*path);
+}
+
 // "PID/name" below the procfs root.
 struct PidPath {
     char text[48];
@@ -293,9 +299,7 @@ std::optional<ProcessIdentity> Libproc::identity(std::int32_t pid) const {
 std::optional<std::string> Libproc::currentWorkingDirectory(std::int32_t pid) const {
     // One readlink below the root rather than opening the process directory first.
     if (pid < 1) return std::nullopt;
-    auto link = readLinkAt(rootfd_, PidPath(pid, "cwd").text);
-    if (!link || link->empty()) return std::nullopt;
-    return decodeUtf8Lossy(*link);
+    return directoryFromLink(readLinkAt(rootfd_, PidPath(pid, "cwd").text));
 }
 
 std::uint64_t Libproc::bootTimeSeconds() const {
@@ -390,9 +394,7 @@ std::optional<TaskInfo> Libproc::Process::taskInfo() const {
 std::optional<std::string> Libproc::Process::execPath() const { return executablePathFromLink(readLink("exe")); }
 
 std::optional<std::string> Libproc::Process::currentWorkingDirectory() const {
-    auto path = readLink("cwd");
-    if (!path || path->empty()) return std::nullopt;
-    return decodeUtf8Lossy(*path);
+    return directoryFromLink(readLink("cwd"));
 }
 
 std::optional<std::vector<std::string>> Libproc::Process::argv() const {
