@@ -1,5 +1,5 @@
 #pragma once
-// Small builders for processes and sockets in the kit's logic tests.
+// Processes and sockets for the kit's logic tests.
 
 #include <optional>
 #include <string>
@@ -7,19 +7,18 @@
 
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
 #include "ProcessCoreKit/records/RawListeningSocket.h"
-#include "ProcessCoreKit/support/Text.h"
+#include "tests/support/Snapshots.h"
 
 namespace quaylight::testing {
 
+// A process of `uid` with CPU and memory readings; whether it is the scanning user's own
+// is left to the fake machine, which compares users itself.
 inline ProcessSnapshot makeProcess(std::int32_t pid, std::optional<std::string> path, std::optional<std::int32_t> parent,
                                    std::uint32_t uid = 501, std::uint64_t startSeconds = 1000,
                                    std::optional<std::vector<std::string>> argv = std::nullopt) {
-    ProcessSnapshot s;
-    s.identity = {pid, startSeconds, 0};
-    s.executablePath = std::move(path);
-    if (s.executablePath) s.name = pathBasename(*s.executablePath).value_or("").substr(0, 15);
-    s.parentPID = parent;
+    ProcessSnapshot s = process(pid, std::move(path), parent, startSeconds);
     s.uid = uid;
+    s.sameUser = false;
     s.cpuReadable = true;
     s.residentMemoryBytes = 1 << 20;
     s.cpuTimeNanos = 1000;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ProcessCoreKit/agents/AgentProcessDetector.h"
-#include "tests/ProcessCoreKit/Snapshots.h"
+#include "tests/support/Snapshots.h"
 
 namespace quaylight {
 namespace {

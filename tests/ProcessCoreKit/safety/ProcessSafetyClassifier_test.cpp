@@ -3,7 +3,7 @@
 #include "ProcessCoreKit/safety/KnownBackgroundAppClassifier.h"
 #include "ProcessCoreKit/safety/ProcessSafetyClassifier.h"
 #include "ProcessCoreKit/safety/SystemClassifier.h"
-#include "tests/ProcessCoreKit/Snapshots.h"
+#include "tests/support/Snapshots.h"
 
 namespace quaylight {
 namespace {

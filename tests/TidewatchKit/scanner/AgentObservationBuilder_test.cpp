@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/ProcessCoreKit/Snapshots.h"
+#include "tests/support/Snapshots.h"
 
 namespace quaylight {
 namespace {

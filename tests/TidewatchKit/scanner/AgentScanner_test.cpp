@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ProcessCoreKit/records/ScanError.h"
-#include "tests/ProcessCoreKit/Snapshots.h"
+#include "tests/support/Snapshots.h"
 #include "tests/TidewatchKit/scanner/FakeMachine.h"
 
 namespace quaylight {

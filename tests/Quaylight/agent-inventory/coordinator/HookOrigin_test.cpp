@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <csignal>
 
 #include <gtest/gtest.h>
@@ -7,42 +5,21 @@
 #include "ProcessCoreKit/reader/ProcessReader.h"
 #include "Quaylight/agent-inventory/coordinator/AgentInventoryCoordinator.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Snapshots.h"
 
 namespace quaylight {
 namespace {
 
 using HookOrigin = AgentInventoryCoordinator::HookOrigin;
+using testing::ProcessTable;
 
+// A process of the user's, its parent given before its path.
 ProcessSnapshot process(std::int32_t pid, std::int32_t parent, const std::string& path, std::uint64_t started) {
-    ProcessSnapshot s;
-    s.identity = {pid, started, 0};
-    s.executablePath = path;
-    s.name = path.substr(path.rfind('/') + 1);
-    s.parentPID = parent;
-    s.uid = ::getuid();
-    s.sameUser = true;
-    return s;
+    return testing::process(pid, path, parent, started);
 }
 
-// A process table read through a counting lookup.
-struct Table {
-    std::map<std::int32_t, ProcessSnapshot> processes;
-    std::vector<std::int32_t> reads;
-
-    explicit Table(std::vector<ProcessSnapshot> list) {
-        for (auto& p : list) processes[p.identity.pid] = p;
-    }
-    SnapshotLookup lookup() {
-        return [this](std::int32_t pid) -> std::optional<ProcessSnapshot> {
-            reads.push_back(pid);
-            auto it = processes.find(pid);
-            return it == processes.end() ? std::nullopt : std::optional(it->second);
-        };
-    }
-};
-
 TEST(HookOrigin, ParentBelowTwoReadsNothing) {
-    Table table({process(1, 0, "/sbin/init", 1)});
+    ProcessTable table({process(1, 0, "/sbin/init", 1)});
     for (std::int32_t pid : {0, 1, -5}) {
         EXPECT_EQ(AgentInventoryCoordinator::liveHookOrigin(pid, table.lookup()), HookOrigin{}) << pid;
     }
@@ -50,7 +27,7 @@ TEST(HookOrigin, ParentBelowTwoReadsNothing) {
 }
 
 TEST(HookOrigin, UnreadableParentGivesTheEmptyOrigin) {
-    Table table({});
+    ProcessTable table;
     EXPECT_EQ(AgentInventoryCoordinator::liveHookOrigin(4242, table.lookup()), HookOrigin{});
     EXPECT_EQ(table.reads, std::vector<std::int32_t>{4242});
 }
@@ -58,20 +35,20 @@ TEST(HookOrigin, UnreadableParentGivesTheEmptyOrigin) {
 TEST(HookOrigin, WalkStopsAfterEightParents) {
     std::vector<ProcessSnapshot> chain;
     for (std::int32_t pid = 100; pid < 112; ++pid) chain.push_back(process(pid, pid + 1, "/usr/bin/sh", 2000 - pid));
-    Table table(chain);
+    ProcessTable table(chain);
     auto origin = AgentInventoryCoordinator::liveHookOrigin(100, table.lookup());
     EXPECT_EQ(table.reads, (std::vector<std::int32_t>{100, 101, 102, 103, 104, 105, 106, 107, 108}));
     EXPECT_EQ(origin.runtime, (ProcessIdentity{100, 1900, 0}));
 }
 
 TEST(HookOrigin, WalkStopsWhereTheChainLoops) {
-    Table table({process(10, 11, "/usr/bin/sh", 50), process(11, 10, "/usr/bin/sh", 40)});
+    ProcessTable table({process(10, 11, "/usr/bin/sh", 50), process(11, 10, "/usr/bin/sh", 40)});
     AgentInventoryCoordinator::liveHookOrigin(10, table.lookup());
     EXPECT_EQ(table.reads, (std::vector<std::int32_t>{10, 11}));
 }
 
 TEST(HookOrigin, WithoutAnAgentTheHostOfTheAncestryCounts) {
-    Table table({process(300, 200, "/usr/bin/bash", 30), process(200, 1, "/usr/libexec/gnome-terminal-server", 20)});
+    ProcessTable table({process(300, 200, "/usr/bin/bash", 30), process(200, 1, "/usr/libexec/gnome-terminal-server", 20)});
     auto origin = AgentInventoryCoordinator::liveHookOrigin(300, table.lookup());
     EXPECT_EQ(origin.agentProcess, std::nullopt);
     ASSERT_TRUE(origin.host);
@@ -82,7 +59,7 @@ TEST(HookOrigin, WithoutAnAgentTheHostOfTheAncestryCounts) {
 
 TEST(HookOrigin, AgentIsTheTopOfItsSessionWithThatProcessesHost) {
     // kitty > zsh > claude > claude (a subagent) > sh (the hook command)
-    Table table({
+    ProcessTable table({
         process(500, 400, "/usr/bin/sh", 50),
         process(400, 300, "/home/u/.local/bin/claude", 40),
         process(300, 200, "/home/u/.local/bin/claude", 30),
@@ -98,7 +75,7 @@ TEST(HookOrigin, AgentIsTheTopOfItsSessionWithThatProcessesHost) {
 }
 
 TEST(HookOrigin, AgentWithoutAHostInTheChain) {
-    Table table({process(500, 400, "/usr/bin/sh", 50), process(400, 1, "/usr/local/bin/codex", 40)});
+    ProcessTable table({process(500, 400, "/usr/bin/sh", 50), process(400, 1, "/usr/local/bin/codex", 40)});
     auto origin = AgentInventoryCoordinator::liveHookOrigin(500, table.lookup());
     EXPECT_EQ(origin.agentProcess, (AgentProcessIdentity{{400, 40, 0}, AgentKind::codex}));
     EXPECT_EQ(origin.host, std::nullopt);

@@ -1,5 +1,5 @@
 #pragma once
-// Small builders for snapshots in logic tests.
+// Process snapshots for logic tests, and a process table to walk ancestries over.
 
 #include <optional>
 #include <string>
@@ -8,18 +8,18 @@
 
 #include "ProcessCoreKit/ancestry/ProcessAncestry.h"
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
+#include "ProcessCoreKit/support/Text.h"
 
 namespace quaylight::testing {
 
+// One of the user's processes (uid 501), named after its executable as the kernel names
+// it: at most 15 bytes.
 inline ProcessSnapshot process(std::int32_t pid, std::optional<std::string> path, std::optional<std::int32_t> parent = 1,
                                std::uint64_t startSeconds = 1000) {
     ProcessSnapshot s;
     s.identity = {pid, startSeconds, 0};
     s.executablePath = std::move(path);
-    if (s.executablePath) {
-        auto slash = s.executablePath->rfind('/');
-        s.name = s.executablePath->substr(slash == std::string::npos ? 0 : slash + 1).substr(0, 15);
-    }
+    if (s.executablePath) s.name = pathBasename(*s.executablePath).value_or("").substr(0, 15);
     s.parentPID = parent;
     s.uid = 501;
     s.sameUser = true;
@@ -31,15 +31,19 @@ inline ProcessSnapshot withArgv(ProcessSnapshot s, std::vector<std::string> argv
     return s;
 }
 
-// A chain where each process is the parent of the next: chain[0] is the topmost.
+// Snapshots by PID behind a lookup that records every PID it is asked for.
 struct ProcessTable {
     std::unordered_map<std::int32_t, ProcessSnapshot> byPID;
-    int lookups = 0;
+    std::vector<std::int32_t> reads;
 
+    ProcessTable() = default;
+    explicit ProcessTable(const std::vector<ProcessSnapshot>& snapshots) {
+        for (const auto& s : snapshots) add(s);
+    }
     void add(const ProcessSnapshot& s) { byPID.insert_or_assign(s.identity.pid, s); }
     SnapshotLookup lookup() {
         return [this](std::int32_t pid) -> std::optional<ProcessSnapshot> {
-            ++lookups;
+            reads.push_back(pid);
             auto it = byPID.find(pid);
             return it == byPID.end() ? std::nullopt : std::optional(it->second);
         };
