@@ -1,14 +1,17 @@
 #include "TidewatchKit/scanner/AgentObservationBuilder.h"
 
-#include "ProcessCoreKit/agents/AgentProcessGraph.h"
-
 namespace quaylight {
 
 AgentObservationBuilder::Output AgentObservationBuilder::build(const std::vector<ProcessSnapshot>& snapshots,
                                                                const ActivitySamples& previousSamples, WallTime now) {
+    if (snapshots.empty()) return {};
+    return build(AgentProcessGraph(snapshots), snapshots, previousSamples, now);
+}
+
+AgentObservationBuilder::Output AgentObservationBuilder::build(const AgentProcessGraph& graph,
+                                                               const std::vector<ProcessSnapshot>& snapshots,
+                                                               const ActivitySamples& previousSamples, WallTime now) {
     Output output;
-    if (snapshots.empty()) return output;
-    AgentProcessGraph graph(snapshots);
 
     std::unordered_map<ProcessIdentity, double> sessionPercent;
     for (const auto& snapshot : snapshots) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ProcessCoreKit/activity/ActivityEstimator.h"
+#include "ProcessCoreKit/agents/AgentProcessGraph.h"
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
 #include "ProcessCoreKit/support/Time.h"
 #include "TidewatchKit/scanner/AgentObservation.h"
@@ -26,6 +27,10 @@ struct AgentObservationBuilder {
 
     static Output build(const std::vector<ProcessSnapshot>& snapshots, const ActivitySamples& previousSamples,
                         WallTime now);
+    // The same over a graph the caller already built from these snapshots, or from the same
+    // processes before their CPU times were read (the graph never looks at those).
+    static Output build(const AgentProcessGraph& graph, const std::vector<ProcessSnapshot>& snapshots,
+                        const ActivitySamples& previousSamples, WallTime now);
 };
 
 }  // namespace quaylight

@@ -28,14 +28,16 @@ AgentScanner::Result AgentScanner::scanLightweight(const ActivitySamples& previo
     for (auto pid : pids)
         if (auto snapshot = dependencies.detectionSnapshot(pid, uid)) snapshots.push_back(std::move(*snapshot));
 
-    // CPU time is the costly read: only agents and their descendants get it.
-    auto subtree = AgentProcessGraph(snapshots).agentSubtreePIDs();
+    // CPU time is the costly read: only agents and their descendants get it. It changes
+    // nothing the graph holds, so one graph serves the whole tick.
+    const AgentProcessGraph graph(snapshots);
+    const auto subtree = graph.agentSubtreePIDs();
     for (auto& snapshot : snapshots) {
         if (!subtree.contains(snapshot.identity.pid)) continue;
         if (auto withActivity = dependencies.activitySnapshot(snapshot, uid)) snapshot = std::move(*withActivity);
     }
 
-    auto built = AgentObservationBuilder::build(snapshots, previousSamples, now);
+    auto built = AgentObservationBuilder::build(graph, snapshots, previousSamples, now);
     return Result{std::move(built.observations), std::move(built.nextSamples), now, static_cast<int>(pids.size())};
 }
 
