@@ -4,13 +4,14 @@
 #include <utility>
 
 #include "ProcessCoreKit/agents/AgentProcessGraph.h"
+#include "ProcessCoreKit/platform/Libproc.h"
 #include "ProcessCoreKit/reader/ProcessReader.h"
 
 namespace quaylight {
 
 bool AgentInventoryCoordinator::Dependencies::isLiveProcessCurrent(const ProcessIdentity& identity) {
-    auto live = ProcessReader{}.liveResolveSnapshot(identity.pid);
-    return live && live->identity == identity;
+    // The identity alone, from one read of the stat file: nothing else of the process matters.
+    return Libproc::live().identity(identity.pid) == identity;
 }
 
 AgentInventoryCoordinator::AgentInventoryCoordinator(Dependencies dependencies)
