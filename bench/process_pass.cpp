@@ -3,58 +3,22 @@
 // machine has a known load: --processes P --listeners L (default 20 and 200).
 //
 //   build/bench/bench-process-pass [--processes 20] [--listeners 200] [--passes 300]
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "ProcessCoreKit/platform/Libproc.h"
 #include "ProcessCoreKit/platform/ListeningSocketTable.h"
 #include "ProcessCoreKit/reader/ProcessReader.h"
+#include "bench/BenchSupport.h"
 
 using namespace quaylight;
+using bench::cpuMillis;
+using bench::wallMillis;
 
 namespace {
-
-double cpuMillis() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double wallMillis() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-pid_t startListenerProcess(int listeners, int readyPipe) {
-    pid_t pid = fork();
-    if (pid != 0) return pid;
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    for (int i = 0; i < listeners; ++i) {
-        int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 4) != 0) _exit(1);
-    }
-    char ok = 1;
-    if (write(readyPipe, &ok, 1) != 1) _exit(1);
-    pause();
-    _exit(0);
-}
 
 struct PassResult {
     std::size_t pids = 0, sockets = 0, owners = 0;
@@ -86,15 +50,8 @@ int main(int argc, char** argv) {
         else if (flag == "--passes") passes = value;
     }
 
-    int ready[2];
-    if (pipe(ready) != 0) return 1;
-    std::vector<pid_t> children;
-    for (int p = 0; p < processes; ++p)
-        children.push_back(startListenerProcess(listeners / std::max(processes, 1), ready[1]));
-    for (int p = 0; p < processes; ++p) {
-        char ok;
-        if (read(ready[0], &ok, 1) != 1) return 1;
-    }
+    auto children = bench::startListenerFarm(processes, listeners);
+    if (!children) return 1;
 
     ProcessReader reader;
     auto uid = ProcessReader::currentUID();
@@ -114,7 +71,6 @@ int main(int argc, char** argv) {
     std::printf("wall ms: median %.3f  p90 %.3f  min %.3f\n", at(wall, 0.5), at(wall, 0.9), at(wall, 0.0));
     std::printf("cpu  ms: median %.3f  p90 %.3f\n", at(cpu, 0.5), at(cpu, 0.9));
 
-    for (pid_t child : children) kill(child, SIGKILL);
-    for (pid_t child : children) waitpid(child, nullptr, 0);
+    bench::stopListenerFarm(*children);
     return 0;
 }

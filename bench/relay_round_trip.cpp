@@ -23,16 +23,12 @@
 
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/agent-hooks/server/AgentHookSocketServer.h"
+#include "bench/BenchSupport.h"
 
 using namespace quaylight;
+using bench::wallMillis;
 
 namespace {
-
-double wallMillis() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
 
 // Starts `argv` with `input` waiting on its standard input; returns its pid.
 pid_t start(std::vector<std::string> argv, const std::string& input, char** envp) {
