@@ -403,11 +403,6 @@ std::optional<std::vector<std::string>> Libproc::Process::argv() const {
     return parseCmdline(*bytes);
 }
 
-std::vector<RawListeningSocket> Libproc::Process::listeningSockets(const ListeningSocketTable& table) const {
-    if (table.empty() || dirfd_ < 0) return {};
-    return socketsInFdDirectory(::openat(dirfd_, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC), table);
-}
-
 bool Libproc::isInspectableProgram(std::int32_t pid) const {
     if (pid < 1 || rootfd_ < 0) return false;
     char target[1];

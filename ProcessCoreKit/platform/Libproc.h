@@ -95,8 +95,6 @@ public:
         std::optional<std::string> execPath() const;
         std::optional<std::string> currentWorkingDirectory() const;
         std::optional<std::vector<std::string>> argv() const;
-        // The process's listening TCP sockets, in descriptor order.
-        std::vector<RawListeningSocket> listeningSockets(const ListeningSocketTable& table) const;
 
     private:
         friend class Libproc;

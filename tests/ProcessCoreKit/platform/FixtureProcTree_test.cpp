@@ -101,17 +101,15 @@ TEST_F(FixtureProcTree, EnrichedSnapshotReadsEverythingOfTheUsersProcess) {
 TEST_F(FixtureProcTree, MatchesSocketDescriptorsAgainstTheListeningTable) {
     Libproc proc(dir.path().string());
     auto table = ListeningSocketTable::fetch(proc);
-    auto process = proc.open(100);
-    ASSERT_TRUE(process);
-    auto sockets = process->listeningSockets(table);
+    auto sockets = proc.listeningSockets(100, table);
     ASSERT_EQ(sockets.size(), 2u);
     // Descriptor order: fd 3 before fd 7.
     EXPECT_EQ(sockets[0].port, 8080);
     EXPECT_EQ(sockets[0].address, "127.0.0.1");
     EXPECT_EQ(sockets[1].port, 8081);
     EXPECT_EQ(sockets[1].family, AddressFamily::ipv6);
-    EXPECT_TRUE(proc.open(300)->listeningSockets(table).empty());
-    EXPECT_TRUE(process->listeningSockets(ListeningSocketTable{}).empty());
+    EXPECT_TRUE(proc.listeningSockets(300, table).empty());
+    EXPECT_TRUE(proc.listeningSockets(100, ListeningSocketTable{}).empty());
 }
 
 TEST_F(FixtureProcTree, AnotherUsersProcessKeepsItsArgvUnread) {

@@ -27,9 +27,7 @@ ListenerChild startListeners() {
 }
 
 void expectOnlyTheTwoListeners(const ListeningSocketTable& table, const ListenerChild& child) {
-    auto process = Libproc::live().open(child.process.pid());
-    ASSERT_TRUE(process);
-    auto sockets = process->listeningSockets(table);
+    auto sockets = Libproc::live().listeningSockets(child.process.pid(), table);
     ASSERT_EQ(sockets.size(), 2u);
     EXPECT_EQ(sockets[0].port, child.ports[0]);
     EXPECT_EQ(sockets[0].family, AddressFamily::ipv4);
@@ -59,7 +57,7 @@ TEST(LiveProcesses, SharedListeningSocketIsReportedForEveryProcessHoldingIt) {
     auto workers = testing::numbersAfter(parent.readLine(), "workers");
     auto table = ListeningSocketTable::fetch(Libproc::live());
     for (int pid : {static_cast<int>(parent.pid()), workers[0], workers[1]}) {
-        auto sockets = Libproc::live().open(pid)->listeningSockets(table);
+        auto sockets = Libproc::live().listeningSockets(pid, table);
         ASSERT_EQ(sockets.size(), 1u) << pid;
         EXPECT_EQ(sockets[0].port, port);
     }
