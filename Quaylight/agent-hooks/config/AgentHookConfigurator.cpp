@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
 
 #include "Quaylight/agent-hooks/config/ExactSettingsJson.h"
 #include "QuaylightKit/platform/LiveFileSystem.h"
@@ -204,9 +205,16 @@ std::optional<AgentHookConfigurator::ConfigError> AgentHookConfigurator::writeAt
     if (lstat(folder.c_str(), &st) != 0 && !createDirectories(folder, 0700))
         return ConfigError::unwritable("could not create " + folder);
 
+    // Writes of this process take turns, so a temporary file already bearing this
+    // process's id can only be left over from an earlier process that had the same id
+    // and died mid-write; it is removed (never followed) and the write goes ahead.
+    static std::mutex writing;
+    std::lock_guard turn(writing);
     std::string temporary = temporaryPath(configPath);
     mode_t mode = replacing ? replacing->mode : 0600;
-    int fd = steps.open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = steps.open(temporary.c_str(), flags, mode);
+    if (fd < 0 && errno == EEXIST && unlink(temporary.c_str()) == 0) fd = steps.open(temporary.c_str(), flags, mode);
     if (fd < 0) return ConfigError::unwritable("could not create temporary file");
     auto abandon = [&](ConfigError error) {
         unlink(temporary.c_str());

@@ -137,6 +137,7 @@ void AgentHookSocketServer::acceptPending() {
         int fd = accept4(listenFD_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) pauseAccepting();
             return;
         }
         if (connections_.size() >= maxConnections || !dependencies_.validatePeer(fd)) {
@@ -153,6 +154,21 @@ void AgentHookSocketServer::acceptPending() {
             if (it != connections_.end() && it->second.serial == serial) finishConnection(fd, false);
         });
     }
+}
+
+// Out of descriptors or memory, the pending connection stays queued and the listening
+// socket stays readable: watching it would spin the queue at full speed. Look again a
+// little later instead, when connections in hand may have been closed.
+void AgentHookSocketServer::pauseAccepting() {
+    if (!acceptWatch_) return;
+    queue_.unwatch(acceptWatch_);
+    acceptWatch_ = 0;
+    int listening = listenFD_;
+    queue_.after(acceptRetryDelay, [this, listening] {
+        if (listenFD_ != listening || listenFD_ < 0 || acceptWatch_) return;  // stopped or restarted meanwhile
+        acceptWatch_ = queue_.watchReadable(listenFD_, [this] { acceptPending(); });
+        acceptPending();
+    });
 }
 
 void AgentHookSocketServer::readPending(int fd) {

@@ -48,6 +48,8 @@ public:
     static constexpr int listenBacklog = 8;
     static constexpr std::size_t maxConnections = 16;
     static constexpr std::size_t readChunkBytes = 1024;
+    // How long accepting pauses when the process has no descriptor (or memory) to spare.
+    static constexpr std::chrono::milliseconds acceptRetryDelay{100};
 
     // Creates its queue; opens no socket yet.
     AgentHookSocketServer(AgentHookPaths paths, Dependencies dependencies, EnvelopeHandler onEnvelope);
@@ -78,6 +80,7 @@ private:
     std::optional<StartError> prepareRuntimeDirectory() const;
     std::optional<StartError> removeStaleSocketIfSafe() const;
     void acceptPending();
+    void pauseAccepting();
     void readPending(int fd);
     void finishConnection(int fd, bool deliver);
     void closeEverything();

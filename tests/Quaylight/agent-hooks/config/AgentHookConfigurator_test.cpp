@@ -104,6 +104,23 @@ TEST_F(SettingsFile, InstallReplacesOwnEntriesAndKeepsTheUsersFileAsItWas) {
     expectOnlySettingsFile();
 }
 
+TEST_F(SettingsFile, ATemporaryFileLeftByACrashedWriteWithThisPidIsReplaced) {
+    home.place(path, home.fixture("claude_settings_user_hooks.json"), 0644);
+    std::string stale = C::temporaryPath(path);
+    home.place(stale, "half a file from an earlier process with this id", 0600);
+    EXPECT_EQ(install(), std::nullopt);
+    EXPECT_EQ(inspect(claude()), StateKind::installed);
+    expectOnlySettingsFile();
+
+    // A symlink in its place is removed, never followed.
+    std::string target = home.home() + "/elsewhere.json";
+    home.place(target, "keep", 0600);
+    ASSERT_EQ(symlink(target.c_str(), stale.c_str()), 0);
+    EXPECT_EQ(C::removeAll(path, home.owned()), std::nullopt);
+    EXPECT_EQ(readFile(target), "keep");
+    expectOnlySettingsFile();
+}
+
 TEST_F(SettingsFile, InstallingTwiceStaysInstalledAndKeepsUserHooksInPlace) {
     home.place(path, home.fixture("claude_settings_user_hooks.json"));
     ASSERT_EQ(install(), std::nullopt);

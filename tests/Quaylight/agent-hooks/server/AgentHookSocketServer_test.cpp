@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -172,6 +175,63 @@ TEST_F(HookServer, TheSeventeenthConcurrentClientIsClosedWhileSixteenStayOpen) {
     open[7]->shutdownWriting();
     ASSERT_TRUE(collector.waitForDeliveries(1));
     EXPECT_EQ(collector.deliveries()[0].envelope.sessionID, "held open");
+}
+
+// Uses up every descriptor this process may open (below a lowered limit) until released.
+class DescriptorExhaustion {
+public:
+    DescriptorExhaustion() {
+        getrlimit(RLIMIT_NOFILE, &saved_);
+        int highest = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+            highest = std::max(highest, std::stoi(entry.path().filename().string()));
+        rlimit lowered = saved_;
+        lowered.rlim_cur = static_cast<rlim_t>(highest + 1);
+        setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) fillers_.push_back(fd);
+    }
+    ~DescriptorExhaustion() { release(); }
+    void release() {
+        for (int fd : fillers_) close(fd);
+        fillers_.clear();
+        setrlimit(RLIMIT_NOFILE, &saved_);
+    }
+
+private:
+    rlimit saved_{};
+    std::vector<int> fillers_;
+};
+
+double processCPUSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST_F(HookServer, OutOfDescriptorsItPausesInsteadOfSpinningAndAcceptsOnceItCan) {
+    auto server = makeServer();
+    ASSERT_EQ(server->start(), std::nullopt);
+    int client = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);  // made before the descriptors run out
+    ASSERT_GE(client, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", paths.socketPath.c_str());
+    std::string bytes = *AgentHookProtocol::encode(envelope("after the shortage"));
+
+    DescriptorExhaustion exhaustion;
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(write(client, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    shutdown(client, SHUT_WR);
+    double cpuBefore = processCPUSeconds();
+    std::this_thread::sleep_for(300ms);
+    double busy = processCPUSeconds() - cpuBefore;
+    EXPECT_TRUE(collector.deliveries().empty());
+    exhaustion.release();
+
+    EXPECT_LT(busy, 0.15) << "the server kept retrying accept while no descriptor was free";
+    ASSERT_TRUE(collector.waitForDeliveries(1));
+    EXPECT_EQ(collector.deliveries()[0].envelope.sessionID, "after the shortage");
+    close(client);
 }
 
 TEST_F(HookServer, APeerOfAnotherUserIsClosedWithoutReading) {
