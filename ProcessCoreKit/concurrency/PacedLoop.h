@@ -25,7 +25,7 @@
 // std::jthread's request_stop()) ends a pending next() at once, in mid-sleep or while
 // the work runs, and ends the sequence for good; work still running finishes on the pool
 // and its result is dropped. next() never throws: the end of the sequence is an empty
-// optional. A work step that throws also ends the sequence.
+// optional. Any step that throws also ends the sequence.
 //
 // poke() (any thread) asks for work now: during a sleep it ends the sleep with trigger
 // `poke`; otherwise the next pause is skipped. A poke before the first next() began, or
@@ -138,15 +138,19 @@ private:
         // The consumer's cancellation becomes the loop's, at once and for good.
         std::stop_callback forward(stop, [this] { cancelled_.request_stop(); });
 
-        for (;;) {
-            auto trigger = awaitTrigger();
-            if (!trigger) return terminate();
-            auto result = runWork();
-            if (!result) return terminate();
-            auto settled = steps_.settle(std::move(*result), *trigger);
-            if (auto* value = std::get_if<Value>(&settled)) return std::move(*value);
-            if (std::holds_alternative<EndSequence>(settled)) return terminate();
-            if (cancelled_.stop_requested()) return terminate();
+        try {
+            for (;;) {
+                auto trigger = awaitTrigger();
+                if (!trigger) return terminate();
+                auto result = runWork();
+                if (!result) return terminate();
+                auto settled = steps_.settle(std::move(*result), *trigger);
+                if (auto* value = std::get_if<Value>(&settled)) return std::move(*value);
+                if (std::holds_alternative<EndSequence>(settled)) return terminate();
+                if (cancelled_.stop_requested()) return terminate();
+            }
+        } catch (...) {
+            return terminate();  // a pacing or settling step that throws ends the sequence, as work does
         }
     }
 

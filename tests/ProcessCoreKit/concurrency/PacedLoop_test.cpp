@@ -198,6 +198,20 @@ TEST_F(LoopFixture, WorkThatThrowsEndsTheSequence) {
     EXPECT_EQ(it.next({}), std::nullopt);
 }
 
+TEST_F(LoopFixture, SettlingThatThrowsEndsTheSequenceInsteadOfEscaping) {
+    auto counter = std::make_shared<std::atomic<int>>(0);
+    auto loop = makeLoop([counter](std::stop_token) { return ++*counter; },
+                         [](int&& n, PacedTrigger trigger) -> Settlement<Tick> {
+                             if (n == 2) throw std::runtime_error("broken");
+                             return Tick{n, trigger};
+                         });
+    auto it = loop->makeIterator();
+    EXPECT_EQ(it.next({}), (Tick{1, PacedTrigger::initial}));
+    EXPECT_EQ(it.next({}), std::nullopt);
+    EXPECT_EQ(it.next({}), std::nullopt);
+    EXPECT_EQ(counter->load(), 2);
+}
+
 TEST_F(LoopFixture, WorkRunsOffTheConsumersThread) {
     auto consumerThread = std::this_thread::get_id();
     auto loop = makeLoop([consumerThread](std::stop_token) { return std::this_thread::get_id() == consumerThread; });
