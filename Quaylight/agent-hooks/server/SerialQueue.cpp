@@ -15,6 +15,15 @@ namespace {
 // The wake descriptor's watch id: real watches start at 1.
 constexpr std::uint64_t wakeID = 0;
 
+// A task or handler that throws loses only its own work: the queue's thread must go on
+// serving everything else, and must not take the application down with it.
+void runGuarded(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (...) {
+    }
+}
+
 }  // namespace
 
 SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
@@ -60,10 +69,14 @@ void SerialQueue::sync(const std::function<void()>& task) {
     std::promise<void> done;
     auto finished = done.get_future();
     async([&] {
-        task();
-        done.set_value();
+        try {
+            task();
+            done.set_value();
+        } catch (...) {
+            done.set_exception(std::current_exception());  // rethrown to the caller below
+        }
     });
-    finished.wait();
+    finished.get();
 }
 
 SerialQueue::WatchID SerialQueue::watchReadable(int fd, std::function<void()> handler) {
@@ -92,7 +105,7 @@ void SerialQueue::runDueTimers() {
     while (!timers_.empty() && timers_.begin()->first <= now) {
         auto task = std::move(timers_.begin()->second);
         timers_.erase(timers_.begin());
-        task();
+        runGuarded(task);
     }
 }
 
@@ -119,7 +132,7 @@ void SerialQueue::loop() {
             auto watch = watches_.find(events[static_cast<std::size_t>(i)].data.u64);
             if (watch == watches_.end()) continue;
             auto handler = watch->second.handler;  // the handler may unwatch itself
-            handler();
+            runGuarded(handler);
         }
         runDueTimers();
         std::vector<std::function<void()>> tasks;
@@ -128,7 +141,7 @@ void SerialQueue::loop() {
             if (stopping_) return;
             tasks.swap(pending_);
         }
-        for (auto& task : tasks) task();
+        for (auto& task : tasks) runGuarded(task);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <future>
+#include <stdexcept>
 #include <thread>
 
 #include "Quaylight/agent-hooks/server/SerialQueue.h"
@@ -35,6 +36,16 @@ TEST(SerialQueue, TasksRunInOrder) {
     queue.sync([] {});
     ASSERT_EQ(order.size(), 100u);
     for (int i = 0; i < 100; ++i) EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+}
+
+TEST(SerialQueue, AThrowingTaskLosesOnlyItsOwnWork) {
+    SerialQueue queue("test");
+    queue.async([] { throw std::runtime_error("broken task"); });
+    queue.async([&queue] { queue.after(0ms, [] { throw std::runtime_error("broken timer"); }); });
+    EXPECT_THROW(queue.sync([] { throw std::runtime_error("broken sync"); }), std::runtime_error);
+    bool ranAfter = false;
+    queue.sync([&] { ranAfter = true; });
+    EXPECT_TRUE(ranAfter);
 }
 
 TEST(SerialQueue, TimersFireInDeadlineOrder) {
