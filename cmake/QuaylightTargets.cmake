@@ -16,11 +16,28 @@ endfunction()
 
 # One test binary made of every *_test.cpp below the calling folder. Tests are listed
 # before they run (not at link time), so binaries that need an environment still build.
-# Usage: quaylight_test(NAME <target> DEPENDS <targets...> [OWN_MAIN])
+# Usage: quaylight_test(NAME <target> DEPENDS <targets...> [OWN_MAIN | QT_MAIN]
+#                       [GLOBS <patterns...>] [EXCLUDE <regexes...>])
 # OWN_MAIN: the binary brings its own main (for example to set up a QApplication).
+# QT_MAIN: the shared main for widget tests (offscreen QApplication, bundled fonts).
+# GLOBS: source patterns relative to the calling folder (default: every .cpp below it).
 function(quaylight_test)
-  cmake_parse_arguments(T "OWN_MAIN" "NAME" "DEPENDS" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(T "OWN_MAIN;QT_MAIN" "NAME" "DEPENDS;GLOBS;EXCLUDE" ${ARGN})
+  if(NOT T_GLOBS)
+    set(T_GLOBS "*.cpp")
+  endif()
+  set(sources "")
+  foreach(pattern IN LISTS T_GLOBS)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${pattern})
+    list(APPEND sources ${found})
+  endforeach()
+  foreach(regex IN LISTS T_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${regex}")
+  endforeach()
+  if(T_QT_MAIN)
+    list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/Quaylight/QtTestMain.cpp)
+    set(T_OWN_MAIN ON)
+  endif()
   add_executable(${T_NAME} ${sources})
   target_compile_options(${T_NAME} PRIVATE ${QUAYLIGHT_WARNINGS})
   target_compile_definitions(${T_NAME} PRIVATE
@@ -32,4 +49,26 @@ function(quaylight_test)
   endif()
   add_dependencies(${T_NAME} quaylight-test-fixture)
   gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 30)
+endfunction()
+
+# A Qt static library of the application made of every .cpp below FOLDER (relative to the
+# calling folder), less the EXCLUDE regexes.
+# Usage: quaylight_qt_library(NAME <target> FOLDER <dir> DEPENDS <targets...> [EXCLUDE <regexes...>])
+function(quaylight_qt_library)
+  cmake_parse_arguments(L "" "NAME;FOLDER" "DEPENDS;EXCLUDE" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${L_FOLDER}/*.cpp)
+  foreach(regex IN LISTS L_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${regex}")
+  endforeach()
+  if(NOT sources)
+    # A library whose folder is still empty keeps the build graph whole.
+    set(sources ${CMAKE_CURRENT_BINARY_DIR}/${L_NAME}_empty.cpp)
+    file(WRITE ${sources} "")
+  endif()
+  add_library(${L_NAME} STATIC ${sources})
+  target_include_directories(${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${L_NAME} PRIVATE ${QUAYLIGHT_WARNINGS})
+  target_link_libraries(${L_NAME} PUBLIC ${L_DEPENDS})
+  set_target_properties(${L_NAME} PROPERTIES
+    AUTOMOC ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
