@@ -3,6 +3,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QWidget>
+
+#include <atomic>
+#include <future>
 #include <QKeyEvent>
 
 #include "ProcessCoreKit/concurrency/ManualSleeper.h"
@@ -92,6 +95,7 @@ struct DelegateHarness {
     FakeNotch* notch = nullptr;
     FakeLoginItem* login = nullptr;
     std::optional<HookServer::StartError> nextStartError;
+    std::function<ScanResult()> scan = [] { return ScanResult{}; };
     int quits = 0;
     std::unique_ptr<AppDelegate> delegate;
 
@@ -139,7 +143,7 @@ struct DelegateHarness {
         };
         d.makeScanSession = [this](const PanelScanConfiguration&) {
             PortScanSession::Environment e;
-            e.scan = [] { return ScanResult{}; };
+            e.scan = [this] { return scan(); };
             e.sleeper = std::make_shared<ManualSleeper>(ManualSleeper::Mode::hold);
             e.pool = pool;
             return std::make_shared<PortScanSession>(e);
@@ -418,6 +422,33 @@ TEST(AppDelegate, TerminationStopsEverythingOnceInOrder) {
     EXPECT_EQ(delegate.hookServer(), nullptr);
     delegate.applicationWillTerminate();
     EXPECT_EQ(h.log.size(), 3u);
+}
+
+TEST(AppDelegate, FramesOfAStoppedScanNeverReachTheViewModel) {
+    DelegateHarness h;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> scanned{false};
+    h.scan = [&] {
+        released.wait();
+        ScanResult result;
+        result.listeners.resize(1);
+        scanned = true;
+        return result;
+    };
+    auto& delegate = h.make();
+    delegate.applicationDidFinishLaunching();
+    delegate.togglePopover();
+    ASSERT_TRUE(delegate.isScanning());
+    ASSERT_TRUE(processEventsUntil([&] { return delegate.reveal().isRevealed(); }));
+    delegate.togglePopover();  // closed while the first scan still runs
+    ASSERT_TRUE(processEventsUntil([&] { return !delegate.isScanning(); }));
+
+    release.set_value();
+    ASSERT_TRUE(processEventsUntil([&] { return scanned.load(); }));
+    h.pool.reset();  // the scan's job has ended: whatever it produced is queued by now
+    drainEvents();
+    EXPECT_TRUE(delegate.viewModel().state().isLoading());
 }
 
 TEST(AppDelegate, ThePlaceholdersQuitQuits) {
