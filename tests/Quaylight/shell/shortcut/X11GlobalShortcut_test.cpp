@@ -64,7 +64,10 @@ protected:
     }
 
     void press(const char* keys) {
-        auto result = server_->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keys)});
+        // The trailing query waits for the server's answer, so the key events have been
+        // handled by the server (and sent to the clients) when xdotool ends.
+        auto result = server_->run(QStringLiteral("xdotool"),
+                                   {QStringLiteral("key"), QString::fromLatin1(keys), QStringLiteral("getmouselocation")});
         ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
     }
 
