@@ -1,11 +1,11 @@
 // The executable is a thin dispatcher. The relay and the scan command run without Qt;
-// only the application mode loads the GUI library.
+// only the application mode starts the GUI, in a process of its own.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
-#include "Quaylight/main/ApplicationLoader.h"
+#include "Quaylight/main/ApplicationProcess.h"
 #include "Quaylight/main/Dispatch.h"
 #include "Quaylight/shell/QuaylightCLI.h"
 
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         case quaylight::LaunchMode::scanCommand:
             return quaylight::QuaylightCLI::run(arguments);
         case quaylight::LaunchMode::application:
-            return quaylight::runApplicationLibrary(argc, argv);
+            return quaylight::startApplicationProcess(argc, argv);
     }
     return 1;
 }
