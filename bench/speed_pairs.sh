@@ -9,7 +9,9 @@
 # 2,000 listeners in 20 processes, and with 200 listeners among about 500 processes (the
 # listener farm tops the machine up); the hook relay against /bin/true with the same
 # standard input; minor page faults per run (wait4) and peak resident memory
-# (/usr/bin/time -v) of each command.
+# (/usr/bin/time -v) of each command. Beside each scan figure, the floor: bench-scan-floor,
+# which makes only the reads any scan needs (one netlink dump, one readlink per
+# descriptor, the owners' names), against `ss -ltnp` in the same way.
 # Targets: scan <= 0.5 x ss at 200 listeners and <= 0.7 x at 2,000; relay <= 1.2 x
 # /bin/true with at most 40 page faults; peak RSS <= 10 MB at 2,000 listeners.
 set -euo pipefail
@@ -28,10 +30,11 @@ quaylight=$build/quaylight
 farm=$build/bench/bench-listener-farm
 pairs=$build/bench/bench-pair-timer
 relay=$build/bench/bench-relay-round-trip
+floor=$build/bench/bench-scan-floor
 for tool in ss /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "speed_pairs: $tool is missing (run scripts/setup.sh)." >&2; exit 1; }
 done
-for program in "$quaylight" "$farm" "$pairs" "$relay"; do
+for program in "$quaylight" "$farm" "$pairs" "$relay" "$floor"; do
   [ -x "$program" ] || { echo "speed_pairs: $program is missing (run scripts/build.sh)." >&2; exit 1; }
 done
 
@@ -65,6 +68,8 @@ scan_case() {
   start_farm "$farm_processes" "$farm_listeners"
   echo "== $title: $(processes) processes, $(ss -Hltn | wc -l) listening TCP sockets, load $(cut -d' ' -f1-3 /proc/loadavg)"
   "$pairs" --runs "$runs" -- "$quaylight" scan -- ss -ltnp
+  echo "-- the floor:"
+  "$pairs" --runs "$runs" -- "$floor" -- ss -ltnp
   echo "peak RSS MB: quaylight scan $(peak_mb "$quaylight" scan), quaylight scan --json $(peak_mb "$quaylight" scan --json), ss -ltnp $(peak_mb ss -ltnp)"
   stop_farm
 }
