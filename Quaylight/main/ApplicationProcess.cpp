@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ProcessCoreKit/platform/Libproc.h"
+#include "Quaylight/InstallPaths.h"
 #include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 
 namespace quaylight {
@@ -37,8 +38,8 @@ int startApplicationProcess(int argc, char** argv) {
         tried = candidate;
     }
     if (tried.empty()) {
-        std::fprintf(stderr, "error: Quaylight could not find %s beside its executable or in ../lib/quaylight.\n",
-                     InstalledExecutable::launcherName);
+        std::fprintf(stderr, "error: Quaylight could not find %s beside its executable or in %s.\n",
+                     InstalledExecutable::launcherName, installPaths::libraryFromBinaryFolder);
     } else {
         std::fprintf(stderr, "error: Quaylight could not start its application %s (%s).\n", tried.c_str(),
                      std::strerror(lastError));

@@ -3,9 +3,11 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "ProcessCoreKit/support/Log.h"
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
 #include "Quaylight/main/ApplicationProcess.h"
 #include "Quaylight/main/Dispatch.h"
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     switch (quaylight::chooseLaunchMode(arguments)) {
         case quaylight::LaunchMode::agentEventRelay:
+            // An agent shows what a hook prints: the relay stays silent unless asked.
+            if (std::getenv("QUAYLIGHT_DEBUG") != nullptr) quaylight::logging::setSink(quaylight::logging::standardErrorSink());
             return quaylight::AgentHookRelay::run({arguments.begin() + 1, arguments.end()});  // always 0
         case quaylight::LaunchMode::scanCommand:
             // A scan lives for milliseconds: its large blocks come from the heap, and what it

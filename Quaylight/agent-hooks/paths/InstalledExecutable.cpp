@@ -6,30 +6,19 @@
 #include <algorithm>
 
 #include "ProcessCoreKit/platform/Libproc.h"
+#include "Quaylight/InstallPaths.h"
 #include "QuaylightKit/project/PathStandardization.h"
 
-#ifndef QUAYLIGHT_INSTALL_PREFIX
-#define QUAYLIGHT_INSTALL_PREFIX "/usr/local"
-#endif
-
 namespace quaylight {
-namespace {
 
-std::string prefix() {
-    std::string p = QUAYLIGHT_INSTALL_PREFIX;
-    while (!p.empty() && p.back() == '/') p.pop_back();
-    return p;
-}
-
-}  // namespace
-
-std::string InstalledExecutable::folder() { return prefix() + "/bin"; }
+std::string InstalledExecutable::folder() { return installPaths::binaryFolder; }
 
 std::string InstalledExecutable::path() { return folder() + "/quaylight"; }
 
 std::vector<std::string> InstalledExecutable::launcherCandidates(const std::string& commandPath) {
     const std::string folder = parentFolder(commandPath);
-    return {folder + "/" + launcherName, standardizedPath(folder + "/../lib/quaylight/" + launcherName)};
+    return {folder + "/" + launcherName,
+            standardizedPath(folder + "/" + installPaths::libraryFromBinaryFolder + "/" + launcherName)};
 }
 
 std::optional<std::string> InstalledExecutable::runningCommand(const std::optional<std::string>& ownExecutable,

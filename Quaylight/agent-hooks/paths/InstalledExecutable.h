@@ -23,7 +23,7 @@ struct InstalledExecutable {
     // Set by `quaylight` for the launcher: the path of the command it was started as.
     static constexpr const char* commandVariable = "QUAYLIGHT_COMMAND_PATH";
     // Where the launcher may lie for a command at `commandPath`: beside it (the build tree),
-    // then in ../lib/quaylight (an installed prefix).
+    // then in the application library's folder (../lib/quaylight in an installed prefix).
     static std::vector<std::string> launcherCandidates(const std::string& commandPath);
     // The command a process at `ownExecutable` was started as, given the launcher's
     // variable: the variable's path when this process is that command's launcher, else

@@ -54,8 +54,9 @@ TEST(ApplicationLibrary, ExecutableLinksNoQt) {
     EXPECT_FALSE(libraries.isEmpty());
     EXPECT_FALSE(libraries.contains("Qt", Qt::CaseInsensitive)) << libraries.toStdString();
     // Linked statically (except in a sanitizer build), it maps no shared library at all.
-    if (QUAYLIGHT_EXECUTABLE_IS_STATIC)
+    if (QUAYLIGHT_EXECUTABLE_IS_STATIC) {
         EXPECT_TRUE(libraries.contains("not a dynamic executable")) << libraries.toStdString();
+    }
 }
 
 TEST(ApplicationLibrary, LauncherLinksNoQt) {
