@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 
