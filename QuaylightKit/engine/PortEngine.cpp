@@ -144,7 +144,8 @@ std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies&
             keys.emplace_back(Key(i));
         else
             keys.emplace_back(Key(WorkerPoolCollapser::Signals{l.port, l.bindSignature, *l.snapshot->executablePath,
-                                                               *parent, *l.snapshot->uid}));
+                                                               *parent, *l.snapshot->uid,
+                                                               WorkerPoolCollapser::exactEndpoints(l.endpoints)}));
     }
 
     std::vector<std::size_t> indices(listeners.size());
@@ -422,8 +423,10 @@ std::vector<ProcessIdentity> PortEngine::poolMemberIdentities(const WorkerPoolCo
         if (snapshot->executablePath != signals.executablePath || snapshot->uid != signals.uid) continue;
         if (!snapshot->parentPID || *snapshot->parentPID < 2) continue;
         if (parents(*snapshot->parentPID) != signals.parentIdentity) continue;
-        const auto signature = BindSignature::make(endpointsOnPort(sockets, signals.port));
-        if (signature.tokens != signals.bindSignature.tokens) continue;
+        auto endpoints = endpointsOnPort(sockets, signals.port);
+        if (BindSignature::make(endpoints).tokens != signals.bindSignature.tokens) continue;
+        // Another server of the same parent on another address of the port is no worker.
+        if (WorkerPoolCollapser::exactEndpoints(std::move(endpoints)) != signals.endpoints) continue;
         if (ProcessSafetyClassifier::classify(*snapshot, false, false, context).isActionable())
             members.push_back(snapshot->identity);
     }
