@@ -190,12 +190,12 @@ TEST_F(PortScanSessionTest, FailedScanIsAFrameAndTheLoopGoesOn) {
     EXPECT_FALSE(it.next({})->startingFilter);
 }
 
-TEST_F(PortScanSessionTest, AnyErrorOfAScanIsAFailedFrame) {
+TEST_F(PortScanSessionTest, AnyOtherErrorOfAScanIsAFailedFrameOfItsOwnKind) {
     auto session = std::make_shared<PortScanSession>(PortScanSession::Environment{
         []() -> ScanResult { throw std::runtime_error("unexpected"); }, setting, lastUsed, sleeper, pool, {}, {}});
     auto it = session->makeIterator();
-    EXPECT_EQ(it.next({})->failure(), ScanError::enumerationUnavailable);
-    EXPECT_EQ(it.next({})->failure(), ScanError::enumerationUnavailable);
+    EXPECT_EQ(it.next({})->failure(), ScanError::unexpectedFailure);
+    EXPECT_EQ(it.next({})->failure(), ScanError::unexpectedFailure);
     EXPECT_EQ(sleeper->requestedSleeps(), (Sleeps{1s}));  // unset power closures: balanced
 }
 
