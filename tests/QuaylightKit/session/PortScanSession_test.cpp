@@ -17,13 +17,15 @@ using testing::makeListener;
 using testing::resultOf;
 
 struct PortScanSessionTest : ::testing::Test {
+    // Declared first so that it goes last: a scan abandoned on the pool may still be in
+    // it until the pool has joined its threads.
+    testing::ScanScript script;
     std::shared_ptr<ManualSleeper> sleeper = std::make_shared<ManualSleeper>();
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
     std::atomic<bool> lowPower = false;
     std::atomic<BatteryMode> batteryMode = BatteryMode::balanced;
     std::optional<DefaultFilterSetting> setting = DefaultFilterSetting::agents;
     std::optional<FilterCategory> lastUsed;
-    testing::ScanScript script;
 
     std::shared_ptr<PortScanSession> make() {
         return std::make_shared<PortScanSession>(
