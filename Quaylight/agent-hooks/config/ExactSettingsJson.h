@@ -27,7 +27,7 @@ struct ExactSettingsJson {
     // Whether the brackets outside strings open more than maxNestingDepth levels; tells a
     // refused deep document from one that is not JSON.
     static bool nestsTooDeeply(std::string_view bytes);
-    // The text the system writes: two-space indentation, keys in their order, a final
+    // The text Quaylight writes: two-space indentation, keys in their order, a final
     // newline.
     static std::string serialize(const nlohmann::ordered_json& root);
 };
