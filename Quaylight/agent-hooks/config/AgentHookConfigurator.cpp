@@ -14,7 +14,7 @@
 #include <fmt/format.h>
 
 #include "Quaylight/agent-hooks/config/ExactSettingsJson.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 #include "QuaylightKit/project/PathStandardization.h"
 
 namespace quaylight {

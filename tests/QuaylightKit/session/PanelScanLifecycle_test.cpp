@@ -12,12 +12,12 @@ namespace {
 
 using namespace std::chrono_literals;
 using Surface = OnboardingPresentation::Surface;
-using testing::makeListener;
-using testing::resultOf;
+using testsupport::makeListener;
+using testsupport::resultOf;
 
 struct PanelScanLifecycleTest : ::testing::Test {
     // Declared first so that it goes last: a scan still running on the pool reads it.
-    testing::ScanScript script;
+    testsupport::ScanScript script;
     std::shared_ptr<ManualSleeper> sleeper = std::make_shared<ManualSleeper>(ManualSleeper::Mode::hold);
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(1);
     ManualQueue owner;

@@ -13,13 +13,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using Sleeps = std::vector<SleepDuration>;
-using testing::makeListener;
-using testing::resultOf;
+using testsupport::makeListener;
+using testsupport::resultOf;
 
 struct PortScanSessionTest : ::testing::Test {
     // Declared first so that it goes last: a scan abandoned on the pool may still be in
     // it until the pool has joined its threads.
-    testing::ScanScript script;
+    testsupport::ScanScript script;
     std::shared_ptr<ManualSleeper> sleeper = std::make_shared<ManualSleeper>();
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
     std::atomic<bool> lowPower = false;
@@ -221,7 +221,7 @@ TEST_F(PortScanSessionTest, StartingFilterComesFromTheSettingAndTheFirstScan) {
 
 TEST_F(PortScanSessionTest, ActivityIsFoldedAcrossFramesAndSurvivesAFailure) {
     auto busy = makeListener(1, 3000);
-    auto poolRow = testing::makePoolListener(2, 8000, 3, {99, 5, 0});
+    auto poolRow = testsupport::makePoolListener(2, 8000, 3, {99, 5, 0});
     auto first = resultOf({busy, poolRow}, 100);
     busy.process.cpuTimeNanos = *busy.process.cpuTimeNanos + 1'500'000'000;  // 1.5 s of CPU in 2 s
     auto third = resultOf({busy, poolRow}, 102);

@@ -113,7 +113,7 @@ private:
 
 class RelayPeerTrust : public ::testing::Test {
 protected:
-    testing::HookHome home;
+    testsupport::HookHome home;
     AgentHookPaths paths = AgentHookPaths::standard(home.home(), "/tmp");
 
     void SetUp() override {
@@ -123,7 +123,7 @@ protected:
     // The real executable, as a hook runs it, in connection-test mode.
     long relayRunAgainst(ChildListener& listener) {
         EXPECT_TRUE(listener.listening());
-        auto exit = testing::runRelay({"--provider", "claude", "--protocol", "1", "--test"}, "", home.home());
+        auto exit = testsupport::runRelay({"--provider", "claude", "--protocol", "1", "--test"}, "", home.home());
         EXPECT_TRUE(exit.exitedNormally);
         EXPECT_EQ(exit.status, 0);
         return listener.received();
