@@ -15,7 +15,7 @@
 #include <optional>
 
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
-#include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
+#include "Quaylight/agent-hooks/support/UnixSocketAddress.h"
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
 #include "tests/Quaylight/agent-hooks/support/HookFixtures.h"
 #include "tests/Quaylight/agent-hooks/support/RelayProcess.h"
