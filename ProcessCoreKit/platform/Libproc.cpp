@@ -188,6 +188,12 @@ std::optional<std::vector<std::string>> parseCmdline(std::string_view bytes) {
         args.push_back(decodeUtf8Lossy(bytes.substr(pos, end - pos)));
         pos = end + 1;
     }
+    // A process that rewrote its title pads the rest of its old argument area with zero
+    // bytes, which read as a run of empty arguments. Two or more at the end are that
+    // padding; a single one may be a real empty argument and stays, as do those between.
+    std::size_t trailingEmpty = 0;
+    while (trailingEmpty < args.size() && args[args.size() - 1 - trailingEmpty].empty()) ++trailingEmpty;
+    if (trailingEmpty >= 2 && trailingEmpty < args.size()) args.resize(args.size() - trailingEmpty);
     if (args.empty()) return std::nullopt;
     return args;
 }

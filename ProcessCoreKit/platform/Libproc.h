@@ -56,7 +56,8 @@ struct StatFields {
 std::optional<StatFields> parseStatLine(std::string_view line);
 
 // Splits /proc/PID/cmdline: NUL-separated arguments, decoded as UTF-8 with repair. A
-// process that rewrote its title may leave one unterminated string: it is kept.
+// process that rewrote its title may leave one unterminated string: it is kept; the zero
+// bytes padding such a title (two or more empty arguments at the end) are dropped.
 std::optional<std::vector<std::string>> parseCmdline(std::string_view bytes);
 
 // The boot time ("btime") from the text of /proc/stat.

@@ -55,6 +55,9 @@ bool ProcessSafetyClassifier::isCoreSystemProcess(const ProcessSnapshot& snapsho
 ProcessSafetyClass ProcessSafetyClassifier::classify(const ProcessSnapshot& snapshot, bool appleSystemBinary,
                                                      bool inQuaylightSubtree, const Context& context) {
     using R = ProtectionReason;
+    // PID 1 is the machine's or a container's init, whatever it is called: ending it ends
+    // everything it holds.
+    if (snapshot.identity.pid == 1) return ProcessSafetyClass::protectedFor(R::appleSystemProcess);
     if (snapshot.identity.pid == context.selfPID) return ProcessSafetyClass::protectedFor(R::quaylightSelf);
     if (snapshot.bundleIdentifier && *snapshot.bundleIdentifier == quaylightBundleID)
         return ProcessSafetyClass::protectedFor(R::quaylightSelf);

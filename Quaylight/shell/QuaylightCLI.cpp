@@ -69,14 +69,16 @@ std::int32_t QuaylightCLI::run(const std::vector<std::string>& arguments, const 
     ScanResult result;
     try {
         result = environment.scan(true);
-    } catch (const ScanFailure&) {
-        environment.writeError(enumerationUnavailableMessage);
+    } catch (const ScanFailure& failure) {
+        environment.writeError(failure.error == ScanError::enumerationUnavailable
+                                   ? std::string(enumerationUnavailableMessage)
+                                   : fmt::format("{}{}", scanFailedPrefix, failure.what()));
         return 1;
     } catch (const std::exception& error) {
-        environment.writeError(fmt::format("error: {}", error.what()));
+        environment.writeError(fmt::format("{}{}", scanFailedPrefix, error.what()));
         return 1;
     } catch (...) {
-        environment.writeError("error: the scan failed");
+        environment.writeError(fmt::format("{}{}", scanFailedPrefix, "unknown exception"));
         return 1;
     }
 

@@ -50,6 +50,8 @@ struct QuaylightCLI {
 
     static constexpr std::string_view enumerationUnavailableMessage =
         "error: process enumeration unavailable \u2014 /proc listed no processes. This build must run unsandboxed.";
+    // Followed by what went wrong, for any other failure of the scan.
+    static constexpr std::string_view scanFailedPrefix = "error: the scan failed: ";
     static constexpr std::string_view encodingFailedMessage = "error: failed to encode scan report as JSON";
     static constexpr std::string_view writeFailedMessage = "error: failed to write scan output";
 };

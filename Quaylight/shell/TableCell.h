@@ -15,8 +15,13 @@ std::string sanitizedCell(std::string_view text);
 // modifiers, joined emoji sequences and flag pairs count with the character they attach to.
 std::size_t perceivedLength(std::string_view utf8);
 
-// Exactly `width` characters: shorter text padded with spaces; longer text cut to
-// width - 1 characters and one space. A cell always ends in at least one space.
+// The columns a terminal draws the text in: each user-perceived character takes one, or
+// two when it is East Asian wide or fullwidth, an emoji, or a flag.
+std::size_t displayWidth(std::string_view utf8);
+
+// Exactly `width` columns: shorter text padded with spaces; longer text cut, never inside
+// a character, to at most width - 1 columns and padded with spaces. A cell always ends in
+// at least one space.
 std::string fittedCell(std::string_view text, std::size_t width);
 
 }  // namespace quaylight

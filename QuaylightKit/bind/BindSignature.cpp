@@ -55,7 +55,7 @@ BindSignature BindSignature::make(const std::vector<BoundEndpoint>& endpoints) {
     for (const auto& endpoint : endpoints) {
         Token token = endpoint.isLoopback()         ? Token::loopback()
                       : endpoint.isAllInterfaces() ? Token::allInterfaces()
-                                                   : Token::specific(endpoint.address);
+                                                   : Token::specific(std::string(endpoint.effectiveAddress()));
         keyed.emplace_back(token.sortKey(), std::move(token));
     }
     std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

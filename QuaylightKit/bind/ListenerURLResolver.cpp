@@ -69,7 +69,9 @@ std::optional<std::string> ListenerURLResolver::url(std::int64_t port, const std
         auto specific =
             std::find_if(endpoints.begin(), endpoints.end(), [](const auto& e) { return !e.isAllInterfaces(); });
         if (specific != endpoints.end())
-            host = specific->family == AddressFamily::ipv6 ? "[" + specific->address + "]" : specific->address;
+            host = specific->family == AddressFamily::ipv6 && !specific->isIPv4Mapped()
+                       ? "[" + specific->address + "]"
+                       : std::string(specific->effectiveAddress());
     }
     if (!isValidHost(host) || port < 0 || port > 65535) return std::nullopt;
     return fmt::format("{}://{}:{}", scheme(port, argv), host, port);

@@ -149,7 +149,7 @@ std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies&
         if (!parents[i]) return std::nullopt;
         if (listenersOnPort[l.port] == 1) return Key(i);
         return Key(WorkerPoolCollapser::Signals{l.port, l.bindSignature, *l.snapshot->executablePath, *parents[i],
-                                                *l.snapshot->uid});
+                                                *l.snapshot->uid, WorkerPoolCollapser::exactEndpoints(l.endpoints)});
     });
 
     std::vector<CollapsedListener> collapsed;
@@ -424,8 +424,10 @@ std::vector<ProcessIdentity> PortEngine::poolMemberIdentities(const WorkerPoolCo
         if (snapshot->executablePath != signals.executablePath || snapshot->uid != signals.uid) continue;
         if (!snapshot->parentPID || *snapshot->parentPID < 2) continue;
         if (parents(*snapshot->parentPID) != signals.parentIdentity) continue;
-        const auto signature = BindSignature::make(endpointsOnPort(sockets, signals.port));
-        if (signature.tokens != signals.bindSignature.tokens) continue;
+        auto endpoints = endpointsOnPort(sockets, signals.port);
+        if (BindSignature::make(endpoints).tokens != signals.bindSignature.tokens) continue;
+        // Another server of the same parent on another address of the port is no worker.
+        if (WorkerPoolCollapser::exactEndpoints(std::move(endpoints)) != signals.endpoints) continue;
         if (ProcessSafetyClassifier::classify(*snapshot, false, false, context).isActionable())
             members.push_back(snapshot->identity);
     }

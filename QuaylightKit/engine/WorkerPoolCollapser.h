@@ -1,7 +1,10 @@
 #pragma once
 // Worker pools: processes of one executable, user and parent that listen on the same port
-// with the same bind signature (a pre-fork server's workers sharing one socket) are one row.
+// on exactly the same addresses (a pre-fork server's workers sharing one socket, or
+// SO_REUSEPORT workers each binding the same address) are one row. Two servers one shell
+// started on 127.0.0.1 and ::1 of one port share a bind signature but are two rows.
 
+#include <algorithm>
 #include <compare>
 #include <cstdint>
 #include <functional>
@@ -24,8 +27,17 @@ struct WorkerPoolCollapser {
         std::string executablePath;
         ProcessIdentity parentIdentity;
         std::uint32_t uid = 0;
+        // The listening addresses themselves, sorted and distinct (see exactEndpoints).
+        std::vector<BoundEndpoint> endpoints;
         friend auto operator<=>(const Signals&, const Signals&) = default;
     };
+
+    // Sorted and distinct: the order a process opened its sockets in does not matter.
+    static std::vector<BoundEndpoint> exactEndpoints(std::vector<BoundEndpoint> endpoints) {
+        std::sort(endpoints.begin(), endpoints.end());
+        endpoints.erase(std::unique(endpoints.begin(), endpoints.end()), endpoints.end());
+        return endpoints;
+    }
 
     // Groups item indices: every bucket of two or more items sharing signals, in the order
     // their first member appears, then every single item (signal-less items in input order,

@@ -36,8 +36,9 @@ PortScanSession::ScanOutcome PortScanSession::scanOnce(const std::function<ScanR
     } catch (const ScanFailure& failure) {
         return ScanFrame::Payload(failure.error);
     } catch (...) {
-        // A throw would end the sequence; a scan that failed in any way is a failed frame.
-        return ScanFrame::Payload(ScanError::enumerationUnavailable);
+        // A throw would end the sequence; a scan that failed in any other way is a failed
+        // frame of its own kind, never mistaken for a process list that came back empty.
+        return ScanFrame::Payload(ScanError::unexpectedFailure);
     }
 }
 

@@ -63,8 +63,9 @@ std::optional<StopPoolRequest> StopPoolRequest::request(const PortListener& list
     request.port = listener.port;
     request.poolSize = listener.workerPoolSize;
     request.supervisor = *listener.parentIdentity;
-    request.poolSignals = {listener.port, listener.bindSignature, *process.executablePath, *listener.parentIdentity,
-                           *process.uid};
+    request.poolSignals = {listener.port,     listener.bindSignature,
+                           *process.executablePath, *listener.parentIdentity,
+                           *process.uid,      WorkerPoolCollapser::exactEndpoints(listener.endpoints)};
     return request;
 }
 

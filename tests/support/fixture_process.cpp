@@ -53,7 +53,9 @@ int bindSocket(const std::string& address, int type, bool dual) {
     int fd = socket(family, type, 0);
     if (fd < 0) fail("socket");
     if (family == AF_INET6) {
-        int v6only = dual ? 0 : 1;
+        // An IPv4-mapped address (as Java binds) can only be bound with IPv4 let in.
+        bool mapped = IN6_IS_ADDR_V4MAPPED(&reinterpret_cast<sockaddr_in6*>(&storage)->sin6_addr);
+        int v6only = dual || mapped ? 0 : 1;
         setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only);
     }
     if (bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0) fail("bind");

@@ -1,12 +1,17 @@
 #include "Quaylight/agent-hooks/config/AgentHookConfigurator.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <mutex>
+
+#include <fmt/format.h>
 
 #include "Quaylight/agent-hooks/config/ExactSettingsJson.h"
 #include "QuaylightKit/support/LiveFileSystem.h"
@@ -57,10 +62,35 @@ bool writeAll(const AtomicWriteSteps& steps, int fd, const std::string& data) {
     return true;
 }
 
+constexpr std::string_view kTemporaryPrefix = ".quaylight-write-";
+
+// A temporary file of a write whose process no longer exists (killed mid-write on a file
+// system without nameless files, or between naming and renaming) still holds a copy of
+// the settings: it is removed. Only this user's regular files are touched, never followed.
+void removeTemporaryFilesOfEndedProcesses(const std::string& folder) {
+    DIR* directory = opendir(folder.c_str());
+    if (!directory) return;
+    while (dirent* entry = readdir(directory)) {
+        std::string_view name = entry->d_name;
+        if (!name.starts_with(kTemporaryPrefix)) continue;
+        std::string_view digits = name.substr(kTemporaryPrefix.size());
+        pid_t pid = 0;
+        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+        if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0) continue;
+        if (kill(pid, 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
+        struct stat st{};
+        if (fstatat(dirfd(directory), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != geteuid())
+            continue;
+        unlinkat(dirfd(directory), entry->d_name, 0);
+    }
+    closedir(directory);
+}
+
 }  // namespace
 
 std::string AgentHookConfigurator::temporaryPath(const std::string& configPath) {
-    return parentFolder(configPath) + "/.quaylight-write-" + std::to_string(getpid());
+    return parentFolder(configPath) + "/" + std::string(kTemporaryPrefix) + std::to_string(getpid());
 }
 
 AgentHookConfigurator::ReadOutcome AgentHookConfigurator::readIfPresent(const std::string& configPath) {
@@ -75,6 +105,9 @@ AgentHookConfigurator::ReadOutcome AgentHookConfigurator::readIfPresent(const st
     if (!bytes || opened.st_dev != st.st_dev || opened.st_ino != st.st_ino)
         return ConfigError::unwritable("could not read " + configPath);
     auto parsed = ExactSettingsJson::parse(*bytes);
+    if (!parsed && ExactSettingsJson::nestsTooDeeply(*bytes))
+        return ConfigError::unwritable(fmt::format("could not edit {}: its values nest deeper than {} levels",
+                                                   configPath, ExactSettingsJson::maxNestingDepth));
     if (!parsed || !parsed->root.is_object()) return ConfigError::of(Kind::malformedJSON);
 
     FileSnapshot snapshot;
@@ -210,14 +243,26 @@ std::optional<AgentHookConfigurator::ConfigError> AgentHookConfigurator::writeAt
     // and died mid-write; it is removed (never followed) and the write goes ahead.
     static std::mutex writing;
     std::lock_guard turn(writing);
+    removeTemporaryFilesOfEndedProcesses(folder);
     std::string temporary = temporaryPath(configPath);
     mode_t mode = replacing ? replacing->mode : 0600;
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    int fd = steps.open(temporary.c_str(), flags, mode);
-    if (fd < 0 && errno == EEXIST && unlink(temporary.c_str()) == 0) fd = steps.open(temporary.c_str(), flags, mode);
+
+    // The new text is written into a file without a name, so that a write killed halfway
+    // leaves nothing behind; it is named only once complete. File systems without
+    // nameless files get a named one at once.
+    bool nameless = true;
+    int fd = steps.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        nameless = false;
+        const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+        fd = steps.open(temporary.c_str(), flags, mode);
+        if (fd < 0 && errno == EEXIST && unlink(temporary.c_str()) == 0)
+            fd = steps.open(temporary.c_str(), flags, mode);
+    }
     if (fd < 0) return ConfigError::unwritable("could not create temporary file");
+    bool named = !nameless;
     auto abandon = [&](ConfigError error) {
-        unlink(temporary.c_str());
+        if (named) unlink(temporary.c_str());
         close(fd);
         return error;
     };
@@ -225,19 +270,48 @@ std::optional<AgentHookConfigurator::ConfigError> AgentHookConfigurator::writeAt
     // The mode is set on the descriptor so that the creation mask cannot narrow it.
     if (!writeAll(steps, fd, data) || steps.fchmod(fd, mode) != 0 || steps.fsync(fd) != 0)
         return abandon(ConfigError::unwritable("could not write temporary file"));
+    if (nameless) {
+        int linked = steps.linkOpenFile(fd, temporary.c_str());
+        if (linked != 0 && errno == EEXIST && unlink(temporary.c_str()) == 0)
+            linked = steps.linkOpenFile(fd, temporary.c_str());
+        if (linked != 0) return abandon(ConfigError::unwritable("could not write temporary file"));
+        named = true;
+    }
 
     // Checked as late as possible: what the user or the agent saved meanwhile wins.
     if (replacing && !unchangedSince(configPath, *replacing))
         return abandon(ConfigError::of(Kind::concurrentModification));
 
-    if (replacing) {
+    if (!replacing) {
+        if (steps.renameNoReplace(temporary.c_str(), configPath.c_str()) != 0) {
+            bool appeared = errno == EEXIST;
+            return abandon(appeared ? ConfigError::of(Kind::concurrentModification)
+                                    : ConfigError::unwritable("could not replace " + configPath));
+        }
+        close(fd);
+        return std::nullopt;
+    }
+
+    // A save can still land between that check and the replacement. Swapping the two files
+    // instead of renaming over one brings back what was replaced: it must be exactly what
+    // was read, or the save is swapped back into place.
+    if (steps.exchange(temporary.c_str(), configPath.c_str()) != 0) {
+        if (errno != EINVAL && errno != ENOSYS) return abandon(ConfigError::unwritable("could not replace " + configPath));
         if (steps.rename(temporary.c_str(), configPath.c_str()) != 0)
             return abandon(ConfigError::unwritable("could not replace " + configPath));
-    } else if (steps.renameNoReplace(temporary.c_str(), configPath.c_str()) != 0) {
-        bool appeared = errno == EEXIST;
-        return abandon(appeared ? ConfigError::of(Kind::concurrentModification)
-                                : ConfigError::unwritable("could not replace " + configPath));
+        close(fd);
+        return std::nullopt;
     }
+    if (!unchangedSince(temporary, *replacing)) {
+        if (steps.exchange(temporary.c_str(), configPath.c_str()) != 0) {
+            // The save now waits beside the file under the temporary name; it is kept.
+            close(fd);
+            return ConfigError::unwritable("could not restore a concurrent save of " + configPath + " from " +
+                                           temporary);
+        }
+        return abandon(ConfigError::of(Kind::concurrentModification));
+    }
+    unlink(temporary.c_str());
     close(fd);
     return std::nullopt;
 }

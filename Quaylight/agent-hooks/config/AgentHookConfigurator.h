@@ -97,9 +97,11 @@ struct AgentHookConfigurator {
     // Appends one group per desired entry; the root is unchanged on error.
     static std::optional<ConfigError> append(const std::vector<DesiredEntry>& desired, Json& root);
 
-    // Writes `root` over the file through a temporary file beside it. With a snapshot the
-    // file must still be exactly what was read; without one, nothing may have appeared at
-    // the path. On any failure the file is left as it was and no temporary file remains.
+    // Writes `root` over the file through a temporary file beside it, nameless until
+    // complete. With a snapshot the file must still be exactly what was read, also at the
+    // moment it is swapped for the new one; without one, nothing may have appeared at the
+    // path. On any failure the file is left as it was and no temporary file remains;
+    // temporary files of processes that no longer exist are removed first.
     static std::optional<ConfigError> writeAtomically(const Json& root, const std::string& configPath,
                                                       const FileSnapshot* replacing,
                                                       const AtomicWriteSteps& steps = AtomicWriteSteps::live());

@@ -33,6 +33,7 @@ public:
     bool string(string_t& value) { return dom_.string(value); }
     bool binary(binary_t& value) { return dom_.binary(value); }
     bool start_object(std::size_t size) {
+        if (keys_.size() >= ExactSettingsJson::maxNestingDepth) return false;
         keys_.emplace_back(std::set<std::string>{});
         return dom_.start_object(size);
     }
@@ -45,6 +46,7 @@ public:
         return dom_.end_object();
     }
     bool start_array(std::size_t size) {
+        if (keys_.size() >= ExactSettingsJson::maxNestingDepth) return false;
         keys_.emplace_back();
         return dom_.start_array(size);
     }
@@ -70,6 +72,27 @@ std::optional<ExactSettingsJson> ExactSettingsJson::parse(std::string_view bytes
     if (!Json::sax_parse(bytes.begin(), bytes.end(), &parser) || parser.is_errored()) return std::nullopt;
     parsed.writesBackExactly = parser.exact;
     return parsed;
+}
+
+bool ExactSettingsJson::nestsTooDeeply(std::string_view bytes) {
+    std::size_t depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            if (++depth > maxNestingDepth) return true;
+        } else if ((c == '}' || c == ']') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
 }
 
 std::string ExactSettingsJson::serialize(const Json& root) { return root.dump(2) + "\n"; }

@@ -2,6 +2,7 @@
 // Parses a settings file keeping its key order, and tells whether writing it back would
 // reproduce every value exactly.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,8 +17,16 @@ struct ExactSettingsJson {
     // an integer beyond 64 bits) or an object repeats a key (all but one would be lost).
     bool writesBackExactly = true;
 
-    // No value when the bytes are not one JSON document.
+    // Objects and arrays nested deeper than this are refused: copying, comparing or
+    // writing such a document recurses once per level and would overflow the stack.
+    static constexpr std::size_t maxNestingDepth = 512;
+
+    // No value when the bytes are not one JSON document or nest deeper than
+    // maxNestingDepth.
     static std::optional<ExactSettingsJson> parse(std::string_view bytes);
+    // Whether the brackets outside strings open more than maxNestingDepth levels; tells a
+    // refused deep document from one that is not JSON.
+    static bool nestsTooDeeply(std::string_view bytes);
     // The text Quaylight writes: two-space indentation, keys in their order, a final
     // newline.
     static std::string serialize(const nlohmann::ordered_json& root);

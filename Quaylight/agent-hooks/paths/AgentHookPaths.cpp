@@ -1,5 +1,7 @@
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace quaylight {
@@ -16,7 +18,13 @@ std::pair<AgentHookPaths, AgentHookPaths> AgentHookPaths::candidates(
     const std::string& homeDirectory, const std::optional<std::string>& userTemporaryDirectory) {
     std::string temporary = userTemporaryDirectory ? *userTemporaryDirectory : AgentHookPaths::userTemporaryDirectory();
     if (!temporary.empty() && temporary.back() == '/') temporary.pop_back();  // one trailing "/" only
-    return {inFolder(homeDirectory + preferredFolderUnderHome), inFolder(temporary + "/quaylight")};
+    return {inFolder(homeDirectory + preferredFolderUnderHome), inFolder(temporary + "/" + fallbackFolderName(temporary))};
+}
+
+std::string AgentHookPaths::fallbackFolderName(const std::string& temporaryDirectory) {
+    // In the folder every user shares, a fixed name could be taken first by anyone.
+    if (temporaryDirectory == sharedTemporaryDirectory) return "quaylight-" + std::to_string(geteuid());
+    return "quaylight";
 }
 
 AgentHookPaths AgentHookPaths::standard(const std::string& homeDirectory,
@@ -28,7 +36,7 @@ AgentHookPaths AgentHookPaths::standard(const std::string& homeDirectory,
 std::string AgentHookPaths::userTemporaryDirectory() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && runtime[0] == '/') return runtime;
-    return "/tmp";
+    return sharedTemporaryDirectory;
 }
 
 }  // namespace quaylight

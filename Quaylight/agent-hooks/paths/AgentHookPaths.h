@@ -23,7 +23,7 @@ struct AgentHookPaths {
 
     // The preferred location when its socket path is shorter than 104 bytes, otherwise the
     // fallback under the per-user temporary folder (userTemporaryDirectory() when none is
-    // given).
+    // given), in a folder of fallbackFolderName().
     static AgentHookPaths standard(const std::string& homeDirectory,
                                    const std::optional<std::string>& userTemporaryDirectory = std::nullopt);
     // (preferred, fallback). Both are needed to recognise commands written for either.
@@ -33,6 +33,11 @@ struct AgentHookPaths {
     // The per-user temporary folder: $XDG_RUNTIME_DIR when it is an absolute path, else
     // "/tmp".
     static std::string userTemporaryDirectory();
+
+    static constexpr const char* sharedTemporaryDirectory = "/tmp";
+    // The fallback folder's name in a temporary folder: "quaylight" in a per-user one,
+    // "quaylight-<effective uid>" in the shared "/tmp".
+    static std::string fallbackFolderName(const std::string& temporaryDirectory);
 };
 
 }  // namespace quaylight

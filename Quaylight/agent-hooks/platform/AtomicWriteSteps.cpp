@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 namespace quaylight {
 namespace {
@@ -20,6 +21,12 @@ int renameWithoutReplacing(const char* from, const char* to) {
     return 0;
 }
 
+int linkThroughProc(int fd, const char* path) {
+    // Through the descriptor's /proc link: linking with AT_EMPTY_PATH needs a capability.
+    std::string procLink = "/proc/self/fd/" + std::to_string(fd);
+    return linkat(AT_FDCWD, procLink.c_str(), AT_FDCWD, path, AT_SYMLINK_FOLLOW);
+}
+
 }  // namespace
 
 const AtomicWriteSteps& AtomicWriteSteps::live() {
@@ -28,6 +35,10 @@ const AtomicWriteSteps& AtomicWriteSteps::live() {
         .write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); },
         .fchmod = [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
         .fsync = [](int fd) { return ::fsync(fd); },
+        .linkOpenFile = linkThroughProc,
+        .exchange = [](const char* from, const char* to) {
+            return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+        },
         .rename = [](const char* from, const char* to) { return std::rename(from, to); },
         .renameNoReplace = renameWithoutReplacing,
     };

@@ -100,6 +100,59 @@ private:
     }
 };
 
+std::optional<std::uint32_t> escapedCodeUnit(std::string_view bytes, std::size_t at) {
+    if (at + 6 > bytes.size() || bytes[at] != '\\' || bytes[at + 1] != 'u') return std::nullopt;
+    std::uint32_t unit = 0;
+    for (std::size_t i = at + 2; i < at + 6; ++i) {
+        char c = bytes[i];
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0) return std::nullopt;
+        unit = unit * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return unit;
+}
+
+bool isHighSurrogate(std::uint32_t unit) { return unit >= 0xd800 && unit <= 0xdbff; }
+bool isLowSurrogate(std::uint32_t unit) { return unit >= 0xdc00 && unit <= 0xdfff; }
+
+// The hook input with every "\u" escape of a lone surrogate turned into "\ufffd", or no
+// value when it has none. Node's JSON.stringify writes a string cut between the halves of
+// a pair exactly so; the parser would refuse the whole input for it.
+std::optional<std::string> withLoneSurrogatesReplaced(std::string_view bytes) {
+    std::string repaired;
+    bool changed = false;
+    std::size_t copiedUpTo = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (bytes[i] != '\\') {
+            ++i;
+            continue;
+        }
+        auto unit = escapedCodeUnit(bytes, i);
+        if (!unit) {
+            i += 2;  // any other escape, "\\" included, is two characters
+            continue;
+        }
+        if (isHighSurrogate(*unit)) {
+            auto next = escapedCodeUnit(bytes, i + 6);
+            if (next && isLowSurrogate(*next)) {
+                i += 12;
+                continue;
+            }
+        } else if (!isLowSurrogate(*unit)) {
+            i += 6;
+            continue;
+        }
+        repaired.append(bytes.substr(copiedUpTo, i - copiedUpTo));
+        repaired += "\\ufffd";
+        i += 6;
+        copiedUpTo = i;
+        changed = true;
+    }
+    if (!changed) return std::nullopt;
+    repaired.append(bytes.substr(copiedUpTo));
+    return repaired;
+}
+
 }  // namespace
 
 std::optional<std::string> AgentHookProtocol::encode(const Envelope& envelope) {
@@ -162,7 +215,11 @@ std::optional<AgentHookProtocol::Envelope> AgentHookProtocol::decodeEnvelope(std
 std::optional<AgentHookProtocol::AllowlistedProviderFields> AgentHookProtocol::decodeProviderFields(
     std::string_view bytes) {
     ProviderFieldsReader reader;
-    if (!Json::sax_parse(bytes.begin(), bytes.end(), &reader)) return std::nullopt;
+    // Text nobody will keep must not veto the event, and a kept member keeps the rest of
+    // its text: a lone surrogate reads as U+FFFD wherever it is.
+    auto repaired = bytes.find("\\u") == std::string_view::npos ? std::nullopt : withLoneSurrogatesReplaced(bytes);
+    std::string_view input = repaired ? std::string_view(*repaired) : bytes;
+    if (!Json::sax_parse(input.begin(), input.end(), &reader)) return std::nullopt;
     return std::move(reader.fields);
 }
 

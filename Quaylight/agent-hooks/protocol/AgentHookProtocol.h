@@ -62,7 +62,7 @@ struct AgentHookProtocol {
 
     // Reads the four allowlisted members of a hook input without keeping anything else.
     // No value when the input is not a JSON object or one of the four is neither a string
-    // nor null.
+    // nor null. A "\u" escape of a lone surrogate, anywhere, reads as U+FFFD.
     static std::optional<AllowlistedProviderFields> decodeProviderFields(std::string_view bytes);
 
     // The event kind an agent's hook event stands for, or no value for events Quaylight

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -128,8 +129,25 @@ std::string AgentHookRelay::readBoundedStandardInput() {
     return readUpTo(STDIN_FILENO, maxInputBytes + 1).value_or("");  // unreadable input is no event
 }
 
+bool AgentHookRelay::isPrivateFolder(const std::string& folder) {
+    struct stat st{};
+    return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+bool AgentHookRelay::peerIsThisUser(int fd) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer &&
+           peer.uid == geteuid();
+}
+
 bool AgentHookRelay::send(std::string_view payload, const std::string& socketPath, double timeoutSeconds) {
     if (socketPath.size() > AgentHookPaths::maxSocketPathBytes) return false;
+    // The event names the user's session and project: it goes only into the user's own
+    // folder, and only to a server of the user's own.
+    auto slash = socketPath.rfind('/');
+    if (slash == std::string::npos || !isPrivateFolder(slash == 0 ? "/" : socketPath.substr(0, slash))) return false;
     OwnedDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.get() < 0) return false;
 
@@ -139,6 +157,7 @@ bool AgentHookRelay::send(std::string_view payload, const std::string& socketPat
         if (errno != EINPROGRESS && errno != EINTR) return false;
         if (!awaitConnected(socket.get(), timeoutSeconds)) return false;
     }
+    if (!peerIsThisUser(socket.get())) return false;
     if (!setBlocking(socket.get(), true)) return false;
     timeval timeout = timevalFromSeconds(timeoutSeconds);
     setsockopt(socket.get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);

@@ -58,8 +58,15 @@ struct AgentHookRelay {
     static std::string readBoundedStandardInput();
 
     // Connects within the time-out and hands over the whole payload in one send, then
-    // shuts down the writing side. True when all of it was handed to the socket.
+    // shuts down the writing side. True when all of it was handed to the socket. Sends
+    // nothing unless the socket's folder is private (isPrivateFolder) and the listening
+    // peer runs as this user (peerIsThisUser).
     static bool send(std::string_view payload, const std::string& socketPath, double timeoutSeconds);
+
+    // A real folder (not a symlink) owned by the effective user and closed to everyone else.
+    static bool isPrivateFolder(const std::string& folder);
+    // The connected peer's credentials are readable and name the effective user.
+    static bool peerIsThisUser(int fd);
 };
 
 // Whole seconds and the microseconds left over, as socket time-outs take them.

@@ -57,6 +57,12 @@ TEST(ParseCmdline, SplitsAtZeroBytesAndRepairsText) {
         {"nginx: master process /usr/sbin/nginx", Args{"nginx: master process /usr/sbin/nginx"}},
         {std::string("bad\xff\0", 5), Args{"bad\xEF\xBF\xBD"}},
         {"", std::nullopt},
+        // A rewritten title followed by the zeroed rest of the old argument area.
+        {std::string("next-server (v14.2.3)") + std::string(70, '\0'), Args{"next-server (v14.2.3)"}},
+        {std::string("title\0\0\0", 8), Args{"title"}},
+        {std::string("a\0\0b\0\0\0\0", 8), Args{"a", "", "b"}},
+        // One empty argument at the end may be real: `prog ""`.
+        {std::string("prog\0\0", 6), Args{"prog", ""}},
     };
     for (const auto& c : cases) EXPECT_EQ(parseCmdline(c.bytes), c.expected);
 }

@@ -49,6 +49,10 @@ TEST(ProcessSafetyClassifier, FirstMatchingRuleDecides) {
         {"the user's service manager", process(23, "/usr/lib/systemd/systemd"), false, false, R::appleSystemProcess},
         {"gnome-shell", process(24, "/usr/bin/gnome-shell"), false, false, R::appleSystemProcess},
         {"a node server", process(25, "/usr/bin/node"), false, false, std::nullopt},
+        // A container's init by any name: ending it ends everything in it.
+        {"PID 1 of a container", process(1, "/usr/bin/node"), false, false, R::appleSystemProcess},
+        {"PID 1 above a host app's name", process(1, "/usr/bin/gnome-terminal-server"), false, false,
+         R::appleSystemProcess},
     };
     for (const auto& c : cases) {
         auto result = ProcessSafetyClassifier::classify(c.snapshot, c.system, c.subtree, context);

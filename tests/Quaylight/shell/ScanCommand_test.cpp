@@ -263,6 +263,66 @@ TEST(ScanCommand, SpecificAddresses) {
                           interface->process.identity.startTimeMicroseconds, ports[1], *specific));
 }
 
+// Java on Linux binds IPv4 addresses through IPv6 sockets: the kernel lists them mapped.
+TEST(ScanCommand, IPv4MappedAddressesTakeTheScopeOfTheirIPv4Address) {
+    auto child = ChildProcess::spawn(
+        {testsupport::fixtureProcessPath(), "--listen", "::ffff:127.0.0.1", "--listen", "::ffff:0.0.0.0"}, std::nullopt,
+        "/");
+    auto ports = testsupport::numbersAfter(child.readLine(), "ports");
+    ASSERT_EQ(ports.size(), 2u);
+
+    auto rows = rowsOf(scanReport(), child.pid());
+    const auto* loopback = onPort(rows, ports[0]);
+    ASSERT_TRUE(loopback);
+    EXPECT_EQ(loopback->endpoints, (std::vector<BoundEndpoint>{{"::ffff:127.0.0.1", AddressFamily::ipv6, ports[0]}}));
+    EXPECT_EQ(loopback->bindScope, BindScope::loopbackOnly);
+    EXPECT_EQ(loopback->bindSignature.tokens, std::vector{BindSignature::Token::loopback()});
+    EXPECT_EQ(loopback->openableURL(), fmt::format("http://localhost:{}", ports[0]));
+    const auto* wildcard = onPort(rows, ports[1]);
+    ASSERT_TRUE(wildcard);
+    EXPECT_EQ(wildcard->bindScope, BindScope::allInterfaces);
+    EXPECT_EQ(wildcard->bindSignature.tokens, std::vector{BindSignature::Token::allInterfaces()});
+
+    auto table = runQuaylight({"scan"});
+    EXPECT_NE(table.out.find(fmt::format("{:<8}Unknown               localhost\n", child.pid())), std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find(fmt::format("{:<8}Unknown               all-interfaces\n", child.pid())),
+              std::string::npos)
+        << table.out;
+}
+
+// Two servers one parent started on one port, on two addresses: two servers, not a pool.
+TEST(ScanCommand, ServersOfOneParentOnOtherAddressesOfOnePortAreTwoRows) {
+    auto python = program({"/usr/bin/python3"});
+    if (!python) GTEST_SKIP() << "python3 from Debian is not installed";
+    for (const char* second : {"::1", "127.0.0.4"}) {
+        auto first = ChildProcess::spawn({*python, "-u", "-m", "http.server", "--bind", "127.0.0.1", "0"}, std::nullopt,
+                                         "/");
+        auto line = first.readLine();  // Serving HTTP on 127.0.0.1 port N (...)
+        auto at = line.find(" port ");
+        ASSERT_NE(at, std::string::npos) << line;
+        int port = std::stoi(line.substr(at + 6));
+        auto other = ChildProcess::spawn({*python, "-u", "-m", "http.server", "--bind", second, std::to_string(port)},
+                                         std::nullopt, "/");
+        if (other.readLine().find(" port ") == std::string::npos) {
+            GTEST_SKIP() << "cannot listen on " << second;
+        }
+
+        auto report = scanReport();
+        auto firstRows = rowsOf(report, first.pid());
+        auto otherRows = rowsOf(report, other.pid());
+        ASSERT_EQ(firstRows.size(), 1u) << second;
+        ASSERT_EQ(otherRows.size(), 1u) << second;
+        EXPECT_EQ(firstRows[0].workerPoolSize, 1);
+        EXPECT_FALSE(firstRows[0].identity.isPool);
+        EXPECT_EQ(firstRows[0].endpoints, (std::vector<BoundEndpoint>{{"127.0.0.1", AddressFamily::ipv4, port}}));
+        EXPECT_EQ(otherRows[0].workerPoolSize, 1);
+        EXPECT_FALSE(otherRows[0].identity.isPool);
+        EXPECT_EQ(otherRows[0].endpoints.at(0).address, second);
+        EXPECT_NE(firstRows[0].id(), otherRows[0].id());
+    }
+}
+
 TEST(ScanCommand, UntrustedProgramNamesAreShownSafely) {
     testsupport::TempDir temp;
     const auto executable = temp.path() / "evil\x1b[31mname\xff";
@@ -280,6 +340,28 @@ TEST(ScanCommand, UntrustedProgramNamesAreShownSafely) {
     const auto* row = onPort(rows, port);
     ASSERT_TRUE(row);
     EXPECT_TRUE(row->process.executablePath->ends_with("/evil\x1b[31mname\ufffd"));
+}
+
+// A CJK or emoji name takes two columns per character on screen: the PID column stays
+// where the header puts it.
+TEST(ScanCommand, WideNamesKeepTheColumnsInPlace) {
+    const std::pair<const char*, const char*> names[] = {
+        {"\u670d\u52a1\u5668\U0001F680", "\u670d\u52a1\u5668\U0001F680              "},  // 8 of 22 columns
+        {"\u30b5\u30fc\u30d0\u30fc\u30d7\u30ed\u30bb\u30b9\u540d\u524d\u304c\u9577\u3044",
+         "\u30b5\u30fc\u30d0\u30fc\u30d7\u30ed\u30bb\u30b9\u540d\u524d  "},  // cut at 20 of 21 columns
+    };
+    for (const auto& [name, cell] : names) {
+        testsupport::TempDir temp;
+        const auto executable = temp.path() / name;
+        fs::copy_file(testsupport::fixtureProcessPath(), executable);
+        fs::permissions(executable, fs::perms::owner_all);
+        auto child = ChildProcess::spawn({executable.string(), "--listen", "127.0.0.1"});
+        int port = testsupport::numbersAfter(child.readLine(), "ports").at(0);
+        auto table = runQuaylight({"scan"});
+        EXPECT_EQ(table.status, 0);
+        EXPECT_NE(table.out.find(fmt::format("{:<7}TCP   {}{:<8}Unknown", port, cell, child.pid())), std::string::npos)
+            << table.out;
+    }
 }
 
 TEST(ScanCommand, HiddenRowsOnlyWithAllAndCountsUnchanged) {

@@ -323,7 +323,14 @@ TEST(ScanCommand, ExitStatusesAndErrorLines) {
 
     auto other = run({"scan"}, [](bool) -> ScanResult { throw std::runtime_error("procfs is not mounted"); });
     EXPECT_EQ(other.status, 1);
-    EXPECT_EQ(other.err, "error: procfs is not mounted\n");
+    EXPECT_EQ(other.err, "error: the scan failed: procfs is not mounted\n");
+    auto exhausted = run({"scan", "--json"}, [](bool) -> ScanResult { throw std::bad_alloc(); });
+    EXPECT_EQ(exhausted.status, 1);
+    EXPECT_EQ(exhausted.out, "");
+    EXPECT_EQ(exhausted.err, "error: the scan failed: std::bad_alloc\n");
+    auto odd = run({"scan"}, [](bool) -> ScanResult { throw 42; });
+    EXPECT_EQ(odd.status, 1);
+    EXPECT_EQ(odd.err, "error: the scan failed: unknown exception\n");
 
     for (const char* flag : {"--scan", "--json"}) {
         auto failedWrite = run({"scan", flag}, fixed, true);

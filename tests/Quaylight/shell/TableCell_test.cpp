@@ -27,9 +27,50 @@ TEST(TableCell, FitsToWidthAndAlwaysEndsInASpace) {
     EXPECT_EQ(fittedCell("123456", 7), "123456 ");
     EXPECT_EQ(fittedCell("1234567", 7), "123456 ");
     EXPECT_EQ(fittedCell("cafe\u0301-bar", 6), "cafe\u0301- ");
-    EXPECT_EQ(fittedCell("\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7xyz", 3), "\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7 ");
+    EXPECT_EQ(fittedCell("\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7xyz", 3), "\U0001F1E9\U0001F1EA ");
     EXPECT_EQ(fittedCell("", 3), "   ");
     EXPECT_EQ(fittedCell("a\tb\x1b", 6), "a?b?  ");
+}
+
+TEST(TableCell, CountsTheColumnsATerminalDraws) {
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"node", 4},
+        {"cafe\u0301", 4},
+        {"\u6f22\u5b57", 4},                                // CJK ideographs
+        {"\u30b5\u30fc\u30d0", 6},                          // katakana
+        {"\uff21\uff22", 4},                                // fullwidth Latin letters
+        {"\ud55c", 2},                                      // a Hangul syllable
+        {"\U0001F680x", 3},                                 // an emoji
+        {"\U0001F469\u200D\U0001F4BB", 2},                  // a joined emoji sequence
+        {"\U0001F44D\U0001F3FD", 2},                        // an emoji with a skin tone
+        {"\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7", 4},    // two flags
+        {"\u2764\uFE0F!", 3},                               // text shown as emoji
+        {"\u2764!", 2},                                     // the same as text
+        {"\u00e9\u00a0\u0416", 3},                          // Latin, a no-break space, Cyrillic
+    };
+    for (const auto& [text, columns] : cases) EXPECT_EQ(displayWidth(text), columns) << text;
+}
+
+// Every cell of a column takes the same columns on screen, whatever its script.
+TEST(TableCell, WideCharactersFitByColumnsAndAreNeverSplit) {
+    const struct {
+        const char* text;
+        std::size_t width;
+        const char* cell;
+    } cases[] = {
+        {"\u6f22\u5b57", 7, "\u6f22\u5b57   "},
+        {"\u6f22\u5b57\u6f22\u5b57", 7, "\u6f22\u5b57\u6f22 "},   // six columns and the space
+        {"\u6f22\u5b57\u6f22\u5b57", 8, "\u6f22\u5b57\u6f22  "},  // the fourth would leave no space
+        {"a\U0001F680\U0001F680", 4, "a\U0001F680 "},
+        {"\U0001F680\U0001F680", 4, "\U0001F680  "},
+        {"\u6f22", 2, "  "},                                   // no room for it and a space
+        {"\u6f22", 1, " "},
+    };
+    for (const auto& c : cases) {
+        auto cell = fittedCell(c.text, c.width);
+        EXPECT_EQ(cell, c.cell) << c.text << " in " << c.width;
+        EXPECT_EQ(displayWidth(cell), c.width) << c.text << " in " << c.width;
+    }
 }
 
 TEST(TableCell, ReplacesEveryControlCharacter) {

@@ -34,9 +34,34 @@ TEST(BindScope, LoopbackAndWildcardAreExactTexts) {
     EXPECT_TRUE((BoundEndpoint{"127.1.2.3"}.isLoopback()));
     EXPECT_FALSE((BoundEndpoint{"127"}.isLoopback()));
     EXPECT_FALSE((BoundEndpoint{"0:0:0:0:0:0:0:1"}.isLoopback()));
-    EXPECT_FALSE((BoundEndpoint{"::ffff:127.0.0.1"}.isLoopback()));
+    EXPECT_FALSE((BoundEndpoint{"::ffff:127"}.isLoopback()));
     EXPECT_TRUE((BoundEndpoint{"::"}.isAllInterfaces()));
     EXPECT_FALSE((BoundEndpoint{"::0"}.isAllInterfaces()));
+}
+
+// Java binds IPv4 addresses through IPv6 sockets; the kernel reports them mapped.
+TEST(BindScope, AnIPv4MappedAddressCountsAsItsIPv4Address) {
+    using Token = BindSignature::Token;
+    const struct {
+        const char* address;
+        BindScope scope;
+        Token token;
+        const char* url;
+    } cases[] = {
+        {"::ffff:127.0.0.1", BindScope::loopbackOnly, Token::loopback(), "http://localhost:8080"},
+        {"::FFFF:127.0.0.5", BindScope::loopbackOnly, Token::loopback(), "http://localhost:8080"},
+        {"::ffff:0.0.0.0", BindScope::allInterfaces, Token::allInterfaces(), "http://localhost:8080"},
+        {"::ffff:10.1.2.3", BindScope::specificInterface, Token::specific("10.1.2.3"), "http://10.1.2.3:8080"},
+        {"fe80::1", BindScope::specificInterface, Token::specific("fe80::1"), "http://[fe80::1]:8080"},
+    };
+    for (const auto& c : cases) {
+        auto list = endpoints({c.address});
+        EXPECT_EQ(makeBindScope(list), c.scope) << c.address;
+        EXPECT_EQ(BindSignature::make(list).tokens, std::vector{c.token}) << c.address;
+        EXPECT_EQ(ListenerURLResolver::url(8080, list, std::nullopt), c.url) << c.address;
+    }
+    // The same server reached both ways is one signature.
+    EXPECT_EQ(BindSignature::make(endpoints({"::ffff:10.1.2.3"})), BindSignature::make(endpoints({"10.1.2.3"})));
 }
 
 TEST(BindSignature, NormalisedSortedAndOrderFree) {

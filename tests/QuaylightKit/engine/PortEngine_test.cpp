@@ -129,6 +129,40 @@ TEST(PortEngine, DifferentBindSignaturesOrMissingFactsStayPlainRows) {
     }
 }
 
+// One shell started two servers on one port, on two loopback addresses: the same bind
+// signature, but two servers, each with its own row.
+TEST(PortEngine, ServersOnOtherAddressesOfOnePortAreNoPool) {
+    const std::pair<const char*, const char*> pairs[] = {{"127.0.0.1", "::1"}, {"127.0.0.1", "127.0.0.4"}};
+    for (const auto& [first, second] : pairs) {
+        FakeMachine machine;
+        machine.add(makeProcess(40, "/usr/bin/bash", 1, 501, 800));
+        machine.add(makeProcess(51, "/usr/bin/node", 40, 501, 901), {socketOn(first, 3000)});
+        machine.add(makeProcess(52, "/usr/bin/node", 40, 501, 902), {socketOn(second, 3000)});
+        PortEngine engine(machine.dependencies());
+        auto result = engine.scan(true);
+        ASSERT_EQ(result.listeners.size(), 2u) << second;
+        for (const auto& l : result.listeners) {
+            EXPECT_EQ(l.workerPoolSize, 1) << second;
+            EXPECT_FALSE(l.identity.isPool) << second;
+        }
+        EXPECT_EQ(result.listeners[0].endpoints.at(0).address, first);
+        EXPECT_EQ(result.listeners[1].endpoints.at(0).address, second);
+    }
+}
+
+TEST(PortEngine, WorkersOnTheSameAddressesInAnyOrderAreOnePool) {
+    FakeMachine machine;
+    machine.add(makeProcess(40, "/usr/bin/bash", 1, 501, 800));
+    machine.add(makeProcess(51, "/usr/bin/node", 40, 501, 901), {socketOn("127.0.0.1", 3000), socketOn("::1", 3000)});
+    machine.add(makeProcess(52, "/usr/bin/node", 40, 501, 902), {socketOn("::1", 3000), socketOn("127.0.0.1", 3000)});
+    PortEngine engine(machine.dependencies());
+    auto result = engine.scan(true);
+    ASSERT_EQ(result.listeners.size(), 1u);
+    EXPECT_EQ(result.listeners[0].workerPoolSize, 2);
+    // A real pool keeps its identity: the signature, not the addresses, is in its id.
+    EXPECT_EQ(result.listeners[0].id(), "pool:40:800.0:TCP:3000:0:/usr/bin/node");
+}
+
 TEST(PortEngine, WorkersListeningBesideTheirParentLeaveTheParentARowOfItsOwn) {
     FakeMachine machine;
     machine.add(makeProcess(40, "/usr/bin/bash", 1, 501, 800));
@@ -313,7 +347,8 @@ TEST(PortEngine, AListenerUnderAnAgentInClaudeDesktopTakesTheProviderOfTheSessio
     machine.add(makeProcess(20, "/usr/bin/codex", 6, 501, 200));
     machine.add(makeProcess(21, "/usr/bin/node", 20, 501, 210), {socketOn("127.0.0.1", 3000)});
     PortEngine engine(machine.dependencies());
-    const auto& l = engine.scan(true).listeners.at(0);
+    const auto result = engine.scan(true);  // the row is read from it, so it must outlive the line
+    const auto& l = result.listeners.at(0);
     EXPECT_EQ(l.agentProcess, (AgentProcessIdentity{{20, 200, 0}, AgentKind::codex}));
     EXPECT_EQ(l.agentOrigin, AgentKind::claude);
 }
@@ -361,8 +396,10 @@ TEST(PortEngine, PoolMembersAreTheLiveSignallableWorkersInListOrder) {
     machine.add(makeProcess(54, "/usr/bin/zsh", 50, uid), {socketOn("0.0.0.0", 8000)});         // other program
     machine.add(makeProcess(55, "/usr/bin/python3", 50, uid + 1), {socketOn("0.0.0.0", 8000)});  // other user
     machine.add(makeProcess(56, "/usr/bin/python3", 50, uid), {socketOn("0.0.0.0", 8001)});     // other port
-    WorkerPoolCollapser::Signals signals{8000, BindSignature::make({{"0.0.0.0", AddressFamily::ipv4, 8000}}),
-                                         "/usr/bin/python3", ProcessIdentity{50, 900, 0}, uid};
+    machine.add(makeProcess(57, "/usr/bin/python3", 50, uid), {socketOn("0.0.0.0", 8000), socketOn("::", 8000)});
+    const std::vector<BoundEndpoint> wildcard{{"0.0.0.0", AddressFamily::ipv4, 8000}};
+    WorkerPoolCollapser::Signals signals{8000, BindSignature::make(wildcard), "/usr/bin/python3",
+                                         ProcessIdentity{50, 900, 0}, uid, wildcard};
     PortEngine engine(machine.dependencies());
     EXPECT_EQ(engine.poolMemberIdentities(signals), (std::vector<ProcessIdentity>{{53, 1000, 0}, {51, 1000, 0}}));
 
@@ -376,8 +413,9 @@ TEST(PortEngine, PoolMembersLeaveOutProtectedProcesses) {
     machine.uid = context.currentUID;
     machine.add(makeProcess(50, "/usr/bin/bash", 1, machine.uid, 900));
     machine.add(makeProcess(51, "/usr/bin/bash", 50, machine.uid), {socketOn("0.0.0.0", 8000)});  // a login shell
-    WorkerPoolCollapser::Signals signals{8000, BindSignature::make({{"0.0.0.0", AddressFamily::ipv4, 8000}}),
-                                         "/usr/bin/bash", ProcessIdentity{50, 900, 0}, machine.uid};
+    const std::vector<BoundEndpoint> wildcard{{"0.0.0.0", AddressFamily::ipv4, 8000}};
+    WorkerPoolCollapser::Signals signals{8000, BindSignature::make(wildcard), "/usr/bin/bash",
+                                         ProcessIdentity{50, 900, 0}, machine.uid, wildcard};
     PortEngine engine(machine.dependencies());
     EXPECT_TRUE(engine.poolMemberIdentities(signals).empty());
 }

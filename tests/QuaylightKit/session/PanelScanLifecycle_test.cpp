@@ -16,10 +16,11 @@ using testsupport::makeListener;
 using testsupport::resultOf;
 
 struct PanelScanLifecycleTest : ::testing::Test {
+    // Declared first so that it goes last: a scan still running on the pool reads it.
+    testsupport::ScanScript script;
     std::shared_ptr<ManualSleeper> sleeper = std::make_shared<ManualSleeper>(ManualSleeper::Mode::hold);
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(1);
     ManualQueue owner;
-    testsupport::ScanScript script;
     std::vector<std::string> log;  // what the owner saw, in order
     std::vector<PanelScanLifecycleEvent> events;
     std::vector<PanelScanLifecycle::EvidenceReply> pendingEvidence;

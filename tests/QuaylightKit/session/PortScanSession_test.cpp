@@ -17,13 +17,15 @@ using testsupport::makeListener;
 using testsupport::resultOf;
 
 struct PortScanSessionTest : ::testing::Test {
+    // Declared first so that it goes last: a scan abandoned on the pool may still be in
+    // it until the pool has joined its threads.
+    testsupport::ScanScript script;
     std::shared_ptr<ManualSleeper> sleeper = std::make_shared<ManualSleeper>();
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
     std::atomic<bool> lowPower = false;
     std::atomic<BatteryMode> batteryMode = BatteryMode::balanced;
     std::optional<DefaultFilterSetting> setting = DefaultFilterSetting::agents;
     std::optional<FilterCategory> lastUsed;
-    testsupport::ScanScript script;
 
     std::shared_ptr<PortScanSession> make() {
         return std::make_shared<PortScanSession>(
@@ -190,12 +192,12 @@ TEST_F(PortScanSessionTest, FailedScanIsAFrameAndTheLoopGoesOn) {
     EXPECT_FALSE(it.next({})->startingFilter);
 }
 
-TEST_F(PortScanSessionTest, AnyErrorOfAScanIsAFailedFrame) {
+TEST_F(PortScanSessionTest, AnyOtherErrorOfAScanIsAFailedFrameOfItsOwnKind) {
     auto session = std::make_shared<PortScanSession>(PortScanSession::Environment{
         []() -> ScanResult { throw std::runtime_error("unexpected"); }, setting, lastUsed, sleeper, pool, {}, {}});
     auto it = session->makeIterator();
-    EXPECT_EQ(it.next({})->failure(), ScanError::enumerationUnavailable);
-    EXPECT_EQ(it.next({})->failure(), ScanError::enumerationUnavailable);
+    EXPECT_EQ(it.next({})->failure(), ScanError::unexpectedFailure);
+    EXPECT_EQ(it.next({})->failure(), ScanError::unexpectedFailure);
     EXPECT_EQ(sleeper->requestedSleeps(), (Sleeps{1s}));  // unset power closures: balanced
 }
 

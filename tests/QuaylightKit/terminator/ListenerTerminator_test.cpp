@@ -70,6 +70,7 @@ struct TerminatorFixture : ::testing::Test {
     }
     StopPoolRequest pool(std::int32_t supervisor = 50, std::uint64_t start = 900) {
         const ProcessIdentity parent{supervisor, start, 0};
+        const std::vector<BoundEndpoint> wildcard{{"0.0.0.0", AddressFamily::ipv4, 8000}};
         return {
             "pool",
             "python3",
@@ -78,7 +79,7 @@ struct TerminatorFixture : ::testing::Test {
             3,
             "SIGTERM",
             parent,
-            {8000, BindSignature::make({{"0.0.0.0", AddressFamily::ipv4, 8000}}), "/usr/bin/python3", parent, kUID}};
+            {8000, BindSignature::make(wildcard), "/usr/bin/python3", parent, kUID, wildcard}};
     }
     StopAgentRequest agent(std::int32_t pid, std::uint64_t start, AgentKind kind = AgentKind::codex) {
         return {"session", std::string(displayName(kind)), pid, "SIGTERM", {{pid, start, 0}, kind}};

@@ -27,6 +27,7 @@ TEST(StopRequests, ASingleVisibleProcessGetsKillAndForceKillButNoPoolRequest) {
 
 TEST(StopRequests, APoolGetsOnlyAPoolRequest) {
     auto listener = makePoolListener(42, 8000, 4, kSupervisor);
+    listener.endpoints = {{"::1", AddressFamily::ipv6, 8000}, {"127.0.0.1", AddressFamily::ipv4, 8000}};
     EXPECT_FALSE(KillRequest::request(listener, kContext));
     EXPECT_FALSE(ForceKillRequest::request(listener, kContext));
     auto pool = StopPoolRequest::request(listener, kContext);
@@ -38,7 +39,13 @@ TEST(StopRequests, APoolGetsOnlyAPoolRequest) {
                                       4,
                                       "SIGTERM",
                                       kSupervisor,
-                                      {8000, listener.bindSignature, "/usr/bin/python3", kSupervisor, 501}}));
+                                      {8000,
+                                       listener.bindSignature,
+                                       "/usr/bin/python3",
+                                       kSupervisor,
+                                       501,
+                                       // sorted: only the same addresses make a worker
+                                       {{"127.0.0.1", AddressFamily::ipv4, 8000}, {"::1", AddressFamily::ipv6, 8000}}}}));
 }
 
 TEST(StopRequests, NothingIsOfferedForHiddenIncompleteOrProtectedRows) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -266,7 +268,12 @@ struct FaultySteps {
             };
         if (failing == "fchmod") steps.fchmod = [=](int, mode_t) { return fail(EPERM); };
         if (failing == "fsync") steps.fsync = [=](int) { return fail(EIO); };
-        if (failing == "rename") steps.rename = [=](const char*, const char*) { return fail(EXDEV); };
+        if (failing == "link") steps.linkOpenFile = [=](int, const char*) { return fail(ENOSPC); };
+        if (failing == "exchange") steps.exchange = [=](const char*, const char*) { return fail(EXDEV); };
+        if (failing == "rename") {  // a file system that cannot swap, and then cannot rename either
+            steps.exchange = [=](const char*, const char*) { return fail(EINVAL); };
+            steps.rename = [=](const char*, const char*) { return fail(EXDEV); };
+        }
         if (failing == "renameNoReplace") steps.renameNoReplace = [=](const char*, const char*) { return fail(EIO); };
         if (duringFsync)
             steps.fsync = [=](int fd) {
@@ -285,6 +292,8 @@ TEST_F(SettingsFile, AFailureAtAnyStepOfTheWriteLeavesTheFileAsItWas) {
         {"write", "could not write temporary file"},
         {"fchmod", "could not write temporary file"},
         {"fsync", "could not write temporary file"},
+        {"link", "could not write temporary file"},
+        {"exchange", "could not replace "},
         {"rename", "could not replace "},
     };
     std::string original = home.fixture("claude_settings_user_hooks.json");
@@ -300,7 +309,7 @@ TEST_F(SettingsFile, AFailureAtAnyStepOfTheWriteLeavesTheFileAsItWas) {
 }
 
 TEST_F(SettingsFile, AFailureWhileCreatingANewFileLeavesNothingBehind) {
-    for (const char* step : {"open", "write", "fchmod", "fsync", "renameNoReplace"}) {
+    for (const char* step : {"open", "write", "fchmod", "fsync", "link", "renameNoReplace"}) {
         auto error = C::install(path, claude(), home.owned(), FaultySteps(step).steps);
         ASSERT_TRUE(error) << step;
         EXPECT_EQ(error->kind, Kind::unwritable) << step;
@@ -333,6 +342,119 @@ TEST_F(SettingsFile, SameSizeAndTimeButOtherContentIsStillAChange) {
     auto error = C::install(path, claude(), home.owned(), FaultySteps("", swapInPlace).steps);
     EXPECT_EQ(error, C::ConfigError::of(Kind::concurrentModification));
     EXPECT_EQ(readFile(path), theirs);
+}
+
+// The last check has passed; a save lands just before the replacement.
+TEST_F(SettingsFile, ASaveJustBeforeTheReplacementIsKept) {
+    const struct {
+        const char* how;
+        bool inPlace;
+    } saves[] = {{"replaced", false}, {"written in place", true}};
+    for (const auto& save : saves) {
+        std::string original = home.fixture("claude_settings_user_hooks.json");
+        home.place(path, original);
+        std::string theirs = "{\"hooks\": {}, \"saved\": \"just now\"}";
+        AtomicWriteSteps steps = AtomicWriteSteps::live();
+        steps.exchange = [&](const char* from, const char* to) {
+            if (save.inPlace) {
+                int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
+                EXPECT_EQ(write(fd, theirs.data(), theirs.size()), static_cast<ssize_t>(theirs.size()));
+                close(fd);
+            } else {
+                home.place(path + ".new", theirs);
+                EXPECT_EQ(rename((path + ".new").c_str(), path.c_str()), 0);
+            }
+            return AtomicWriteSteps::live().exchange(from, to);
+        };
+        EXPECT_EQ(C::install(path, claude(), home.owned(), steps), C::ConfigError::of(Kind::concurrentModification))
+            << save.how;
+        EXPECT_EQ(readFile(path), theirs) << save.how;
+        expectOnlySettingsFile();
+    }
+}
+
+TEST_F(SettingsFile, WhereFilesCannotBeSwappedTheyAreStillReplaced) {
+    home.place(path, home.fixture("claude_settings_user_hooks.json"));
+    AtomicWriteSteps steps = AtomicWriteSteps::live();
+    steps.exchange = [](const char*, const char*) {
+        errno = EINVAL;
+        return -1;
+    };
+    EXPECT_EQ(C::install(path, claude(), home.owned(), steps), std::nullopt);
+    EXPECT_EQ(inspect(claude()), StateKind::installed);
+    expectOnlySettingsFile();
+}
+
+// The settings may hold secrets: no copy of them may stay beside them.
+TEST_F(SettingsFile, TheNewTextHasNoNameUntilItIsComplete) {
+    home.place(path, home.fixture("claude_settings_user_hooks.json"));
+    std::vector<std::string> duringWrite;
+    auto error = C::install(path, claude(), home.owned(),
+                            FaultySteps("", [&] { duringWrite = folderEntries(home.home() + "/.claude"); }).steps);
+    EXPECT_EQ(error, std::nullopt);
+    EXPECT_EQ(duringWrite, std::vector<std::string>{"settings.json"});
+    expectOnlySettingsFile();
+}
+
+TEST_F(SettingsFile, AWriteKilledHalfwayLeavesNoCopyBehind) {
+    // Forked, not started afresh: the child must write into this test's home.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    std::string original = home.fixture("claude_settings_user_hooks.json");
+    home.place(path, original);
+    EXPECT_EXIT(
+        {
+            AtomicWriteSteps steps = AtomicWriteSteps::live();
+            steps.write = [](int fd, const void* data, size_t size) -> ssize_t {
+                if (::write(fd, data, size / 2) < 0) _exit(3);
+                raise(SIGKILL);
+                return -1;
+            };
+            C::install(path, claude(), home.owned(), steps);
+            _exit(0);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    EXPECT_EQ(readFile(path), original);
+    expectOnlySettingsFile();
+}
+
+TEST_F(SettingsFile, TemporaryFilesOfEndedProcessesAreRemovedBeforeWriting) {
+    home.place(path, home.fixture("claude_settings_user_hooks.json"));
+    // A process that has ended: a child, already reaped.
+    pid_t ended = fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) _exit(0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const std::string folder = home.home() + "/.claude/";
+    home.place(folder + ".quaylight-write-" + std::to_string(ended), "{\"token\": \"half", 0600);
+    // A write still going on in a live process, and names that only look alike, stay.
+    const std::string live = ".quaylight-write-" + std::to_string(getppid());
+    home.place(folder + live, "{}", 0600);
+    home.place(folder + ".quaylight-write-x1", "{}", 0600);
+    EXPECT_EQ(install(), std::nullopt);
+    EXPECT_EQ(folderEntries(home.home() + "/.claude"),
+              (std::vector<std::string>{live, ".quaylight-write-x1", "settings.json"}));
+}
+
+TEST_F(SettingsFile, AFileNestedTooDeeplyIsRefusedAndLeftAlone) {
+    auto nested = [](std::size_t levels) {
+        return "{\"deep\": " + std::string(levels - 1, '[') + std::string(levels - 1, ']') + "}";
+    };
+    // 70,000 levels once overflowed the stack while the document was copied.
+    for (std::size_t levels : {ExactSettingsJson::maxNestingDepth + 1, std::size_t{70'000}}) {
+        std::string text = nested(levels);
+        home.place(path, text);
+        auto refused = C::ConfigError::unwritable("could not edit " + path + ": its values nest deeper than 512 levels");
+        EXPECT_EQ(install(), refused) << levels;
+        EXPECT_EQ(C::removeAll(path, home.owned()), refused) << levels;
+        EXPECT_EQ(C::inspect(path, claude(), home.owned()), (C::InstallState{StateKind::error, refused})) << levels;
+        EXPECT_EQ(readFile(path), text) << levels;
+        expectOnlySettingsFile();
+    }
+    // Brackets inside strings are text; 512 levels are still edited.
+    home.place(path, "{\"text\": \"" + std::string(70'000, '[') + "\", \"deep\": " +
+                         std::string(511, '[') + std::string(511, ']') + "}");
+    EXPECT_EQ(install(), std::nullopt);
+    EXPECT_EQ(inspect(claude()), StateKind::installed);
 }
 
 TEST_F(SettingsFile, AFileThatAppearedMeanwhileIsNotOverwritten) {

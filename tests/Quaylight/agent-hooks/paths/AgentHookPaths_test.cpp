@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 
 namespace quaylight {
@@ -26,8 +28,18 @@ TEST(AgentHookPaths, OneTrailingSlashOfTheTemporaryFolderIsDropped) {
     auto [_, a] = AgentHookPaths::candidates("/h", "/tmp/");
     auto [__, b] = AgentHookPaths::candidates("/h", "/tmp");
     EXPECT_EQ(a, b);
-    EXPECT_EQ(a.runtimeDirectory, "/tmp/quaylight");
+    EXPECT_EQ(a.runtimeDirectory, "/tmp/quaylight-" + std::to_string(geteuid()));
     EXPECT_EQ(AgentHookPaths::candidates("/h", "/tmp//").second.runtimeDirectory, "/tmp//quaylight");
+}
+
+// Without $XDG_RUNTIME_DIR a long home falls back to /tmp, where anyone could create a
+// folder named "quaylight" first and receive the relay's events.
+TEST(AgentHookPaths, TheFallbackInTheSharedTmpIsNamedForTheUser) {
+    std::string uid = std::to_string(geteuid());
+    auto paths = AgentHookPaths::standard("/h" + std::string(100, 'x'), "/tmp");
+    EXPECT_EQ(paths.runtimeDirectory, "/tmp/quaylight-" + uid);
+    EXPECT_EQ(paths.socketPath, "/tmp/quaylight-" + uid + "/agent-events.sock");
+    EXPECT_EQ(AgentHookPaths::candidates("/h", "/run/user/1000").second.runtimeDirectory, "/run/user/1000/quaylight");
 }
 
 TEST(AgentHookPaths, TemporaryFolderFromTheRuntimeDirectoryOrTmp) {

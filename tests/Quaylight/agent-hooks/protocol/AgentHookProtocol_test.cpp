@@ -128,6 +128,40 @@ TEST(AgentHookProtocol, ProviderFieldsKeepOnlyTheFourMembers) {
     EXPECT_EQ(*fields, (P::AllowlistedProviderFields{"abc", "/w", "Notification", "idle_prompt"}));
 }
 
+// Node's JSON.stringify writes a string cut inside a surrogate pair with a lone "\ud83d".
+TEST(AgentHookProtocol, ALoneSurrogateNeverVetoesTheEvent) {
+    using Fields = P::AllowlistedProviderFields;
+    const std::string replacement = "\uFFFD";
+    const struct {
+        std::string input;
+        Fields expected;
+    } cases[] = {
+        // In a member the relay never keeps: the event goes through unchanged.
+        {R"({"session_id":"s","prompt":"cut \ud83d","hook_event_name":"Stop"})", Fields{"s", {}, "Stop", {}}},
+        {R"({"session_id":"s","tool_input":{"x":["\uDE00 lone low"]},"hook_event_name":"Stop"})",
+         Fields{"s", {}, "Stop", {}}},
+        {R"({"session_id":"s","k\ud83d":1,"hook_event_name":"Stop"})", Fields{"s", {}, "Stop", {}}},
+        // In a kept member: U+FFFD in its place, the rest kept.
+        {R"({"session_id":"s","cwd":"/w/a\ud83d","hook_event_name":"Stop"})",
+         Fields{"s", "/w/a" + replacement, "Stop", {}}},
+        {R"({"session_id":"s","cwd":"/\ud83d\ud83d\ude00","hook_event_name":"Stop"})",
+         Fields{"s", "/" + replacement + "\U0001F600", "Stop", {}}},
+        {R"({"session_id":"s","cwd":"\udc00\ud800x","hook_event_name":"Stop"})",
+         Fields{"s", replacement + replacement + "x", "Stop", {}}},
+        // Proper pairs, escaped backslashes and other escapes stay as they are.
+        {R"({"session_id":"s","cwd":"\\ud83d \ud83d\ude00 \u0041\n","hook_event_name":"Stop"})",
+         Fields{"s", "\\ud83d \U0001F600 A\n", "Stop", {}}},
+    };
+    for (const auto& c : cases) {
+        auto fields = P::decodeProviderFields(c.input);
+        ASSERT_TRUE(fields) << c.input;
+        EXPECT_EQ(*fields, c.expected) << c.input;
+    }
+    // Repair makes nothing valid that was not: a cut escape is still not JSON.
+    EXPECT_FALSE(P::decodeProviderFields(R"({"session_id":"s","x":"\ud83"})"));
+    EXPECT_FALSE(P::decodeProviderFields(R"({"session_id":"s","x":"\ud83d)"));
+}
+
 TEST(AgentHookProtocol, ProviderFieldsRefuseWhatIsNotAnObjectOfStrings) {
     struct Case {
         const char* input;
