@@ -12,6 +12,7 @@
 #include "Quaylight/shell/TableCell.h"
 #include "QuaylightKit/engine/PortEngine.h"
 #include "QuaylightKit/list/ListenerSorter.h"
+#include "QuaylightKit/listener/PortListenerCoding.h"
 #include "QuaylightKit/support/FileDescriptorIO.h"
 
 namespace quaylight {

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 
 namespace quaylight {
@@ -22,20 +20,5 @@ struct BoundEndpoint {
     bool isLoopback() const { return address == "::1" || address.starts_with("127."); }
     bool isAllInterfaces() const { return address == "0.0.0.0" || address == "::"; }
 };
-
-template <class BasicJson>
-void to_json(BasicJson& j, const BoundEndpoint& e) {
-    j = BasicJson::object();
-    j["address"] = e.address;
-    j["family"] = e.family;
-    j["port"] = e.port;
-}
-
-template <class BasicJson>
-void from_json(const BasicJson& j, BoundEndpoint& e) {
-    j.at("address").get_to(e.address);
-    j.at("family").get_to(e.family);
-    j.at("port").get_to(e.port);
-}
 
 }  // namespace quaylight

@@ -7,6 +7,7 @@
 #include "Quaylight/shell/QuaylightCLI.h"
 #include "Quaylight/shell/ScanTimeText.h"
 #include "Quaylight/shell/SortedPrettyJSON.h"
+#include "QuaylightKit/listener/PortListenerCoding.h"
 
 namespace quaylight {
 namespace {
