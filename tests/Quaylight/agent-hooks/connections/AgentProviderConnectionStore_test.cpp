@@ -1,3 +1,5 @@
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
@@ -30,6 +32,11 @@ protected:
         return deps;
     }
 };
+
+// Without the application's settings every connection would be forgotten on quit.
+TEST_F(ConnectionStore, RefusesToStartWithoutSettings) {
+    EXPECT_THROW(AgentProviderConnectionStore(nullptr, dependencies()), std::invalid_argument);
+}
 
 TEST_F(ConnectionStore, RunningFromElsewhereMakesEveryProviderUnavailable) {
     defaults->setBool("agentConnections.claude.configured", true);
