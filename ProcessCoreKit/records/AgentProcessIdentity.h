@@ -3,7 +3,6 @@
 #include <string>
 
 #include <fmt/format.h>
-#include <nlohmann/json.hpp>
 
 #include "ProcessCoreKit/records/AgentKind.h"
 #include "ProcessCoreKit/records/ProcessIdentity.h"
@@ -31,19 +30,6 @@ inline bool agentOrderLess(const AgentProcessIdentity& a, const AgentProcessIden
     if (a.process.startTimeSeconds != b.process.startTimeSeconds)
         return a.process.startTimeSeconds < b.process.startTimeSeconds;
     return a.process.startTimeMicroseconds < b.process.startTimeMicroseconds;
-}
-
-template <class BasicJson>
-void to_json(BasicJson& j, const AgentProcessIdentity& a) {
-    j = BasicJson::object();
-    j["process"] = a.process;
-    j["kind"] = a.kind;
-}
-
-template <class BasicJson>
-void from_json(const BasicJson& j, AgentProcessIdentity& a) {
-    j.at("process").get_to(a.process);
-    j.at("kind").get_to(a.kind);
 }
 
 }  // namespace quaylight

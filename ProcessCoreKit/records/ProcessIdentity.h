@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <functional>
 
-#include <nlohmann/json.hpp>
-
 namespace quaylight {
 
 // One process instance: two processes that reuse a PID differ in their start time.
@@ -22,21 +20,6 @@ struct ProcessIdentity {
         return startTimeMicroseconds > other.startTimeMicroseconds;
     }
 };
-
-template <class BasicJson>
-void to_json(BasicJson& j, const ProcessIdentity& id) {
-    j = BasicJson::object();
-    j["pid"] = id.pid;
-    j["startTimeSeconds"] = id.startTimeSeconds;
-    j["startTimeMicroseconds"] = id.startTimeMicroseconds;
-}
-
-template <class BasicJson>
-void from_json(const BasicJson& j, ProcessIdentity& id) {
-    j.at("pid").get_to(id.pid);
-    j.at("startTimeSeconds").get_to(id.startTimeSeconds);
-    j.at("startTimeMicroseconds").get_to(id.startTimeMicroseconds);
-}
 
 inline std::size_t hashCombine(std::size_t seed, std::size_t value) {
     return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));

@@ -9,7 +9,8 @@
 #include <string_view>
 #include <utility>
 
-#include <nlohmann/json.hpp>
+// The declaration is enough: the coders below are templates instantiated where JSON is coded.
+#include <nlohmann/json_fwd.hpp>
 
 namespace quaylight {
 

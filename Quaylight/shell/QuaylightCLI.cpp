@@ -12,6 +12,7 @@
 #include "Quaylight/shell/TableCell.h"
 #include "QuaylightKit/engine/PortEngine.h"
 #include "QuaylightKit/list/ListenerSorter.h"
+#include "QuaylightKit/listener/PortListenerCoding.h"
 #include "QuaylightKit/support/FileDescriptorIO.h"
 
 namespace quaylight {
@@ -51,46 +52,46 @@ QuaylightCLI::PrintOutcome printed(bool written) {
 
 }  // namespace
 
-QuaylightCLI::Environment QuaylightCLI::Environment::live() {
-    return Environment{
-        [](bool includeArgv) { return PortEngine().scan(includeArgv); },
+QuaylightCLI::Dependencies QuaylightCLI::Dependencies::live() {
+    return Dependencies{
+        [](bool includeArgv) { return PortEngine(PortEngineDependencies::live()).scan(includeArgv); },
         [](std::string_view text) { return writeAll(STDOUT_FILENO, text); },
         [](std::string_view message) { QuaylightCLI::stderr(message); },
         mediumLocalTime,
     };
 }
 
-std::int32_t QuaylightCLI::run(const std::vector<std::string>& arguments) { return run(arguments, Environment::live()); }
+std::int32_t QuaylightCLI::run(const std::vector<std::string>& arguments) { return run(arguments, Dependencies::live()); }
 
-std::int32_t QuaylightCLI::run(const std::vector<std::string>& arguments, const Environment& environment) {
+std::int32_t QuaylightCLI::run(const std::vector<std::string>& arguments, const Dependencies& dependencies) {
     const bool json = hasArgument(arguments, "--json");
     const bool includeHidden = hasArgument(arguments, "--all");
 
     ScanResult result;
     try {
-        result = environment.scan(true);
+        result = dependencies.scan(true);
     } catch (const ScanFailure& failure) {
-        environment.writeError(failure.error == ScanError::enumerationUnavailable
+        dependencies.writeError(failure.error == ScanError::enumerationUnavailable
                                    ? std::string(enumerationUnavailableMessage)
                                    : fmt::format("{}{}", scanFailedPrefix, failure.what()));
         return 1;
     } catch (const std::exception& error) {
-        environment.writeError(fmt::format("{}{}", scanFailedPrefix, error.what()));
+        dependencies.writeError(fmt::format("{}{}", scanFailedPrefix, error.what()));
         return 1;
     } catch (...) {
-        environment.writeError(fmt::format("{}{}", scanFailedPrefix, "unknown exception"));
+        dependencies.writeError(fmt::format("{}{}", scanFailedPrefix, "unknown exception"));
         return 1;
     }
 
     if (json) {
-        switch (streamJSON(result, includeHidden, environment.writeOutput)) {
+        switch (streamJSON(result, includeHidden, dependencies.writeOutput)) {
             case PrintOutcome::printed: return 0;
-            case PrintOutcome::encodingFailed: environment.writeError(encodingFailedMessage); return 1;
-            case PrintOutcome::writeFailed: environment.writeError(writeFailedMessage); return 1;
+            case PrintOutcome::encodingFailed: dependencies.writeError(encodingFailedMessage); return 1;
+            case PrintOutcome::writeFailed: dependencies.writeError(writeFailedMessage); return 1;
         }
     }
-    if (!environment.writeOutput(tableText(result, includeHidden, environment.formatScanTime))) {
-        environment.writeError(writeFailedMessage);
+    if (!dependencies.writeOutput(tableText(result, includeHidden, dependencies.formatScanTime))) {
+        dependencies.writeError(writeFailedMessage);
         return 1;
     }
     return 0;

@@ -15,13 +15,13 @@ namespace quaylight {
 
 struct QuaylightCLI {
     // What a run touches, so that every path runs on fixed inputs in tests.
-    struct Environment {
+    struct Dependencies {
         std::function<ScanResult(bool includeArgv)> scan;      // may throw
         std::function<bool(std::string_view)> writeOutput;    // false when standard output failed
         std::function<void(std::string_view)> writeError;     // one line, newline added
         std::function<std::string(WallTime)> formatScanTime;  // the table's time of day
 
-        static Environment live();
+        static Dependencies live();
     };
 
     enum class PrintOutcome { printed, encodingFailed, writeFailed };
@@ -29,7 +29,7 @@ struct QuaylightCLI {
     // `arguments` without the program path: "--json" selects the report, "--all" adds the
     // hidden rows; anything else is ignored.
     static std::int32_t run(const std::vector<std::string>& arguments);
-    static std::int32_t run(const std::vector<std::string>& arguments, const Environment& environment);
+    static std::int32_t run(const std::vector<std::string>& arguments, const Dependencies& dependencies);
 
     static PrintOutcome printTable(const ScanResult& result, bool includeHidden);
     static PrintOutcome printJSON(const ScanResult& result, bool includeHidden);

@@ -1,4 +1,5 @@
 #include "QuaylightKit/bind/BindSignature.h"
+#include "QuaylightKit/bind/BindSignatureCoding.h"
 
 #include <algorithm>
 

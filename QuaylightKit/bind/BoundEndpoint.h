@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
-
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 
 namespace quaylight {
@@ -45,20 +43,5 @@ struct BoundEndpoint {
         return text == "0.0.0.0" || text == "::";
     }
 };
-
-template <class BasicJson>
-void to_json(BasicJson& j, const BoundEndpoint& e) {
-    j = BasicJson::object();
-    j["address"] = e.address;
-    j["family"] = e.family;
-    j["port"] = e.port;
-}
-
-template <class BasicJson>
-void from_json(const BasicJson& j, BoundEndpoint& e) {
-    j.at("address").get_to(e.address);
-    j.at("family").get_to(e.family);
-    j.at("port").get_to(e.port);
-}
 
 }  // namespace quaylight

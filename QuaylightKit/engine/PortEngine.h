@@ -16,7 +16,7 @@ namespace quaylight {
 struct PortEngine {
     PortEngineDependencies dependencies;
 
-    PortEngine() : dependencies(PortEngineDependencies::live()) {}
+    // The machine to read is the caller's choice: PortEngineDependencies::live() for this one.
     explicit PortEngine(PortEngineDependencies d) : dependencies(std::move(d)) {}
 
     // Throws ScanFailure(enumerationUnavailable) when no process can be listed.

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
 namespace quaylight {
 
 // The host app to bring to the front for a listener.
@@ -14,18 +12,5 @@ struct FocusTarget {
 
     friend bool operator==(const FocusTarget&, const FocusTarget&) = default;
 };
-
-template <class BasicJson>
-void to_json(BasicJson& j, const FocusTarget& t) {
-    j = BasicJson::object();
-    j["pid"] = t.pid;
-    j["displayName"] = t.displayName;
-}
-
-template <class BasicJson>
-void from_json(const BasicJson& j, FocusTarget& t) {
-    j.at("pid").get_to(t.pid);
-    j.at("displayName").get_to(t.displayName);
-}
 
 }  // namespace quaylight

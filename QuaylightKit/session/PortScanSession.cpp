@@ -42,17 +42,17 @@ PortScanSession::ScanOutcome PortScanSession::scanOnce(const std::function<ScanR
     }
 }
 
-PortScanSession::PortScanSession(Environment environment) {
-    auto work = [scan = std::move(environment.scan)](std::stop_token cancelled) {
+PortScanSession::PortScanSession(Dependencies dependencies) {
+    auto work = [scan = std::move(dependencies.scan)](std::stop_token cancelled) {
         return scanOnce(scan, std::move(cancelled));
     };
-    auto nextSleep = [lowPower = std::move(environment.isLowPowerModeEnabled),
-                      batteryMode = std::move(environment.batteryMode)] {
+    auto nextSleep = [lowPower = std::move(dependencies.isLowPowerModeEnabled),
+                      batteryMode = std::move(dependencies.batteryMode)] {
         if (lowPower && lowPower()) return pauseFor(true, BatteryMode::balanced);
         return pauseFor(false, batteryMode ? batteryMode() : BatteryMode::balanced);
     };
     auto state = std::make_shared<FoldState>();
-    auto settle = [state, setting = environment.setting, lastUsed = environment.lastUsed](
+    auto settle = [state, setting = dependencies.setting, lastUsed = dependencies.lastUsed](
                       ScanOutcome&& outcome, PacedTrigger trigger) -> Settlement<ScanFrame> {
         auto* payload = std::get_if<ScanFrame::Payload>(&outcome);
         if (!payload) return EndSequence{};
@@ -69,7 +69,7 @@ PortScanSession::PortScanSession(Environment environment) {
         return frame;
     };
     loop_ = std::make_shared<Loop>(Loop::Steps{std::move(work), std::move(nextSleep), std::move(settle)},
-                                   std::move(environment.sleeper), std::move(environment.pool));
+                                   std::move(dependencies.sleeper), std::move(dependencies.pool));
 }
 
 std::shared_ptr<PortScanSession> PortScanSession::make(PortEngine engine, std::optional<DefaultFilterSetting> setting,
@@ -78,7 +78,7 @@ std::shared_ptr<PortScanSession> PortScanSession::make(PortEngine engine, std::o
                                                        std::function<bool()> isLowPowerModeEnabled,
                                                        std::function<BatteryMode()> batteryMode,
                                                        std::shared_ptr<Sleeper> sleeper) {
-    return std::make_shared<PortScanSession>(Environment{
+    return std::make_shared<PortScanSession>(Dependencies{
         [engine = std::move(engine)] { return engine.scan(true); },
         setting,
         lastUsed,

@@ -33,7 +33,7 @@ public:
     using Loop = PacedLoop<ScanOutcome, ScanFrame>;
     using Iterator = Loop::Iterator;
 
-    struct Environment {
+    struct Dependencies {
         // One scan; any thread. Throwing (ScanFailure or anything else) is a failed frame.
         std::function<ScanResult()> scan;
         std::optional<DefaultFilterSetting> setting;  // the user's starting-filter setting
@@ -44,7 +44,7 @@ public:
         std::function<BatteryMode()> batteryMode;     // asked before every pause; unset: balanced
     };
 
-    explicit PortScanSession(Environment environment);
+    explicit PortScanSession(Dependencies dependencies);
 
     // A session whose scans are `engine.scan(includeArgv: true)`, sleeping on the steady
     // clock unless a sleeper is given.

@@ -84,7 +84,7 @@ public:
 };
 
 ListenerTerminator::ListenerTerminator()
-    : ListenerTerminator(PortEngine(), ProcessSafetyClassifier::Context::current()) {}
+    : ListenerTerminator(PortEngine(PortEngineDependencies::live()), ProcessSafetyClassifier::Context::current()) {}
 
 ListenerTerminator::ListenerTerminator(PortEngine engine, ProcessSafetyClassifier::Context context,
                                        std::shared_ptr<ProcessSignaller> signaller)

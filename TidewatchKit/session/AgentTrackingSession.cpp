@@ -26,14 +26,14 @@ AgentTrackingSession::RefreshOutcome AgentTrackingSession::refreshOnce(const std
     }
 }
 
-AgentTrackingSession::AgentTrackingSession(Environment environment) {
-    auto work = [refresh = std::move(environment.refresh)](std::stop_token cancelled) {
+AgentTrackingSession::AgentTrackingSession(Dependencies dependencies) {
+    auto work = [refresh = std::move(dependencies.refresh)](std::stop_token cancelled) {
         return refreshOnce(refresh, std::move(cancelled));
     };
     // Only the consumer's thread touches the cadence: before each pause and after each refresh.
     auto cadence = std::make_shared<AgentCadence>();
-    auto nextSleep = [cadence, lowPower = std::move(environment.isLowPowerModeEnabled),
-                      batteryMode = std::move(environment.batteryMode)] {
+    auto nextSleep = [cadence, lowPower = std::move(dependencies.isLowPowerModeEnabled),
+                      batteryMode = std::move(dependencies.batteryMode)] {
         return cadence->nextInterval(lowPower(), batteryMode());
     };
     auto settle = [cadence](RefreshOutcome&& outcome, PacedTrigger) -> Settlement<AgentTrackingUpdate> {
@@ -45,7 +45,7 @@ AgentTrackingSession::AgentTrackingSession(Environment environment) {
         return KeepPacing{};
     };
     loop_ = std::make_shared<Loop>(Loop::Steps{std::move(work), std::move(nextSleep), std::move(settle)},
-                                   std::move(environment.sleeper), std::move(environment.pool));
+                                   std::move(dependencies.sleeper), std::move(dependencies.pool));
 }
 
 std::shared_ptr<AgentTrackingSession> AgentTrackingSession::makeLive(std::shared_ptr<WorkerPool> pool,
@@ -53,7 +53,7 @@ std::shared_ptr<AgentTrackingSession> AgentTrackingSession::makeLive(std::shared
                                                                      std::function<BatteryMode()> batteryMode,
                                                                      std::shared_ptr<Sleeper> sleeper) {
     auto source = std::make_shared<AgentTrackingLiveSource>();
-    return std::make_shared<AgentTrackingSession>(Environment{
+    return std::make_shared<AgentTrackingSession>(Dependencies{
         [source] { return source->refresh(); },
         sleeper ? std::move(sleeper) : std::make_shared<SteadySleeper>(),
         std::move(pool),

@@ -29,7 +29,7 @@ public:
     using Loop = PacedLoop<RefreshOutcome, AgentTrackingUpdate>;
     using Iterator = Loop::Iterator;
 
-    struct Environment {
+    struct Dependencies {
         std::function<AgentTrackingUpdate()> refresh;  // any thread; a throw is a failed tick
         std::shared_ptr<Sleeper> sleeper;
         std::shared_ptr<WorkerPool> pool;                // utility priority suits it
@@ -37,7 +37,7 @@ public:
         std::function<BatteryMode()> batteryMode;       // asked before every pause
     };
 
-    explicit AgentTrackingSession(Environment environment);
+    explicit AgentTrackingSession(Dependencies dependencies);
 
     // A session over a fresh AgentTrackingLiveSource of this machine.
     static std::shared_ptr<AgentTrackingSession> makeLive(std::shared_ptr<WorkerPool> pool,

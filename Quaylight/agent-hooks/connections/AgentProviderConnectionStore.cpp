@@ -1,6 +1,7 @@
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "Quaylight/agent-hooks/config/AgentHookCommand.h"
 #include "Quaylight/agent-hooks/config/ProviderHookConfigurators.h"
@@ -22,24 +23,25 @@ void runNow(const AgentProviderConnectionStore::Task& task) { task(); }
 
 }  // namespace
 
-AgentProviderConnectionStore::Environment AgentProviderConnectionStore::Environment::live(
-    std::shared_ptr<UserDefaults> defaults, std::function<void(Task)> runInBackground,
-    std::function<void(Task)> runOnMainThread) {
-    Environment environment;
-    environment.homeDirectory = currentHomeDirectory().path;
-    environment.bundlePath = InstalledExecutable::runningPath().value_or("");
-    environment.defaults = std::move(defaults);
-    environment.runInBackground = std::move(runInBackground);
-    environment.runOnMainThread = std::move(runOnMainThread);
-    return environment;
+AgentProviderConnectionStore::Dependencies AgentProviderConnectionStore::Dependencies::live(
+    std::function<void(Task)> runInBackground, std::function<void(Task)> runOnMainThread) {
+    Dependencies dependencies;
+    dependencies.homeDirectory = currentHomeDirectory().path;
+    dependencies.bundlePath = InstalledExecutable::runningPath().value_or("");
+    dependencies.runInBackground = std::move(runInBackground);
+    dependencies.runOnMainThread = std::move(runOnMainThread);
+    return dependencies;
 }
 
-AgentProviderConnectionStore::AgentProviderConnectionStore(Environment environment)
-    : environment_(std::move(environment)), alive_(std::make_shared<AgentProviderConnectionStore*>(this)) {
-    if (!environment_.defaults) environment_.defaults = std::make_shared<InMemoryUserDefaults>();
-    if (!environment_.now) environment_.now = wallNow;
-    if (!environment_.runInBackground) environment_.runInBackground = runNow;
-    if (!environment_.runOnMainThread) environment_.runOnMainThread = runNow;
+AgentProviderConnectionStore::AgentProviderConnectionStore(std::shared_ptr<UserDefaults> defaults,
+                                                           Dependencies dependencies)
+    : defaults_(std::move(defaults)),
+      dependencies_(std::move(dependencies)),
+      alive_(std::make_shared<AgentProviderConnectionStore*>(this)) {
+    if (!defaults_) throw std::invalid_argument("the agent connections need the application's settings");
+    if (!dependencies_.now) dependencies_.now = wallNow;
+    if (!dependencies_.runInBackground) dependencies_.runInBackground = runNow;
+    if (!dependencies_.runOnMainThread) dependencies_.runOnMainThread = runNow;
     refresh();
 }
 
@@ -94,29 +96,29 @@ void AgentProviderConnectionStore::publish() {
 }
 
 std::string AgentProviderConnectionStore::socketPath() const {
-    return AgentHookPaths::standard(environment_.homeDirectory, environment_.userTemporaryDirectory).socketPath;
+    return AgentHookPaths::standard(dependencies_.homeDirectory, dependencies_.userTemporaryDirectory).socketPath;
 }
 
 const std::set<std::string>& AgentProviderConnectionStore::ownedCommands() const {
     if (!ownedCommands_) {
         auto [preferred, fallback] =
-            AgentHookPaths::candidates(environment_.homeDirectory, environment_.userTemporaryDirectory);
+            AgentHookPaths::candidates(dependencies_.homeDirectory, dependencies_.userTemporaryDirectory);
         ownedCommands_ = AgentHookCommand::ownedCommandSet({preferred.socketPath, fallback.socketPath});
     }
     return *ownedCommands_;
 }
 
 bool AgentProviderConnectionStore::isConfigured(AgentKind provider) const {
-    return environment_.defaults->boolForKey(configuredKey(provider));
+    return defaults_->boolForKey(configuredKey(provider));
 }
 
 AgentProviderConnectionStatus AgentProviderConnectionStore::status(AgentKind provider) const {
-    if (environment_.bundlePath != InstalledExecutable::path())
+    if (dependencies_.bundlePath != InstalledExecutable::path())
         return AgentProviderConnectionStatus::unavailable("Quaylight must run from " + InstalledExecutable::folder() +
                                                           " to receive agent events.");
     if (!isConfigured(provider)) return AgentProviderConnectionStatus::of(StatusKind::notConfigured);
     const std::string name = nameOf(provider);
-    auto state = AgentHookConfigurator::inspect(hookSettingsPath(provider, environment_.homeDirectory),
+    auto state = AgentHookConfigurator::inspect(hookSettingsPath(provider, dependencies_.homeDirectory),
                                                 desiredHookEntries(provider, socketPath()), ownedCommands());
     using InstallKind = AgentHookConfigurator::InstallState::Kind;
     switch (state.kind) {
@@ -157,12 +159,12 @@ void AgentProviderConnectionStore::refresh() {
 void AgentProviderConnectionStore::connect(AgentKind provider) {
     actionNotice_.reset();
     try {
-        auto error = AgentHookConfigurator::install(hookSettingsPath(provider, environment_.homeDirectory),
+        auto error = AgentHookConfigurator::install(hookSettingsPath(provider, dependencies_.homeDirectory),
                                                     desiredHookEntries(provider, socketPath()), ownedCommands());
         if (error)
             actionNotice_ = failureNotice(*error, provider);
         else
-            environment_.defaults->setBool(configuredKey(provider), true);  // only after a successful write
+            defaults_->setBool(configuredKey(provider), true);  // only after a successful write
     } catch (const std::exception&) {
         actionNotice_ = "Couldn't update the " + nameOf(provider) + " configuration.";
     }
@@ -171,12 +173,12 @@ void AgentProviderConnectionStore::connect(AgentKind provider) {
 }
 
 void AgentProviderConnectionStore::disconnect(AgentKind provider) {
-    environment_.defaults->setBool(configuredKey(provider), false);
+    defaults_->setBool(configuredKey(provider), false);
     lastEventAt_.erase(provider);
     actionNotice_.reset();
     const std::string name = nameOf(provider);
     try {
-        if (auto error = AgentHookConfigurator::removeAll(hookSettingsPath(provider, environment_.homeDirectory),
+        if (auto error = AgentHookConfigurator::removeAll(hookSettingsPath(provider, dependencies_.homeDirectory),
                                                           ownedCommands()))
             actionNotice_ = "Disconnected locally, but Quaylight's entries may remain in the " + name +
                             " settings: " + failureNotice(*error, provider);
@@ -196,19 +198,19 @@ void AgentProviderConnectionStore::testRelay(AgentKind provider) {
                                          0};
     auto bytes = AgentHookProtocol::encode(envelope);
     if (!bytes) {
-        lastTestResult_ = TestResult{provider, false, environment_.now()};
+        lastTestResult_ = TestResult{provider, false, dependencies_.now()};
         publish();
         return;
     }
     std::weak_ptr<AgentProviderConnectionStore*> alive = alive_;
-    auto toMain = environment_.runOnMainThread;
-    environment_.runInBackground([payload = *bytes, path = socketPath(), provider, alive, toMain] {
+    auto toMain = dependencies_.runOnMainThread;
+    dependencies_.runInBackground([payload = *bytes, path = socketPath(), provider, alive, toMain] {
         if (AgentHookRelay::send(payload, path, AgentHookRelay::sendTimeoutSeconds)) return;
         toMain([provider, alive] {
             auto store = alive.lock();
             if (!store) return;
             AgentProviderConnectionStore& self = **store;
-            self.lastTestResult_ = TestResult{provider, false, self.environment_.now()};
+            self.lastTestResult_ = TestResult{provider, false, self.dependencies_.now()};
             self.publish();
         });
     });

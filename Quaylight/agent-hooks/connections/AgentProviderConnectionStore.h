@@ -35,12 +35,11 @@ public:
 
     using Task = std::function<void()>;
 
-    struct Environment {
+    struct Dependencies {
         std::string homeDirectory;
         // The running executable (the application passes /proc/self/exe); hooks only work
         // from the installed one.
         std::string bundlePath;
-        std::shared_ptr<UserDefaults> defaults;
         std::function<WallTime()> now = wallNow;
         // Absent: the per-user temporary folder of the platform.
         std::optional<std::string> userTemporaryDirectory;
@@ -50,13 +49,15 @@ public:
         std::function<void(Task)> runOnMainThread;
 
         // The user's home folder, the running executable and a current clock.
-        static Environment live(std::shared_ptr<UserDefaults> defaults, std::function<void(Task)> runInBackground,
-                                std::function<void(Task)> runOnMainThread);
+        static Dependencies live(std::function<void(Task)> runInBackground, std::function<void(Task)> runOnMainThread);
     };
 
     using ObserverID = std::uint64_t;
 
-    explicit AgentProviderConnectionStore(Environment environment);
+    // The settings that remember the connected providers are the caller's to give: a store
+    // without them would forget every connection on quit. Null settings throw
+    // std::invalid_argument.
+    AgentProviderConnectionStore(std::shared_ptr<UserDefaults> defaults, Dependencies dependencies);
     ~AgentProviderConnectionStore();
     AgentProviderConnectionStore(const AgentProviderConnectionStore&) = delete;
     AgentProviderConnectionStore& operator=(const AgentProviderConnectionStore&) = delete;
@@ -77,7 +78,8 @@ public:
     // Called after every connect and disconnect.
     std::function<void()> onConfiguredChange;
 
-    const Environment& environment() const { return environment_; }
+    const Dependencies& dependencies() const { return dependencies_; }
+    const std::shared_ptr<UserDefaults>& defaults() const { return defaults_; }
 
     void refresh();
     bool isConfigured(AgentKind provider) const;
@@ -101,7 +103,8 @@ private:
     std::string socketPath() const;
     void publish();
 
-    Environment environment_;
+    std::shared_ptr<UserDefaults> defaults_;
+    Dependencies dependencies_;
     std::vector<AgentProviderConnection> connections_;
     std::optional<TestResult> lastTestResult_;
     std::optional<std::string> actionNotice_;

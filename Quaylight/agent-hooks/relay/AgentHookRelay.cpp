@@ -82,7 +82,7 @@ timeval timevalFromSeconds(double seconds) {
     return tv;
 }
 
-AgentHookRelay::Environment AgentHookRelay::Environment::live() {
+AgentHookRelay::Dependencies AgentHookRelay::Dependencies::live() {
     return {
         .readInput = readBoundedStandardInput,
         .parentPID = [] { return static_cast<std::int32_t>(getppid()); },
@@ -175,7 +175,7 @@ bool AgentHookRelay::send(std::string_view payload, const std::string& socketPat
 namespace {
 
 // One relay run; any failure just ends it, since the agent must never see one.
-void relay(const std::vector<std::string>& arguments, const AgentHookRelay::Environment& environment) {
+void relay(const std::vector<std::string>& arguments, const AgentHookRelay::Dependencies& dependencies) {
     using Relay = AgentHookRelay;
     auto invocation = Relay::parse(arguments);
     if (!invocation || invocation->protocolVersion != AgentHookProtocol::protocolVersion) return;
@@ -186,12 +186,12 @@ void relay(const std::vector<std::string>& arguments, const AgentHookRelay::Envi
     if (invocation->isConnectionTest) {
         envelope.event = AgentHookProtocol::EventKind::connectionTest;
         envelope.sessionID = Relay::testSessionID;
-        envelope.parentPID = environment.parentPID();
-        home = environment.homeDirectory();
+        envelope.parentPID = dependencies.parentPID();
+        home = dependencies.homeDirectory();
     } else {
-        std::string input = environment.readInput();
-        envelope.parentPID = environment.parentPID();
-        home = environment.homeDirectory();
+        std::string input = dependencies.readInput();
+        envelope.parentPID = dependencies.parentPID();
+        home = dependencies.homeDirectory();
         if (input.size() > Relay::maxInputBytes) return;
         auto fields = AgentHookProtocol::decodeProviderFields(input);
         if (!fields || !fields->session_id || fields->session_id->empty() ||
@@ -203,20 +203,20 @@ void relay(const std::vector<std::string>& arguments, const AgentHookRelay::Envi
         if (!event) return;
         envelope.event = *event;
         envelope.sessionID = std::move(*fields->session_id);
-        if (fields->cwd) envelope.projectName = projectNameFor(*fields->cwd, home, environment.pathExists);
+        if (fields->cwd) envelope.projectName = projectNameFor(*fields->cwd, home, dependencies.pathExists);
     }
 
     auto bytes = AgentHookProtocol::encode(envelope);
     if (!bytes) return;
-    auto paths = AgentHookPaths::standard(home.path, environment.userTemporaryDirectory());
-    environment.send(*bytes, paths.socketPath, Relay::sendTimeoutSeconds);
+    auto paths = AgentHookPaths::standard(home.path, dependencies.userTemporaryDirectory());
+    dependencies.send(*bytes, paths.socketPath, Relay::sendTimeoutSeconds);
 }
 
 }  // namespace
 
 int AgentHookRelay::run(const std::vector<std::string>& arguments) {
     try {
-        return run(arguments, Environment::live());
+        return run(arguments, Dependencies::live());
     } catch (...) {
         logging::write(LogSeverity::warning, "hook-relay",
                        "could not set up the relay: " + logging::currentExceptionText());
@@ -224,11 +224,11 @@ int AgentHookRelay::run(const std::vector<std::string>& arguments) {
     }
 }
 
-int AgentHookRelay::run(const std::vector<std::string>& arguments, const Environment& environment) {
+int AgentHookRelay::run(const std::vector<std::string>& arguments, const Dependencies& dependencies) {
     // An exception leaving main would abort the process and the agent would report the hook
     // as failed: whatever goes wrong (memory, a read that throws) ends the run quietly.
     try {
-        relay(arguments, environment);
+        relay(arguments, dependencies);
     } catch (...) {
         logging::write(LogSeverity::warning, "hook-relay", "the event was dropped: " + logging::currentExceptionText());
     }

@@ -33,7 +33,7 @@ struct AgentHookRelay {
     };
 
     // What a run reads from and does to the world.
-    struct Environment {
+    struct Dependencies {
         std::function<std::string()> readInput;
         std::function<std::int32_t()> parentPID;
         std::function<HomeDirectory()> homeDirectory;
@@ -42,12 +42,12 @@ struct AgentHookRelay {
         std::function<bool(const std::string& path)> pathExists;
         std::function<bool(std::string_view payload, const std::string& socketPath, double timeoutSeconds)> send;
 
-        static Environment live();
+        static Dependencies live();
     };
 
     // `arguments` are those after "agent-event". Returns 0 on every path.
     static int run(const std::vector<std::string>& arguments);
-    static int run(const std::vector<std::string>& arguments, const Environment& environment);
+    static int run(const std::vector<std::string>& arguments, const Dependencies& dependencies);
 
     // "--provider <codex|claude>", "--protocol <whole number>", "--hint <any>", "--test";
     // provider and protocol are required, a repeated option overrides the earlier one, and

@@ -18,8 +18,8 @@ namespace quaylight {
 
 QString FeedUpdater::configuredFeedAddress() { return QString::fromUtf8(QUAYLIGHT_UPDATE_FEED); }
 
-FeedUpdater::FeedUpdater(Environment environment, QObject* parent) : Updater(parent), environment_(std::move(environment)) {
-    if (!environment_.feedAddress.isEmpty()) feed_ = QUrl(environment_.feedAddress, QUrl::StrictMode);
+FeedUpdater::FeedUpdater(Dependencies dependencies, QObject* parent) : Updater(parent), dependencies_(std::move(dependencies)) {
+    if (!dependencies_.feedAddress.isEmpty()) feed_ = QUrl(dependencies_.feedAddress, QUrl::StrictMode);
     if (hasFeed()) network_ = new QNetworkAccessManager(this);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
@@ -30,7 +30,7 @@ FeedUpdater::FeedUpdater(Environment environment, QObject* parent) : Updater(par
 
 FeedUpdater::~FeedUpdater() = default;
 
-QDateTime FeedUpdater::now() const { return environment_.now ? environment_.now() : QDateTime::currentDateTimeUtc(); }
+QDateTime FeedUpdater::now() const { return dependencies_.now ? dependencies_.now() : QDateTime::currentDateTimeUtc(); }
 
 bool FeedUpdater::canCheckForUpdates() const { return hasFeed() && !checking_; }
 
@@ -51,7 +51,7 @@ void FeedUpdater::setUpdateCheckInterval(std::chrono::seconds interval) {
 std::optional<QDateTime> FeedUpdater::nextScheduledCheck() const {
     if (!hasFeed() || !automatic_) return std::nullopt;
     std::optional<double> last;
-    if (environment_.defaults != nullptr) last = environment_.defaults->doubleValue(SettingsKeys::updatesLastCheckTime);
+    if (dependencies_.defaults != nullptr) last = dependencies_.defaults->doubleValue(SettingsKeys::updatesLastCheckTime);
     // Never checked (or a clock set back past the last check): due now.
     if (!last) return now();
     const QDateTime due = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(*last), QTimeZone::utc()).addSecs(interval_.count());
@@ -84,15 +84,15 @@ void FeedUpdater::startCheck() {
 
 void FeedUpdater::finishCheck(QNetworkReply* reply) {
     reply->deleteLater();
-    if (environment_.defaults != nullptr)
-        environment_.defaults->set(SettingsKeys::updatesLastCheckTime,
+    if (dependencies_.defaults != nullptr)
+        dependencies_.defaults->set(SettingsKeys::updatesLastCheckTime,
                                    UserDefaults::Value(static_cast<double>(now().toSecsSinceEpoch())));
     CheckResult result;
     const QString where = feed_.toDisplayString();
     if (reply->error() != QNetworkReply::NoError) {
         result.failure = QStringLiteral("Quaylight couldn't read its update feed (%1).").arg(where);
     } else if (auto newest = UpdateFeed::newestRelease(reply->readAll())) {
-        if (UpdateFeed::compareVersions(newest->version, environment_.currentVersion) > 0) {
+        if (UpdateFeed::compareVersions(newest->version, dependencies_.currentVersion) > 0) {
             result.kind = CheckResult::Kind::updateAvailable;
             result.latestVersion = newest->version;
             result.link = newest->link;

@@ -23,7 +23,7 @@ namespace quaylight {
 class FeedUpdater final : public Updater {
     Q_OBJECT
 public:
-    struct Environment {
+    struct Dependencies {
         QString feedAddress;      // empty: updates unavailable
         QString currentVersion;   // the running application's version
         UserDefaults* defaults = nullptr;
@@ -34,7 +34,7 @@ public:
     // none.
     static QString configuredFeedAddress();
 
-    explicit FeedUpdater(Environment environment, QObject* parent = nullptr);
+    explicit FeedUpdater(Dependencies dependencies, QObject* parent = nullptr);
     ~FeedUpdater() override;
 
     bool canCheckForUpdates() const override;
@@ -55,7 +55,7 @@ private:
     void setChecking(bool checking);
     QDateTime now() const;
 
-    Environment environment_;
+    Dependencies dependencies_;
     QUrl feed_;
     bool automatic_ = true;
     std::chrono::seconds interval_{604800};

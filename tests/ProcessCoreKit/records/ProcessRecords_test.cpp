@@ -3,8 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include "ProcessCoreKit/records/AgentProcessIdentity.h"
+#include "ProcessCoreKit/records/AgentProcessIdentityCoding.h"
 #include "ProcessCoreKit/records/HostAppKind.h"
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
+#include "ProcessCoreKit/records/ProcessSnapshotCoding.h"
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 #include "ProcessCoreKit/support/JsonCoding.h"
 

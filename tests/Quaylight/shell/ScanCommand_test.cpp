@@ -19,6 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include "QuaylightKit/listener/PortListener.h"
+#include "QuaylightKit/listener/PortListenerCoding.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 

@@ -7,6 +7,7 @@
 #include "Quaylight/shell/QuaylightCLI.h"
 #include "Quaylight/shell/ScanTimeText.h"
 #include "Quaylight/shell/SortedPrettyJSON.h"
+#include "QuaylightKit/listener/PortListenerCoding.h"
 
 namespace quaylight {
 namespace {
@@ -276,7 +277,7 @@ TEST(ScanReport, StreamedInPiecesLikeOneDocument) {
     EXPECT_EQ(calls, 1);  // nothing more is written after a failed write
 }
 
-// What a run wrote, through a fake environment.
+// What a run wrote, through fake dependencies.
 struct Run {
     std::int32_t status = -1;
     std::string out, err;
@@ -284,7 +285,7 @@ struct Run {
 
 Run run(std::vector<std::string> arguments, std::function<ScanResult(bool)> scan, bool outputFails = false) {
     Run r;
-    QuaylightCLI::Environment environment{
+    QuaylightCLI::Dependencies dependencies{
         std::move(scan),
         [&](std::string_view text) {
             if (outputFails) return false;
@@ -294,7 +295,7 @@ Run run(std::vector<std::string> arguments, std::function<ScanResult(bool)> scan
         [&](std::string_view line) { r.err += std::string(line) + "\n"; },
         [](WallTime) { return std::string("3:04:05 PM"); },
     };
-    r.status = QuaylightCLI::run(arguments, environment);
+    r.status = QuaylightCLI::run(arguments, dependencies);
     return r;
 }
 

@@ -2,6 +2,7 @@
 
 #include "QuaylightKit/bind/BindScope.h"
 #include "QuaylightKit/bind/BindSignature.h"
+#include "QuaylightKit/bind/BindSignatureCoding.h"
 #include "QuaylightKit/bind/ListenerURLResolver.h"
 
 namespace quaylight {

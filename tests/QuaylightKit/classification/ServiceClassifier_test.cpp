@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "QuaylightKit/classification/ServiceClassificationCoding.h"
 #include "QuaylightKit/classification/ServiceClassifier.h"
 
 namespace quaylight {

@@ -2,8 +2,11 @@
 
 #include <map>
 
+#include "QuaylightKit/focus/FocusTargetCoding.h"
 #include "QuaylightKit/focus/FocusTargetResolver.h"
+#include "QuaylightKit/project/AgentHostCoding.h"
 #include "QuaylightKit/project/ListenerEnrichment.h"
+#include "QuaylightKit/project/ListenerProjectCoding.h"
 #include "tests/QuaylightKit/Snapshots.h"
 
 namespace quaylight {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "QuaylightKit/listener/PortListenerCoding.h"
 #include "QuaylightKit/listener/ScanResult.h"
 #include "tests/QuaylightKit/Snapshots.h"
 

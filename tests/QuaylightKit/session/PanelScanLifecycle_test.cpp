@@ -35,7 +35,7 @@ struct PanelScanLifecycleTest : ::testing::Test {
             return PanelScanConfiguration{defaultFilter, std::nullopt, [] { return BatteryMode::balanced; }};
         },
         [this](const PanelScanConfiguration& c) {
-            return std::make_shared<PortScanSession>(PortScanSession::Environment{
+            return std::make_shared<PortScanSession>(PortScanSession::Dependencies{
                 [this] { return script(); }, c.defaultFilter, c.lastUsedFilter, sleeper, pool, {}, c.batteryMode});
         },
         [this](const ScanFrame& frame) { log.push_back(frame.scanned() ? "ingest" : "ingest failed"); },

@@ -29,7 +29,7 @@ struct PortScanSessionTest : ::testing::Test {
 
     std::shared_ptr<PortScanSession> make() {
         return std::make_shared<PortScanSession>(
-            PortScanSession::Environment{[this] { return script(); }, setting, lastUsed, sleeper, pool,
+            PortScanSession::Dependencies{[this] { return script(); }, setting, lastUsed, sleeper, pool,
                                          [this] { return lowPower.load(); }, [this] { return batteryMode.load(); }});
     }
     void holdSleeps() { sleeper = std::make_shared<ManualSleeper>(ManualSleeper::Mode::hold); }
@@ -193,7 +193,7 @@ TEST_F(PortScanSessionTest, FailedScanIsAFrameAndTheLoopGoesOn) {
 }
 
 TEST_F(PortScanSessionTest, AnyOtherErrorOfAScanIsAFailedFrameOfItsOwnKind) {
-    auto session = std::make_shared<PortScanSession>(PortScanSession::Environment{
+    auto session = std::make_shared<PortScanSession>(PortScanSession::Dependencies{
         []() -> ScanResult { throw std::runtime_error("unexpected"); }, setting, lastUsed, sleeper, pool, {}, {}});
     auto it = session->makeIterator();
     EXPECT_EQ(it.next({})->failure(), ScanError::unexpectedFailure);

@@ -26,7 +26,7 @@ struct TrackingLifecycleFixture : ::testing::Test {
     AgentTrackingLifecycle lifecycle{AgentTrackingLifecycle::Dependencies{
         [this] {
             ++sessionsMade;
-            return std::make_shared<AgentTrackingSession>(AgentTrackingSession::Environment{
+            return std::make_shared<AgentTrackingSession>(AgentTrackingSession::Dependencies{
                 [this] { return update; }, sleeper, pool, [] { return false; }, [] { return BatteryMode::balanced; }});
         },
         [this](AgentTrackingLifecycleEvent event) { events.push_back(std::move(event)); },

@@ -59,7 +59,7 @@ struct SessionFixture : ::testing::Test {
 
     std::shared_ptr<AgentTrackingSession> make(std::function<AgentTrackingUpdate()> refresh = {}) {
         if (!refresh) refresh = [this] { return script(); };
-        return std::make_shared<AgentTrackingSession>(AgentTrackingSession::Environment{
+        return std::make_shared<AgentTrackingSession>(AgentTrackingSession::Dependencies{
             std::move(refresh), sleeper, pool, [this] { return lowPower.load(); },
             [this] { return batteryMode.load(); }});
     }

@@ -1,3 +1,5 @@
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
@@ -21,20 +23,24 @@ protected:
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
     WallTime clock = wallTimeFromMicroseconds(1'700'000'000'000'000);
 
-    AgentProviderConnectionStore::Environment environment(std::string bundlePath = InstalledExecutable::path()) {
-        AgentProviderConnectionStore::Environment env;
-        env.homeDirectory = home.home();
-        env.bundlePath = std::move(bundlePath);
-        env.defaults = defaults;
-        env.now = [this] { return clock; };
-        env.userTemporaryDirectory = "/tmp";
-        return env;
+    AgentProviderConnectionStore::Dependencies dependencies(std::string bundlePath = InstalledExecutable::path()) {
+        AgentProviderConnectionStore::Dependencies deps;
+        deps.homeDirectory = home.home();
+        deps.bundlePath = std::move(bundlePath);
+        deps.now = [this] { return clock; };
+        deps.userTemporaryDirectory = "/tmp";
+        return deps;
     }
 };
 
+// Without the application's settings every connection would be forgotten on quit.
+TEST_F(ConnectionStore, RefusesToStartWithoutSettings) {
+    EXPECT_THROW(AgentProviderConnectionStore(nullptr, dependencies()), std::invalid_argument);
+}
+
 TEST_F(ConnectionStore, RunningFromElsewhereMakesEveryProviderUnavailable) {
     defaults->setBool("agentConnections.claude.configured", true);
-    AgentProviderConnectionStore store(environment("/home/dev/build/quaylight"));
+    AgentProviderConnectionStore store(defaults, dependencies("/home/dev/build/quaylight"));
     ASSERT_EQ(store.connections().size(), 2u);
     EXPECT_EQ(store.connections()[0].provider, AgentKind::codex);
     Status expected = Status::unavailable("Quaylight must run from " + InstalledExecutable::folder() +
@@ -45,7 +51,7 @@ TEST_F(ConnectionStore, RunningFromElsewhereMakesEveryProviderUnavailable) {
 
 TEST_F(ConnectionStore, ConfiguredWithoutEntriesNeedsRepair) {
     defaults->setBool("agentConnections.claude.configured", true);
-    AgentProviderConnectionStore store(environment());
+    AgentProviderConnectionStore store(defaults, dependencies());
     EXPECT_EQ(store.connection(AgentKind::claude).status,
               Status::repairNeeded("Quaylight's entries are missing from the Claude settings \u2014 Repair reinstalls "
                                    "them, or Disconnect to stop listening."));
@@ -53,7 +59,7 @@ TEST_F(ConnectionStore, ConfiguredWithoutEntriesNeedsRepair) {
 }
 
 TEST_F(ConnectionStore, ConnectingCreatesTheFileAndAwaitsTheFirstEvent) {
-    AgentProviderConnectionStore store(environment());
+    AgentProviderConnectionStore store(defaults, dependencies());
     int configuredChanges = 0, publications = 0;
     store.onConfiguredChange = [&] { ++configuredChanges; };
     store.addObserver([&] { ++publications; });
@@ -82,7 +88,7 @@ TEST_F(ConnectionStore, ConnectingThroughASymlinkFailsWithItsNotice) {
     home.place(home.home() + "/real.json", "{}");
     std::filesystem::create_directories(home.home() + "/.claude");
     ASSERT_EQ(symlink((home.home() + "/real.json").c_str(), home.claudeSettings().c_str()), 0);
-    AgentProviderConnectionStore store(environment());
+    AgentProviderConnectionStore store(defaults, dependencies());
     store.connect(AgentKind::claude);
     EXPECT_EQ(store.actionNotice(), "The Claude settings file is a symlink \u2014 Quaylight only edits regular files.");
     EXPECT_FALSE(store.isConfigured(AgentKind::claude));
@@ -90,7 +96,7 @@ TEST_F(ConnectionStore, ConnectingThroughASymlinkFailsWithItsNotice) {
 }
 
 TEST_F(ConnectionStore, StatusFollowsTheSettingsFile) {
-    AgentProviderConnectionStore store(environment());
+    AgentProviderConnectionStore store(defaults, dependencies());
     store.connect(AgentKind::claude);
     home.place(home.claudeSettings(), home.fixture("claude_settings_user_hooks.json"));
     store.refresh();
@@ -104,7 +110,7 @@ TEST_F(ConnectionStore, StatusFollowsTheSettingsFile) {
 }
 
 TEST_F(ConnectionStore, DisconnectingAnUnparsableFileStillDisconnects) {
-    AgentProviderConnectionStore store(environment());
+    AgentProviderConnectionStore store(defaults, dependencies());
     store.connect(AgentKind::claude);
     store.recordEnvelope(Envelope{1, AgentKind::claude, EventKind::turnEnded, "s", std::nullopt, 9}, clock);
     home.place(home.claudeSettings(), "{not json");
@@ -123,7 +129,7 @@ TEST_F(ConnectionStore, DisconnectingAnUnparsableFileStillDisconnects) {
 }
 
 TEST_F(ConnectionStore, DisconnectRemovesOnlyOwnEntries) {
-    AgentProviderConnectionStore store(environment());
+    AgentProviderConnectionStore store(defaults, dependencies());
     home.place(home.claudeSettings(), home.fixture("claude_settings_user_hooks.json"));
     store.connect(AgentKind::claude);
     store.disconnect(AgentKind::claude);
@@ -150,7 +156,7 @@ TEST_F(ConnectionStore, RelaySelfTestAgainstTheRealServer) {
     AgentHookSocketServer server(AgentHookPaths::standard(home.home(), "/tmp"), {}, collector.handler());
     ASSERT_EQ(server.start(), std::nullopt);
 
-    AgentProviderConnectionStore store(environment());
+    AgentProviderConnectionStore store(defaults, dependencies());
     store.testRelay(AgentKind::codex);
     ASSERT_TRUE(collector.waitForDeliveries(1));
     auto delivery = collector.deliveries()[0];
@@ -166,10 +172,10 @@ TEST_F(ConnectionStore, RelaySelfTestAgainstTheRealServer) {
 
 TEST_F(ConnectionStore, ALateSelfTestResultOfAGoneStoreIsDropped) {
     std::vector<AgentProviderConnectionStore::Task> toMain;
-    auto env = environment();
-    env.runOnMainThread = [&](AgentProviderConnectionStore::Task task) { toMain.push_back(std::move(task)); };
+    auto deps = dependencies();
+    deps.runOnMainThread = [&](AgentProviderConnectionStore::Task task) { toMain.push_back(std::move(task)); };
     {
-        AgentProviderConnectionStore store(env);
+        AgentProviderConnectionStore store(defaults, deps);
         store.testRelay(AgentKind::claude);  // no server: the failure waits for the main thread
     }
     ASSERT_EQ(toMain.size(), 1u);

@@ -82,7 +82,7 @@ struct FakeWorld {
     std::set<std::string> existing;
     std::vector<std::pair<std::string, std::string>> sent;  // (payload, socket path)
 
-    Relay::Environment environment() {
+    Relay::Dependencies dependencies() {
         return {
             .readInput = [this] { ++inputReads; return input; },
             .parentPID = [] { return 777; },
@@ -97,7 +97,7 @@ struct FakeWorld {
         };
     }
     std::optional<Envelope> run(const std::vector<std::string>& arguments) {
-        EXPECT_EQ(Relay::run(arguments, environment()), 0);
+        EXPECT_EQ(Relay::run(arguments, dependencies()), 0);
         if (sent.empty()) return std::nullopt;
         return AgentHookProtocol::decodeEnvelope(sent.back().first);
     }
@@ -166,13 +166,13 @@ TEST(AgentHookRelay, AWorldThatThrowsStillEndsTheRunWithZero) {
     for (int failing = 0; failing < 4; ++failing) {
         FakeWorld world;
         world.input = R"({"session_id":"s","hook_event_name":"Stop","cwd":"/home/ada/code"})";
-        auto environment = world.environment();
+        auto dependencies = world.dependencies();
         auto fail = [] () -> std::string { throw std::runtime_error("read failed"); };
-        if (failing == 0) environment.readInput = fail;
-        if (failing == 1) environment.homeDirectory = [] () -> HomeDirectory { throw std::bad_alloc(); };
-        if (failing == 2) environment.pathExists = [](const std::string&) -> bool { throw std::bad_alloc(); };
-        if (failing == 3) environment.userTemporaryDirectory = fail;
-        EXPECT_EQ(Relay::run(claudeArguments, environment), 0) << failing;
+        if (failing == 0) dependencies.readInput = fail;
+        if (failing == 1) dependencies.homeDirectory = [] () -> HomeDirectory { throw std::bad_alloc(); };
+        if (failing == 2) dependencies.pathExists = [](const std::string&) -> bool { throw std::bad_alloc(); };
+        if (failing == 3) dependencies.userTemporaryDirectory = fail;
+        EXPECT_EQ(Relay::run(claudeArguments, dependencies), 0) << failing;
         EXPECT_TRUE(world.sent.empty()) << failing;
     }
 }
@@ -180,9 +180,9 @@ TEST(AgentHookRelay, AWorldThatThrowsStillEndsTheRunWithZero) {
 TEST(AgentHookRelay, ADroppedEventLeavesAWarning) {
     testsupport::LogCapture log;
     FakeWorld world;
-    auto environment = world.environment();
-    environment.readInput = []() -> std::string { throw std::runtime_error("read failed"); };
-    EXPECT_EQ(Relay::run(claudeArguments, environment), 0);
+    auto dependencies = world.dependencies();
+    dependencies.readInput = []() -> std::string { throw std::runtime_error("read failed"); };
+    EXPECT_EQ(Relay::run(claudeArguments, dependencies), 0);
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"warning [hook-relay] the event was dropped: read failed"}));
 }
 

@@ -32,8 +32,8 @@ protected:
         return QUrl::fromLocalFile(path).toString();
     }
     std::unique_ptr<FeedUpdater> make(const QString& feed, bool automatic = false) {
-        FeedUpdater::Environment environment{feed, QStringLiteral("0.1.0"), &defaults_, [this] { return now_; }};
-        auto updater = std::make_unique<FeedUpdater>(environment);
+        FeedUpdater::Dependencies dependencies{feed, QStringLiteral("0.1.0"), &defaults_, [this] { return now_; }};
+        auto updater = std::make_unique<FeedUpdater>(dependencies);
         if (!automatic) updater->setAutomaticallyChecksForUpdates(false);
         return updater;
     }
