@@ -137,30 +137,41 @@ QPainterPath checkmarkPath(const QRectF& rect) {
     return path;
 }
 
-void paintNotchWing(QPainter& painter, const NotchWingModel& wing, double time, const QSizeF& size, bool applyAlpha) {
+void paintNotchWing(QPainter& painter, const NotchWingModel& wing, double time, const QSizeF& size, bool applyAlpha,
+                    const std::optional<QRectF>& dirty) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     if (applyAlpha) painter.setOpacity(std::clamp(wing.alphaAt(time), 0.0, 1.0));
     const QRectF bounds(QPointF(0, 0), size);
+    const bool still = wing.translationXAt(time) == 0 && wing.scaleXAt(time) == 1;
     // The slide and the squeeze towards the notch move the whole tab.
     painter.translate(wing.translationXAt(time), 0);
     scaleAbout(painter, bounds, wing.scaleXAt(time), 1);
+    auto needed = [&](const QRectF& piece) { return !dirty || !still || dirty->intersects(piece); };
 
     const auto geometry = NotchWingGeometry::of(size.width(), size.height(), wing.side(), wing.notchOverlap());
-    painter.fillPath(NotchWingShape::path(size, wing.side(), geometry.outerRadius), black());
-    if (wing.increaseContrast()) {
+    const double r = geometry.outerRadius;
+    // Away from the rounded corner and the outline the tab is plain black.
+    const QRectF plainInterior = bounds.adjusted(r + 1, 1, -1, -1);
+    if (dirty && still && plainInterior.contains(*dirty))
+        painter.fillRect(*dirty, black());
+    else
+        painter.fillPath(NotchWingShape::path(size, wing.side(), r), black());
+    if (wing.increaseContrast() && !(dirty && still && plainInterior.contains(*dirty))) {
         painter.setPen(QPen(white(0.32), 1.0));
         painter.setBrush(Qt::NoBrush);
-        painter.drawPath(NotchWingShape::outerBorderPath(size, wing.side(), geometry.outerRadius));
+        painter.drawPath(NotchWingShape::outerBorderPath(size, wing.side(), r));
     }
     const auto& group = wing.group();
     if (group.rootOpacity > 0) {
         painter.setOpacity(painter.opacity() * group.rootOpacity);
         const double h = size.height();
         const QRectF matrixRect = widgetRect(geometry.matrix, h);
-        paintMatrix(painter, wing, matrixRect, geometry.matrix, time, h);
-        paintCompletion(painter, wing, widgetRect(geometry.completion, h), time);
-        paintCount(painter, wing, widgetRect(geometry.count, h), time);
+        const QRectF completionRect = widgetRect(geometry.completion, h);
+        const QRectF countRect = widgetRect(geometry.count, h);
+        if (needed(matrixRect.adjusted(-1, -1, 1, 1))) paintMatrix(painter, wing, matrixRect, geometry.matrix, time, h);
+        if (needed(completionRect.adjusted(-2, -2, 2, 2))) paintCompletion(painter, wing, completionRect, time);
+        if (needed(countRect)) paintCount(painter, wing, countRect, time);
     }
     painter.restore();
 }

@@ -6,6 +6,7 @@
 
 #include <QPainterPath>
 #include <QSizeF>
+#include <optional>
 
 #include "Quaylight/notch/wing/NotchWingModel.h"
 
@@ -25,6 +26,9 @@ QPainterPath checkmarkPath(const QRectF& rect);
 
 // Paints the wing at `time` into a painter the wing's size. `applyAlpha` false paints the
 // tab at full strength: without a compositor a window cannot be partly transparent.
-void paintNotchWing(QPainter& painter, const NotchWingModel& wing, double time, const QSizeF& size, bool applyAlpha);
+// `dirty` (widget coordinates), when given, is all that needs painting: pieces outside it
+// are left out, which keeps the wave's frames to the matrix alone.
+void paintNotchWing(QPainter& painter, const NotchWingModel& wing, double time, const QSizeF& size, bool applyAlpha,
+                    const std::optional<QRectF>& dirty = std::nullopt);
 
 }  // namespace quaylight

@@ -1,6 +1,7 @@
 #include "Quaylight/notch/widgets/NotchWingWindow.h"
 
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 #include <cmath>
@@ -35,11 +36,13 @@ NotchWingWindow::NotchWingWindow(NotchScheduler& scheduler, Setup setup)
     connect(&transient_, &QVariantAnimation::valueChanged, this, [this] { update(); });
     // A change that began meanwhile may reach further than this run did.
     connect(&transient_, &QVariantAnimation::finished, this, [this] { refreshAnimations(); });
-    wave_.setStartValue(0.0);
-    wave_.setEndValue(1.0);
+    // The wave loops for as long as sessions work, so its frame rate is its cost: 25 frames
+    // a second suit its 2-point cells, where an animation ticking at the display's 60 Hz
+    // costs more than the painting itself. Each frame paints only the matrix.
     wave_.setDuration(static_cast<int>(ActivityMatrixModel::wavePeriod * 1000));
-    wave_.setLoopCount(-1);
-    connect(&wave_, &QVariantAnimation::valueChanged, this, [this] { update(); });
+    wave_.setLoopCount(0);
+    wave_.setUpdateInterval(waveFrameMilliseconds);
+    connect(&wave_, &QTimeLine::valueChanged, this, [this] { update(matrixArea()); });
 }
 
 void NotchWingWindow::placeAt(const ScreenRect& frame) {
@@ -85,21 +88,33 @@ void NotchWingWindow::refreshAnimations() {
         transient_.stop();
     }
     const bool waving = shown && model_->isWaving();
-    if (waving && wave_.state() != QAbstractAnimation::Running)
+    if (waving && wave_.state() != QTimeLine::Running)
         wave_.start();
-    else if (!waving && wave_.state() == QAbstractAnimation::Running)
+    else if (!waving && wave_.state() == QTimeLine::Running)
         wave_.stop();
 }
 
-void NotchWingWindow::paintEvent(QPaintEvent*) {
+QRect NotchWingWindow::matrixArea() const {
+    if (model_ == nullptr) return rect();
+    const auto geometry = NotchWingGeometry::of(width(), height(), setup_.side, model_->notchOverlap());
+    // The matrix in widget terms (y downwards), with a point to spare for antialiasing.
+    const QRectF matrix(geometry.matrix.x, height() - geometry.matrix.maxY(), geometry.matrix.width,
+                        geometry.matrix.height);
+    return matrix.adjusted(-1, -1, 1, 1).toAlignedRect();
+}
+
+void NotchWingWindow::paintEvent(QPaintEvent* event) {
     ++paintCount_;
     QPainter painter(this);
+    painter.setClipRegion(event->region());
     if (setup_.hasCompositor) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillRect(rect(), Qt::transparent);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
-    if (model_) paintNotchWing(painter, *model_, scheduler_.now(), QSizeF(size()), setup_.hasCompositor);
+    if (model_)
+        paintNotchWing(painter, *model_, scheduler_.now(), QSizeF(size()), setup_.hasCompositor,
+                       QRectF(event->region().boundingRect()));
 }
 
 bool x11CompositorRuns() {

@@ -3,8 +3,9 @@
 // window manager's care (on every desktop, no shadow, no animation), never focused and
 // transparent for input, so that a click reaches whatever lies below. It paints its model
 // and repaints only while one of its animations runs: a short one while a fade, slide,
-// roll or completion moves, and one looping one while the wave runs.
+// roll or completion moves, and one looping time line while the wave runs.
 
+#include <QTimeLine>
 #include <QVariantAnimation>
 #include <QWidget>
 #include <functional>
@@ -38,7 +39,7 @@ public:
     void motionChanged() override;
 
     bool isTransientRunning() const { return transient_.state() == QAbstractAnimation::Running; }
-    bool isWaveRunning() const { return wave_.state() == QAbstractAnimation::Running; }
+    bool isWaveRunning() const { return wave_.state() == QTimeLine::Running; }
     int paintCount() const { return paintCount_; }
     bool hasCompositor() const { return setup_.hasCompositor; }
 
@@ -47,13 +48,15 @@ protected:
 
 private:
     void refreshAnimations();
+    QRect matrixArea() const;
 
     NotchScheduler& scheduler_;
     Setup setup_;
     const NotchWingModel* model_ = nullptr;
     QVariantAnimation transient_;
-    QVariantAnimation wave_;
+    QTimeLine wave_;
     int paintCount_ = 0;
+    static constexpr int waveFrameMilliseconds = 50;
 };
 
 // Whether a compositing manager runs on the X server's default screen (it owns the
