@@ -10,6 +10,7 @@
 #include <string>
 #include <xcb/xcb.h>
 
+#include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/notch/platform/ScreenGeometry.h"
 #include "Quaylight/notch/widgets/NotchWingPainter.h"
 
@@ -29,6 +30,13 @@ NotchWingWindow::NotchWingWindow(NotchScheduler& scheduler, Setup setup)
     setAttribute(Qt::WA_TranslucentBackground, setup_.hasCompositor);
     setAttribute(Qt::WA_NoSystemBackground, setup_.hasCompositor);
     setFocusPolicy(Qt::NoFocus);
+    if (!setup_.hasCompositor) {
+        // An opaque window: what the sliding tab uncovers inside the mask stays black.
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Window, black());
+        setPalette(palette);
+        setAutoFillBackground(true);
+    }
     if (!setup_.primaryBottom) setup_.primaryBottom = [] { return 0.0; };
 
     transient_.setStartValue(0.0);
