@@ -9,7 +9,7 @@
 #include <string>
 #include <sys/resource.h>
 
-#include "Quaylight/notch/NotchIndicator.h"
+#include "Quaylight/notch/NotchIslandIndicator.h"
 #include "Quaylight/notch/widgets/NotchWingWindow.h"
 
 namespace {
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
-    quaylight::NotchIndicator indicator;
+    quaylight::NotchIslandIndicator indicator;
     if (mode != "hidden") {
         const bool working = mode == "working";
         const quaylight::NotchIslandPresentation presentation{{2, working, 0}, {1, working, 0}};

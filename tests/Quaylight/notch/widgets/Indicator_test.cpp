@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QTest>
 
-#include "Quaylight/notch/NotchIndicator.h"
+#include "Quaylight/notch/NotchIslandIndicator.h"
 #include "Quaylight/notch/platform/QtNotchScheduler.h"
 #include "Quaylight/notch/widgets/NotchWingWindow.h"
 #include "TidewatchKit/platform/SimulatedNotch.h"
@@ -23,10 +23,10 @@ protected:
     std::shared_ptr<FakeSpaceChangeSource> spaces = std::make_shared<FakeSpaceChangeSource>();
     std::shared_ptr<FakeSleepWakeSource> sleepWake = std::make_shared<FakeSleepWakeSource>();
     std::shared_ptr<FakeAccessibilityOptionsSource> accessibility = std::make_shared<FakeAccessibilityOptionsSource>();
-    std::unique_ptr<NotchIndicator> indicator;
+    std::unique_ptr<NotchIslandIndicator> indicator;
 
     void SetUp() override {
-        NotchIndicator::Dependencies d;
+        NotchIslandIndicator::Dependencies d;
         d.scheduler = scheduler;
         d.screens = screens;
         d.primaryBottom = [] { return 800.0; };
@@ -34,7 +34,7 @@ protected:
         d.sleepWake = sleepWake;
         d.accessibility = accessibility;
         d.hasCompositor = true;
-        indicator = std::make_unique<NotchIndicator>(d);
+        indicator = std::make_unique<NotchIslandIndicator>(d);
     }
     void TearDown() override {
         indicator->shutDown();
@@ -145,12 +145,12 @@ TEST_F(IndicatorTest, CompletionPlaysAndTheWindowGoes) {
 }
 
 TEST(IndicatorWithoutCompositor, WingIsMaskedToTheTab) {
-    NotchIndicator::Dependencies d;
+    NotchIslandIndicator::Dependencies d;
     d.screens = std::make_shared<FakeNotchScreens>(
         std::vector{linuxScreenContext({0, 0, 1280, 800}, true, false, NotchSize{200, 32})});
     d.primaryBottom = [] { return 800.0; };
     d.hasCompositor = false;
-    NotchIndicator indicator(d);
+    NotchIslandIndicator indicator(d);
     indicator.setLatestPresentation({{1, false, 0}, {1, false, 0}});
     indicator.presentLatest();
     auto& left = indicator.leftWindow();

@@ -1,4 +1,4 @@
-#include "Quaylight/notch/NotchIndicator.h"
+#include "Quaylight/notch/NotchIslandIndicator.h"
 
 #include <QtGlobal>
 
@@ -11,8 +11,8 @@
 namespace quaylight {
 namespace {
 
-NotchIndicator::Dependencies linuxDependencies() {
-    NotchIndicator::Dependencies d;
+NotchIslandIndicator::Dependencies linuxDependencies() {
+    NotchIslandIndicator::Dependencies d;
     auto screens = std::make_shared<QtNotchScreens>(readSimulatedNotchOnce());
     d.primaryBottom = [raw = screens.get()] { return raw->primaryBottom(); };
     d.screens = screens;
@@ -25,13 +25,13 @@ NotchIndicator::Dependencies linuxDependencies() {
 
 }  // namespace
 
-NotchIndicator::NotchIndicator() : NotchIndicator(linuxDependencies()) {
+NotchIslandIndicator::NotchIslandIndicator() : NotchIslandIndicator(linuxDependencies()) {
     // Qt's screens report their own changes.
     if (auto* screens = dynamic_cast<QtNotchScreens*>(dependencies_.screens.get()))
         screens->onChange = [this] { controller_->screenParametersChanged(); };
 }
 
-NotchIndicator::NotchIndicator(Dependencies dependencies) : dependencies_(std::move(dependencies)) {
+NotchIslandIndicator::NotchIslandIndicator(Dependencies dependencies) : dependencies_(std::move(dependencies)) {
     auto& d = dependencies_;
     if (!d.scheduler) d.scheduler = std::make_shared<QtNotchScheduler>();
     if (!d.screens) d.screens = std::make_shared<FakeNotchScreens>();
@@ -64,28 +64,28 @@ NotchIndicator::NotchIndicator(Dependencies dependencies) : dependencies_(std::m
     d.accessibility->setOnChange([this] { controller_->accessibilityDisplayOptionsChanged(); });
 }
 
-NotchIndicator::~NotchIndicator() {
+NotchIslandIndicator::~NotchIslandIndicator() {
     dependencies_.spaces->setOnSpaceChange({});
     dependencies_.sleepWake->setHandlers({}, {});
     dependencies_.accessibility->setOnChange({});
     if (auto* screens = dynamic_cast<QtNotchScreens*>(dependencies_.screens.get())) screens->onChange = {};
 }
 
-void NotchIndicator::noteDisposition(NotchIslandDisposition disposition) {
+void NotchIslandIndicator::noteDisposition(NotchIslandDisposition disposition) {
     if (disposition != NotchIslandDisposition::menuBarFallback || fallbackLogged_) return;
     fallbackLogged_ = true;
     qInfo("No screen has a notch, so the Tidewatch wings stay hidden; "
           "QUAYLIGHT_SIMULATED_NOTCH=WIDTHxHEIGHT simulates one.");
 }
 
-NotchIslandDisposition NotchIndicator::presentLatest(const std::optional<NotchIslandPresentation>& presentationOverride) {
+NotchIslandDisposition NotchIslandIndicator::presentLatest(const std::optional<NotchIslandPresentation>& presentationOverride) {
     const auto disposition = controller_->presentLatest(presentationOverride);
     noteDisposition(disposition);
     return disposition;
 }
 
-void NotchIndicator::hide() { controller_->hide(); }
+void NotchIslandIndicator::hide() { controller_->hide(); }
 
-void NotchIndicator::shutDown() { controller_->shutDown(); }
+void NotchIslandIndicator::shutDown() { controller_->shutDown(); }
 
 }  // namespace quaylight

@@ -19,7 +19,7 @@ class NotchWingWindow;
 class QtNotchScheduler;
 class QtNotchScreens;
 
-class NotchIndicator final : public QObject {
+class NotchIslandIndicator final : public QObject {
     Q_OBJECT
 public:
     // What the indicator runs on; every part has a Linux default.
@@ -35,9 +35,9 @@ public:
     };
 
     // The desktop's own sources (X11, D-Bus, the portal, Qt's screens).
-    NotchIndicator();
-    explicit NotchIndicator(Dependencies dependencies);
-    ~NotchIndicator() override;
+    NotchIslandIndicator();
+    explicit NotchIslandIndicator(Dependencies dependencies);
+    ~NotchIslandIndicator() override;
 
     const NotchIslandPresentation& latestPresentation() const { return controller_->latestPresentation; }
     void setLatestPresentation(const NotchIslandPresentation& presentation) {
