@@ -172,7 +172,7 @@ TEST_F(PaintedWing, Gallery) {
 
 // The top of a 1280-point screen: the notch (when simulated) and the wings the controller
 // places beside it, at twice their size around the middle.
-QImage screenTop(const NotchIslandController& controller, bool notch, double time) {
+QImage screenTop(NotchIslandController& controller, bool notch, double time) {
     const double scale = 2;
     const QRectF shown(340, 0, 600, 48);  // the middle of the strip
     QImage image((shown.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -182,8 +182,7 @@ QImage screenTop(const NotchIslandController& controller, bool notch, double tim
     painter.translate(-shown.topLeft());
     painter.fillRect(QRectF(0, 0, 1280, 32), PremiumTheme::popupFill());  // the top bar
     if (notch) painter.fillRect(QRectF(540, 0, 200, 32), black());
-    auto& nonConst = const_cast<NotchIslandController&>(controller);
-    for (NotchWingModel* wing : {&nonConst.leftWing(), &nonConst.rightWing()}) {
+    for (NotchWingModel* wing : {&controller.leftWing(), &controller.rightWing()}) {
         if (!wing->isPanelVisible()) continue;
         const QRect at = toQtGeometry(wing->frame(), 800);
         painter.save();
