@@ -8,16 +8,21 @@
 
 namespace quaylight {
 
+SimulatedNotchChoice chooseSimulatedNotch(const std::optional<std::string>& variable, std::string_view platformName) {
+    if (!variable) return {};
+    if (platformName.starts_with("wayland"))
+        return {std::nullopt, "Windows cannot be placed on a Wayland screen, so QUAYLIGHT_SIMULATED_NOTCH is ignored."};
+    if (auto notch = parseSimulatedNotch(*variable)) return {notch, std::nullopt};
+    return {std::nullopt, "QUAYLIGHT_SIMULATED_NOTCH is not WIDTHxHEIGHT (for example 200x32), so it is ignored."};
+}
+
 std::optional<NotchSize> readSimulatedNotchOnce() {
-    const QByteArray value = qgetenv(simulatedNotchVariable.data());
-    if (value.isEmpty()) return std::nullopt;
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
-        qInfo("Windows cannot be placed on a Wayland screen, so QUAYLIGHT_SIMULATED_NOTCH is ignored.");
-        return std::nullopt;
-    }
-    auto size = parseSimulatedNotch(std::string_view(value.constData(), static_cast<std::size_t>(value.size())));
-    if (!size) qInfo("QUAYLIGHT_SIMULATED_NOTCH is not WIDTHxHEIGHT (for example 200x32), so it is ignored.");
-    return size;
+    std::optional<std::string> variable;
+    if (qEnvironmentVariableIsSet(simulatedNotchVariable.data()))
+        variable = qgetenv(simulatedNotchVariable.data()).toStdString();
+    const auto choice = chooseSimulatedNotch(variable, QGuiApplication::platformName().toStdString());
+    if (choice.logLine) qInfo("%s", choice.logLine->c_str());
+    return choice.notch;
 }
 
 QtNotchScreens::QtNotchScreens(std::optional<NotchSize> simulatedNotch) : simulatedNotch_(simulatedNotch) {

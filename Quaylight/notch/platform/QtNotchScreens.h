@@ -6,6 +6,8 @@
 #include <QObject>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "TidewatchKit/platform/NotchScreens.h"
 #include "TidewatchKit/platform/SimulatedNotch.h"
@@ -14,8 +16,17 @@ class QScreen;
 
 namespace quaylight {
 
-// QUAYLIGHT_SIMULATED_NOTCH, read once. Ignored (with one log line) where windows cannot be
-// placed on the screen (Wayland).
+// What QUAYLIGHT_SIMULATED_NOTCH (`variable`, absent when unset) gives on the Qt platform
+// `platformName`: a notch, and the one line to log when the variable is set but ignored
+// (not WIDTHxHEIGHT, or Wayland, where windows cannot place themselves).
+struct SimulatedNotchChoice {
+    std::optional<NotchSize> notch;
+    std::optional<std::string> logLine;
+    friend bool operator==(const SimulatedNotchChoice&, const SimulatedNotchChoice&) = default;
+};
+SimulatedNotchChoice chooseSimulatedNotch(const std::optional<std::string>& variable, std::string_view platformName);
+
+// The variable of this process on this platform, read once; logs the line when there is one.
 std::optional<NotchSize> readSimulatedNotchOnce();
 
 class QtNotchScreens final : public QObject, public NotchScreens {

@@ -9,6 +9,7 @@
 
 #include "Quaylight/notch/NotchIslandIndicator.h"
 #include "Quaylight/notch/platform/QtNotchScheduler.h"
+#include "Quaylight/notch/platform/QtNotchScreens.h"
 #include "Quaylight/notch/widgets/NotchWingWindow.h"
 #include "TidewatchKit/platform/SimulatedNotch.h"
 
@@ -174,6 +175,38 @@ TEST_F(IndicatorTest, DesktopSourcesReachTheController) {
     spaces->fire();
     EXPECT_FALSE(left().isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return left().isVisible(); }, 2000));
+}
+
+}  // namespace
+}  // namespace quaylight
+
+namespace quaylight {
+namespace {
+
+TEST(SimulatedNotchChoice, TakenOnX11IgnoredOnWaylandOrWhenMalformed) {
+    struct Case {
+        std::optional<std::string> variable;
+        const char* platform;
+        std::optional<NotchSize> notch;
+        bool logs;
+    };
+    const Case cases[] = {
+        {std::nullopt, "xcb", std::nullopt, false},
+        {std::nullopt, "wayland", std::nullopt, false},
+        {"200x32", "xcb", NotchSize{200, 32}, false},
+        {"200x32", "offscreen", NotchSize{200, 32}, false},
+        {"200x32", "wayland", std::nullopt, true},
+        {"200x32", "wayland-egl", std::nullopt, true},
+        {"wide", "xcb", std::nullopt, true},
+        {"", "xcb", std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        const auto choice = chooseSimulatedNotch(c.variable, c.platform);
+        EXPECT_EQ(choice.notch, c.notch) << c.variable.value_or("(unset)") << " on " << c.platform;
+        EXPECT_EQ(choice.logLine.has_value(), c.logs) << c.variable.value_or("(unset)") << " on " << c.platform;
+    }
+    EXPECT_EQ(chooseSimulatedNotch("200x32", "wayland").logLine,
+              "Windows cannot be placed on a Wayland screen, so QUAYLIGHT_SIMULATED_NOTCH is ignored.");
 }
 
 }  // namespace
