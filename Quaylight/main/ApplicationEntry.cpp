@@ -12,6 +12,7 @@
 #include "Quaylight/design/theme/BrandFont.h"
 #include "Quaylight/shell/app/AppDelegate.h"
 #include "Quaylight/shell/app/ApplicationPlatform.h"
+#include "Quaylight/shell/app/LiveNotchIndicator.h"
 #include "Quaylight/shell/app/SingleInstanceLock.h"
 #include "Quaylight/shell/app/TerminationSignals.h"
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
@@ -70,6 +71,7 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
     dependencies.defaults = defaults;
     dependencies.lowPowerMode = std::make_shared<PowerProfilesLowPowerMode>();
     dependencies.launchAtLogin = LaunchAtLoginManager::forRunningExecutable();
+    dependencies.makeNotchIndicator = makeLiveNotchIndicator;
     dependencies.updater = std::make_unique<FeedUpdater>(FeedUpdater::Environment{
         FeedUpdater::configuredFeedAddress(), QStringLiteral(QUAYLIGHT_VERSION), defaults.get(), nullptr});
 

@@ -41,10 +41,12 @@ void ActivityGroupModel::endCompletion(int generation) {
     changeState(completionOpacity, completionScale, 0, latestOptions.reduceMotion ? 1.0 : 0.96, completionOut);
     changeState(matrix.opacity, matrix.scale, shownWhenCounting(), 1, completionOut);
     changeState(count.opacity, count.scale, shownWhenCounting(), 1, completionOut);
+    if (onLookChanged) onLookChanged();
     scheduler_.after(completionOut, lifetime_, [this, generation] {
         if (completionGeneration_ != generation) return;
         isPresentingCompletion_ = false;
         rootOpacity = shownWhenCounting();
+        if (onLookChanged) onLookChanged();
         if (onCompletionEnded) onCompletionEnded();
     });
 }

@@ -33,6 +33,8 @@ public:
     double motionEnd() const;
 
     std::function<void()> onCompletionEnded;
+    // A delayed step of the sequence changed what is shown: whoever paints starts again.
+    std::function<void()> onLookChanged;
 
     // Written by the wing before it calls the group.
     int latestCount = 0;

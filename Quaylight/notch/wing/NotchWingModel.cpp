@@ -18,6 +18,7 @@ NotchWingModel::NotchWingModel(NotchIslandWingSide side, NotchScheduler& schedul
         if (group_.latestCount > 0 || group_.isPresentingCompletion()) setLabel(steadyLabel_);
         groupCompletionEnded();
     };
+    group_.onLookChanged = [this] { surface_.motionChanged(); };
 }
 
 NotchWingState NotchWingModel::state() const {

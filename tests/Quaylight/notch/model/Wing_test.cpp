@@ -233,7 +233,7 @@ TEST_P(WingTest, IncreasedContrastThickensTheCheckMark) {
 
 INSTANTIATE_TEST_SUITE_P(BothSides, WingTest,
                          ::testing::Values(NotchIslandWingSide::left, NotchIslandWingSide::right),
-                         [](const auto& info) { return info.param == NotchIslandWingSide::left ? "left" : "right"; });
+                         [](const auto& sideCase) { return sideCase.param == NotchIslandWingSide::left ? "left" : "right"; });
 
 TEST(NotchWingGeometry, MatrixAndCountMirrorEachOther) {
     const auto left = NotchWingGeometry::of(70, 32, NotchIslandWingSide::left, 12);
