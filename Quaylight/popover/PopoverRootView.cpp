@@ -414,8 +414,7 @@ void PopoverRootView::refreshListenerContent() {
             spec.spacing = 10;
             spec.icon = ListStateSpec::Icon::plugMark;
             spec.title = QStringLiteral("No local listeners");
-            spec.detail = q(emptyStateDetail(inputs_.currentAgentSessions > 0 ? inputs_.currentAgentSessions
-                                                                              : agents.totalCount()));
+            spec.detail = q(emptyStateDetail(agents.totalCount()));
             break;
         case ListBody::exactScopeEmpty:
             spec.name = QStringLiteral("exactScopeEmptyState");
