@@ -351,7 +351,7 @@ bool ListenerRowView::setRow(const ListenerRowTexts& texts, ListenerRowState sta
 }
 
 void ListenerRowView::applyTexts(const ListenerRowTexts& t, bool first) {
-    const bool compact = t.density == ListenerRowDensity::compact;
+    const bool compact = t.density == DisplaySettings::RowDensity::compact;
     layout_->setContentsMargins(8 + 10, compact ? 7 : 9, 8 + 10, compact ? 7 : 9);
     pill_->setVisible(t.port.has_value());
     if (t.port) pill_->set(q(*t.port), compact ? 32 : 36);

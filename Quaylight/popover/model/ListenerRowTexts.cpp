@@ -105,8 +105,8 @@ std::string rowTooltip(const PortListener& listener, const std::optional<std::st
 }  // namespace
 
 ListenerRowTexts listenerRowTexts(const PortListener& listener, ActivityLevel activity,
-                                  std::optional<double> cpuPercent, const ListenerRowFields& fields,
-                                  ListenerRowDensity density, WallTime now) {
+                                  std::optional<double> cpuPercent, const RowVisibleFields& fields,
+                                  DisplaySettings::RowDensity density, WallTime now) {
     using Kind = ListenerRowTexts::VitalKind;
     ListenerRowTexts t;
     t.id = listener.id();

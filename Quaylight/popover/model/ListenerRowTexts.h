@@ -61,13 +61,13 @@ struct ListenerRowTexts {
     BindBadgeTexts bind;
     std::string tooltip;
     std::string actionsAccessibleName;
-    ListenerRowDensity density = ListenerRowDensity::comfortable;
+    DisplaySettings::RowDensity density = DisplaySettings::RowDensity::comfortable;
 
     friend bool operator==(const ListenerRowTexts&, const ListenerRowTexts&) = default;
 };
 
 ListenerRowTexts listenerRowTexts(const PortListener& listener, ActivityLevel activity,
-                                  std::optional<double> cpuPercent, const ListenerRowFields& fields,
-                                  ListenerRowDensity density, WallTime now);
+                                  std::optional<double> cpuPercent, const RowVisibleFields& fields,
+                                  DisplaySettings::RowDensity density, WallTime now);
 
 }  // namespace quaylight

@@ -16,6 +16,8 @@
 #include "ProcessCoreKit/safety/ProcessSafetyClassifier.h"
 #include "ProcessCoreKit/support/Time.h"
 #include "Quaylight/agent-inventory/model/PanelMode.h"
+#include "Quaylight/shell/defaults/DisplaySettings.h"
+#include "Quaylight/shell/defaults/RowVisibleFields.h"
 #include "QuaylightKit/list/FilterCategory.h"
 #include "QuaylightKit/list/ListenerSortMode.h"
 #include "QuaylightKit/list/ListenerSorter.h"
@@ -33,22 +35,6 @@ struct PortsFailed {
     friend bool operator==(const PortsFailed&, const PortsFailed&) = default;
 };
 using PortsState = std::variant<PortsLoading, ScanResult, PortsFailed>;
-
-// Which of a row's fields are drawn.
-struct ListenerRowFields {
-    bool port = true;
-    bool cpu = true;
-    bool memory = true;
-    bool path = false;
-    bool host = true;
-    bool project = true;
-    bool uptime = true;
-    bool power = true;
-    bool powerLabels = false;
-    friend bool operator==(const ListenerRowFields&, const ListenerRowFields&) = default;
-};
-
-enum class ListenerRowDensity { comfortable, compact };
 
 // The stop requests waiting for a confirmation card, each set by its own trigger.
 struct PendingStops {
@@ -76,8 +62,8 @@ struct PopoverInputs {
     ListenerSorter::ActivityByID activityByID;
     std::unordered_map<std::string, double> cpuPercentByID;
     std::unordered_map<std::string, std::string> focusLabelByID;
-    ListenerRowFields displayFields;
-    ListenerRowDensity rowDensity = ListenerRowDensity::comfortable;
+    RowVisibleFields displayFields;
+    DisplaySettings::RowDensity rowDensity = DisplaySettings::RowDensity::comfortable;
     bool showSystem = false;
     std::optional<AgentProcessIdentity> exactAgentScope;
 

@@ -90,7 +90,7 @@ TEST(PopoverGallery, PortsList) {
 TEST(PopoverGallery, CompactRowsWithEveryField) {
     PopoverHarness h;
     h.inputs.state = variedRows(h.inputs);
-    h.inputs.rowDensity = ListenerRowDensity::compact;
+    h.inputs.rowDensity = DisplaySettings::RowDensity::compact;
     h.inputs.displayFields = {true, true, true, false, true, true, true, true, true};
     h.apply();
     shoot(h, QStringLiteral("ports-list-compact"));

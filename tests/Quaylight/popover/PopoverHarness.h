@@ -53,6 +53,7 @@ struct PopoverHarness {
         inputs.launchAtLoginOfferCompleted = true;
         inputs.onboardingComplete = true;
         inputs.context = {1, 501};
+        inputs.displayFields = {true, true, true, false, true, true, true, true, false};
         PopoverCommands c;
         c.setSearchText = [this](std::string text) { update([&](PopoverInputs& i) { i.searchText = text; }); };
         c.setFilter = [this](FilterCategory f) { update([&](PopoverInputs& i) { i.filter = f; }); };

@@ -110,7 +110,7 @@ TEST(PopoverRoot, HiddenRowsFieldsAndDensity) {
     const int comfortable = row->sizeHint().height();
     h.update([](PopoverInputs& i) {
         i.displayFields = {false, false, false, false, false, false, false, false, false};
-        i.rowDensity = ListenerRowDensity::compact;
+        i.rowDensity = DisplaySettings::RowDensity::compact;
     });
     EXPECT_EQ(h.list()->row(webRow(10, 3000).id()), row);  // the same widget, changed in place
     EXPECT_TRUE(row->findChild<QWidget*>(QStringLiteral("portPill"))->isHidden());

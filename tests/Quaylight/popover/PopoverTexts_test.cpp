@@ -317,7 +317,7 @@ TEST(RowTexts, ContextTitleTooltipAndBind) {
     l.host = AgentHost{HostAppKind::vscode};
     l.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, 3000}};
     l.bindScope = BindScope::loopbackOnly;
-    const auto texts = listenerRowTexts(l, ActivityLevel::low, 12.4, ListenerRowFields{}, ListenerRowDensity::compact,
+    const auto texts = listenerRowTexts(l, ActivityLevel::low, 12.4, RowVisibleFields{}, DisplaySettings::RowDensity::compact,
                                         wallTimeFromMicroseconds(0));
     EXPECT_EQ(texts.tooltip, "PID 10\n" + *l.openableURL() + "\nDetected: Next.js\nLaunched from: " +
                                  std::string(displayName(HostAppKind::vscode)) + "\nProject: shop");
@@ -340,25 +340,25 @@ TEST(RowTexts, FieldsAndUptime) {
     auto l = makeListener(10, 3000);
     l.process.residentMemoryBytes = 50ull * 1024 * 1024;
     const auto now = wallTimeFromMicroseconds(std::int64_t{1010 + 3600} * 1'000'000);
-    ListenerRowFields none{false, false, false, false, false, false, false, false, false};
-    auto bare = listenerRowTexts(l, ActivityLevel::high, 5.0, none, ListenerRowDensity::comfortable, now);
+    RowVisibleFields none{false, false, false, false, false, false, false, false, false};
+    auto bare = listenerRowTexts(l, ActivityLevel::high, 5.0, none, DisplaySettings::RowDensity::comfortable, now);
     EXPECT_FALSE(bare.port);
     EXPECT_FALSE(bare.hasVitalsLine);
     EXPECT_TRUE(bare.vitals.empty());
-    ListenerRowFields cpuOnly = none;
+    RowVisibleFields cpuOnly = none;
     cpuOnly.cpu = true;
-    auto noCPU = listenerRowTexts(l, ActivityLevel::high, std::nullopt, cpuOnly, ListenerRowDensity::comfortable, now);
+    auto noCPU = listenerRowTexts(l, ActivityLevel::high, std::nullopt, cpuOnly, DisplaySettings::RowDensity::comfortable, now);
     EXPECT_TRUE(noCPU.hasVitalsLine);  // the line stands on the flags alone
     EXPECT_TRUE(noCPU.vitals.empty());
-    ListenerRowFields all{true, true, true, true, true, true, true, true, true};
-    auto full = listenerRowTexts(l, ActivityLevel::medium, 0.2, all, ListenerRowDensity::comfortable, now);
+    RowVisibleFields all{true, true, true, true, true, true, true, true, true};
+    auto full = listenerRowTexts(l, ActivityLevel::medium, 0.2, all, DisplaySettings::RowDensity::comfortable, now);
     ASSERT_EQ(full.vitals.size(), 4u);  // no host, no project
     EXPECT_EQ(full.vitals[0].text, "1h");
     EXPECT_EQ(full.vitals[1].text, "<1%");
     EXPECT_EQ(full.vitals[2].text, "50 MB");
     EXPECT_EQ(full.vitals[3].text, "Medium");
     EXPECT_EQ(full.path, "/usr/bin/node");
-    auto unknown = listenerRowTexts(l, ActivityLevel::unknown, 0.2, all, ListenerRowDensity::comfortable, now);
+    auto unknown = listenerRowTexts(l, ActivityLevel::unknown, 0.2, all, DisplaySettings::RowDensity::comfortable, now);
     EXPECT_EQ(unknown.vitals.size(), 3u);  // no power item without a known activity
     // A start in the future, or beyond any signed count, reads as no time at all.
     EXPECT_EQ(uptimeLabel(5000, wallTimeFromMicroseconds(std::int64_t{4000} * 1'000'000)), "0s");
