@@ -24,6 +24,8 @@
 #include <QRect>
 #include <QSize>
 
+#include "Quaylight/shell/panel/OutsideClickMonitor.h"
+
 class QKeyEvent;
 class QVariantAnimation;
 class QWidget;
@@ -31,7 +33,6 @@ class QWidget;
 namespace quaylight {
 
 class MenuBarPanel;
-class OutsideClickMonitor;
 
 class MenuBarPanelController : public QObject {
     Q_OBJECT
