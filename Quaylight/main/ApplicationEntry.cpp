@@ -9,6 +9,7 @@
 #include <QApplication>
 
 #include "Quaylight/design/theme/BrandFont.h"
+#include "Quaylight/popover/PopoverRootFactory.h"
 #include "Quaylight/shell/app/AppDelegate.h"
 #include "Quaylight/shell/app/ApplicationPlatform.h"
 #include "Quaylight/shell/app/SingleInstanceLock.h"
@@ -67,6 +68,8 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
     dependencies.launchAtLogin = LaunchAtLoginManager::forRunningExecutable();
     dependencies.updater = std::make_unique<FeedUpdater>(FeedUpdater::Environment{
         FeedUpdater::configuredFeedAddress(), QStringLiteral(QUAYLIGHT_VERSION), defaults.get(), nullptr});
+
+    dependencies.makePopoverRoot = makePopoverRootFactory();
 
     AppDelegate delegate(std::move(dependencies));
     gRunningDelegate = &delegate;

@@ -56,7 +56,7 @@ PopoverBinding::PopoverBinding(Environment environment, QObject* parent)
 PopoverBinding::~PopoverBinding() {
     if (environment_.connections && connectionObserver_) environment_.connections->removeObserver(connectionObserver_);
     // The root belongs to whoever shows it once the panel took it; otherwise to us.
-    if (root_ && !root_->parent()) delete root_;
+    if (root_ && !root_->parent() && parent() != root_) delete root_;
 }
 
 void PopoverBinding::schedule() {
