@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -420,8 +421,9 @@ void ListenerRowView::applyTexts(const ListenerRowTexts& t, bool first) {
 void ListenerRowView::setPulsing(bool pulsing) { light_->setPulsing(pulsing); }
 bool ListenerRowView::isPulsing() const { return light_->isPulsing(); }
 
-void ListenerRowView::paintEvent(QPaintEvent*) {
+void ListenerRowView::paintEvent(QPaintEvent* event) {
     ++paintCount_;
+    if (event->rect().width() > 16 || event->rect().height() > 16) ++widePaintCount_;
     QColor fill = Qt::transparent;
     if (state_.isSelected) fill = withOpacity(PremiumTheme::accent(), 0.14);
     else if (state_.actionsExpanded || hovering_) fill = withOpacity(PremiumTheme::accent(), 0.09);

@@ -48,6 +48,8 @@ public:
 
     // Counts paint events, for tests that a row left alone is not repainted.
     int paintCount() const { return paintCount_; }
+    // Of those, the ones larger than an activity light (whose halo repaints only its square).
+    int widePaintCount() const { return widePaintCount_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,6 +65,7 @@ private:
     bool hovering_ = false;
     bool built_ = false;
     int paintCount_ = 0;
+    int widePaintCount_ = 0;
 
     QHBoxLayout* layout_;
     PortPill* pill_;
