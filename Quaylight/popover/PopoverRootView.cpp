@@ -16,6 +16,7 @@
 #include "Quaylight/popover/frame/DisplayText.h"
 #include "Quaylight/popover/frame/ListFooterView.h"
 #include "Quaylight/popover/frame/ListStateView.h"
+#include "Quaylight/popover/frame/LoadingIndicator.h"
 #include "Quaylight/popover/frame/ModeSearchBar.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
@@ -90,11 +91,10 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent)
 
     loadingPage_ = page(main_);
     {
-        auto* label = makePlainLabel(QStringLiteral("…"), PremiumTheme::display(15, PremiumFontWeight::semibold),
-                                     PremiumTheme::textTertiary(), loadingPage_);
-        label->setAccessibleName(QStringLiteral("Loading"));
-        label->setAlignment(Qt::AlignCenter);
-        loadingPage_->layout()->addWidget(label);
+        auto* column = static_cast<QVBoxLayout*>(loadingPage_->layout());
+        column->addStretch(1);
+        column->addWidget(new LoadingIndicator(loadingPage_), 0, Qt::AlignHCenter);
+        column->addStretch(1);
     }
 
     listenerPage_ = page(main_);

@@ -12,6 +12,7 @@
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/frame/ElidedLabel.h"
 #include "Quaylight/popover/frame/ListFooterView.h"
+#include "Quaylight/popover/frame/LoadingIndicator.h"
 #include "Quaylight/popover/frame/ModeSearchBar.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/WrapLabel.h"
@@ -400,6 +401,34 @@ TEST(PopoverRoot, StatesTakeTheListsPlace) {
     clear->click();
     EXPECT_EQ(m.inputs.filter, FilterCategory::all);
     EXPECT_EQ(m.inputs.searchText, "");
+}
+
+TEST(PopoverRoot, LoadingAndAgentsMode) {
+    for (auto mode : {PanelMode::ports, PanelMode::agents}) {
+        PopoverHarness h;
+        h.inputs.panelMode = mode;
+        h.apply();
+        h.show();
+        EXPECT_FALSE(h.root->searchBar()->isVisible());
+        auto* spinner = h.root->findChild<LoadingIndicator*>();
+        ASSERT_NE(spinner, nullptr);
+        EXPECT_TRUE(spinner->isVisible());
+        EXPECT_TRUE(spinner->isTurning());
+    }
+    PopoverHarness h;
+    h.inputs.state = threeRows();
+    h.inputs.panelMode = PanelMode::agents;
+    h.inputs.currentAgentSessions = 1;
+    h.apply();
+    h.show();
+    EXPECT_TRUE(h.root->findChild<LoadingIndicator*>()->isHidden() || !h.root->findChild<LoadingIndicator*>()->isVisible());
+    EXPECT_EQ(h.root->countLabel()->text(), QStringLiteral("1 agent"));
+    EXPECT_EQ(h.root->searchBar()->searchField()->placeholderText(), QStringLiteral("Search agents"));
+    EXPECT_FALSE(h.root->footer()->isVisible());
+    // The Ports segment switches back.
+    h.root->searchBar()->findChild<QAbstractButton*>()->click();
+    EXPECT_EQ(h.inputs.panelMode, PanelMode::ports);
+    EXPECT_EQ(h.root->countLabel()->text(), QStringLiteral("3 listeners"));
 }
 
 TEST(PopoverRoot, BannerAndFirstRun) {
