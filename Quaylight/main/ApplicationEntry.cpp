@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include "ProcessCoreKit/support/Log.h"
 #include "Quaylight/design/theme/BrandFont.h"
 #include "Quaylight/popover/PopoverRootFactory.h"
 #include "Quaylight/shell/app/AppDelegate.h"
@@ -34,6 +35,8 @@ void terminateAtExit() {
 
 extern "C" int quaylight_run_application(int argc, char** argv) {
     using namespace quaylight;
+    // The library carries its own copy of the kits, so it sets its own log sink.
+    logging::setSink(logging::standardErrorSink());
 
     const auto platform = ApplicationPlatform::decide(ApplicationPlatform::current(argc, argv));
     if (platform.error) {
