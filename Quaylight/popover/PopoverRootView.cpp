@@ -91,10 +91,10 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent)
 
     loadingPage_ = page(main_);
     {
-        auto* column = static_cast<QVBoxLayout*>(loadingPage_->layout());
-        column->addStretch(1);
-        column->addWidget(new LoadingIndicator(loadingPage_), 0, Qt::AlignHCenter);
-        column->addStretch(1);
+        auto* loading = static_cast<QVBoxLayout*>(loadingPage_->layout());
+        loading->addStretch(1);
+        loading->addWidget(new LoadingIndicator(loadingPage_), 0, Qt::AlignHCenter);
+        loading->addStretch(1);
     }
 
     listenerPage_ = page(main_);

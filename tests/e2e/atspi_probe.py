@@ -1,7 +1,7 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Dump what a screen reader sees of one application, as JSON on stdout.
 
-usage: popover_atspi_probe.py APP_NAME
+usage: atspi_probe.py APP_NAME
 Needs DBUS_SESSION_BUS_ADDRESS (private session bus with at-spi-bus-launcher
 running on it) and DISPLAY in the environment.  Prints
   {"found": bool, "apps": [...names...], "nodes": [{"role","name","text","states","depth"}, ...]}
@@ -32,7 +32,7 @@ def walk(acc, depth, out, limit=4000):
         states = []
     try:
         role, name = acc.getRoleName(), acc.name
-    except Exception:  # noqa: BLE001 - gone meanwhile
+    except Exception:  # noqa: BLE001 - gone meanwhile (a list row replaced by a new frame)
         return
     out.append({
         "depth": depth,
