@@ -33,7 +33,8 @@ ConfirmationOverlay::ConfirmationOverlay(QWidget* parent) : QWidget(parent) {
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     cancel_ = new PremiumButton(QStringLiteral("Cancel"), {PremiumButtonKind::secondary, 38, 10, 15, true}, card_);
-    confirm_ = new PremiumButton({}, {PremiumButtonKind::destructive, 38, 10, 15, true}, card_);
+    // Named for what it does until a card gives it its own title.
+    confirm_ = new PremiumButton(QStringLiteral("Confirm"), {PremiumButtonKind::destructive, 38, 10, 15, true}, card_);
     for (auto* button : {cancel_, confirm_}) {
         button->setFocusPolicy(Qt::NoFocus);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
