@@ -44,6 +44,8 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
         return 1;
     }
     if (platform.platform) setenv("QT_QPA_PLATFORM", platform.platform->c_str(), 1);
+    // From here on a termination signal ends the application the orderly way.
+    TerminationSignals terminationSignals;
 
     // Before anything starts (the hook server above all): a second launch touches nothing.
     const std::string home = currentHomeDirectory().path;
@@ -77,11 +79,12 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
     AppDelegate delegate(std::move(dependencies));
     gRunningDelegate = &delegate;
     std::atexit(terminateAtExit);
-    TerminationSignals terminationSignals([] { QCoreApplication::quit(); });
+    terminationSignals.watch([] { QCoreApplication::quit(); });
     delegate.applicationDidFinishLaunching();
 
     application.exec();
     delegate.applicationWillTerminate();
     gRunningDelegate = nullptr;
+    terminationSignals.stopWatching();
     return 0;
 }

@@ -26,16 +26,8 @@ void onTerminationSignal(int) {
 
 }  // namespace
 
-TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* parent)
-    : QObject(parent), onSignal_(std::move(onSignal)) {
+TerminationSignals::TerminationSignals() {
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gPipe.data()) != 0) return;
-    notifier_ = new QSocketNotifier(gPipe[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-        char buffer[16];
-        while (read(gPipe[1], buffer, sizeof buffer) > 0) {
-        }
-        if (onSignal_) onSignal_();
-    });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
@@ -44,12 +36,30 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal, QObject* 
     for (const int number : kSignals) installed_ = sigaction(number, &action, nullptr) == 0 && installed_;
 }
 
+void TerminationSignals::watch(std::function<void()> onSignal) {
+    onSignal_ = std::move(onSignal);
+    if (gPipe[1] < 0 || notifier_) return;
+    notifier_ = new QSocketNotifier(gPipe[1], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] {
+        char buffer[16];
+        while (read(gPipe[1], buffer, sizeof buffer) > 0) {
+        }
+        if (onSignal_) onSignal_();
+    });
+}
+
+void TerminationSignals::stopWatching() {
+    delete notifier_;
+    notifier_ = nullptr;
+    onSignal_ = nullptr;
+}
+
 TerminationSignals::~TerminationSignals() {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     for (const int number : kSignals) sigaction(number, &action, nullptr);
-    delete notifier_;
+    stopWatching();
     for (int& fd : gPipe) {
         if (fd >= 0) close(fd);
         fd = -1;

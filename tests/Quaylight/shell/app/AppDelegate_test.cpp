@@ -243,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MonitoringCase{"openListNotchOff", true, S::listenerList, false, true, false},
                       MonitoringCase{"openWalkthroughNotchOn", true, S::walkthrough, true, false, false},
                       MonitoringCase{"openOfferNotchOff", true, S::launchAtLoginOffer, false, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(AppDelegate, ClosingThePanelStopsScanningAndResumesTracking) {
     DelegateHarness h;

@@ -85,7 +85,7 @@ TEST_P(TerminationSignal, RunsTheTerminationOrderAndRemovesTheSocket) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const auto& info) { return std::string(strsignal(info.param)).substr(0, 4) + std::to_string(info.param); });
+                         [](const auto& testInfo) { return std::string(strsignal(testInfo.param)).substr(0, 4) + std::to_string(testInfo.param); });
 
 TEST(ApplicationExecutable, ASecondLaunchSaysSoAndLeavesTheFirstAlone) {
     Home h;

@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"secondScreen", QRect(3800, 3, 22, 22), QRect(1920, 0, 1920, 1080), kPanel, QRect(3132, 31, 700, 480)},
         // No screen at all: both edges at 8.
         Case{"noScreen", QRect(900, 3, 22, 22), std::nullopt, kPanel, QRect(8, 8, 700, 480)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(PlacementFallbacks, TheShortcutWithoutATrayOpensAtTheTopRightOfTheWorkArea) {
     const QRect anchor = PanelPlacement::topRightAnchor(kWorkArea, kPanel);

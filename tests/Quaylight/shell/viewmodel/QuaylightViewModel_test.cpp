@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     PanelMode::agents},
                       PanelModeCase{"lastUsedOtherCase", std::string("lastUsed"), false, false, std::string("Agents"),
                                     PanelMode::ports}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ViewModel, ClearingEndsTheOpeningButKeepsTheUsersChoices) {
     ViewModelHarness h;
@@ -238,10 +238,11 @@ TEST_P(KillNotices, OnlyFailuresLeaveANoticeAndEveryOutcomeRescans) {
 
     h.kills.answer(0, GetParam().outcome);
     ASSERT_TRUE(processEventsUntil([&] { return h.scanRequests == 1; }));
-    if (GetParam().leavesNotice)
+    if (GetParam().leavesNotice) {
         EXPECT_EQ(h.model->killNotice(), GetParam().outcome.message());
-    else
+    } else {
         EXPECT_EQ(h.model->killNotice(), std::nullopt);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KillNotices,
@@ -250,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, KillNotices,
                                            KillNoticeCase{"identityChanged", KillOutcome::identityChanged(), true},
                                            KillNoticeCase{"signalFailed", KillOutcome::signalFailed("SIGTERM", "EPERM"),
                                                           true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ViewModel, AReusedPIDTellsNothingWasSignaled) {
     ViewModelHarness h;
@@ -313,7 +314,9 @@ TEST(ViewModel, StopVisibleTellsOnlyWhenSomethingWasSkippedOrFailed) {
         h.visibleStops.answer(0, outcome);
         ASSERT_TRUE(processEventsUntil([&] { return h.scanRequests == 1; }));
         EXPECT_EQ(h.model->killNotice().has_value(), notice) << skipped << "/" << failedCount;
-        if (notice) EXPECT_EQ(*h.model->killNotice(), outcome.message());
+        if (notice) {
+            EXPECT_EQ(*h.model->killNotice(), outcome.message());
+        }
     }
 }
 
