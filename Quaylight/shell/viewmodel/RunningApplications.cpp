@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 
-#include "Quaylight/shell/x11/X11Connection.h"
 
 namespace quaylight {
 
@@ -56,8 +55,12 @@ private:
 }  // namespace
 
 std::shared_ptr<RunningApplications> RunningApplications::live() {
-    if (auto connection = X11Connection::application()) return std::make_shared<X11RunningApplications>(*connection);
+    if (auto connection = X11Connection::application()) return x11(*connection);
     return std::make_shared<NoRunningApplications>();
+}
+
+std::shared_ptr<RunningApplications> RunningApplications::x11(X11Connection connection) {
+    return std::make_shared<X11RunningApplications>(connection);
 }
 
 }  // namespace quaylight

@@ -7,6 +7,8 @@
 #include <set>
 #include <vector>
 
+#include "Quaylight/shell/x11/X11Connection.h"
+
 namespace quaylight {
 
 class RunningApplications {
@@ -21,6 +23,8 @@ public:
     // The X11 desktop's (_NET_CLIENT_LIST, _NET_WM_PID, _NET_ACTIVE_WINDOW) when the
     // application runs on X11; otherwise one that knows no application and does nothing.
     static std::shared_ptr<RunningApplications> live();
+    // The desktop of one X connection.
+    static std::shared_ptr<RunningApplications> x11(X11Connection connection);
 };
 
 // For tests: a fixed set of PIDs, and the activations asked for.
