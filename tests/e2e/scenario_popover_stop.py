@@ -29,8 +29,9 @@ def showing(tree, name):
 
 
 def test(run):
+    # First run done, and the panel opens on Ports even when agents run on the machine.
     run.write_settings("[bool]\nlaunchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
-                       "walkthroughCompleted=true\n")
+                       "walkthroughCompleted=true\n[text]\ndisplay.lastUsedPanelMode=ports\n")
     listener = subprocess.Popen([e2e.SYS_PY, "-c", LISTENER], env=run.env, stdin=subprocess.PIPE,
                                 stdout=subprocess.PIPE, text=True, preexec_fn=e2e._child_setup)
     run.procs.append(("listener", listener))
