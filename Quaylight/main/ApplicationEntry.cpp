@@ -10,6 +10,7 @@
 
 #include "ProcessCoreKit/support/Log.h"
 #include "Quaylight/design/theme/BrandFont.h"
+#include "Quaylight/popover/PopoverRootFactory.h"
 #include "Quaylight/shell/app/AppDelegate.h"
 #include "Quaylight/shell/app/ApplicationPlatform.h"
 #include "Quaylight/shell/app/LiveNotchIndicator.h"
@@ -74,6 +75,8 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
     dependencies.makeNotchIndicator = makeLiveNotchIndicator;
     dependencies.updater = std::make_unique<FeedUpdater>(FeedUpdater::Environment{
         FeedUpdater::configuredFeedAddress(), QStringLiteral(QUAYLIGHT_VERSION), defaults.get(), nullptr});
+
+    dependencies.makePopoverRoot = makePopoverRootFactory();
 
     AppDelegate delegate(std::move(dependencies));
     gRunningDelegate = &delegate;

@@ -23,22 +23,30 @@ def text_of(acc):
         return None
 
 
-def walk(acc, depth, out, limit=500):
+def walk(acc, depth, out, limit=4000):
     if acc is None or len(out) >= limit or depth > 25:
         return
     try:
         states = [pyatspi.stateToString(s) for s in acc.getState().getStates()]
     except Exception:  # noqa: BLE001
         states = []
+    try:
+        role, name = acc.getRoleName(), acc.name
+    except Exception:  # noqa: BLE001 - gone meanwhile (a list row replaced by a new frame)
+        return
     out.append({
         "depth": depth,
-        "role": acc.getRoleName(),
-        "name": acc.name,
+        "role": role,
+        "name": name,
         "text": text_of(acc),
         "states": states,
     })
-    for i in range(acc.childCount):
-        walk(acc.getChildAtIndex(i), depth + 1, out, limit)
+    try:
+        children = [acc.getChildAtIndex(i) for i in range(acc.childCount)]
+    except Exception:  # noqa: BLE001 - a row replaced while it is read
+        children = []
+    for child in children:
+        walk(child, depth + 1, out, limit)
 
 
 def main():
