@@ -2,6 +2,7 @@
 // Update checks. This build only checks: it never downloads or installs anything, and it
 // tells the user what it found. Without a feed address there is nothing to check.
 
+#include <QMetaType>
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -41,3 +42,5 @@ signals:
 };
 
 }  // namespace quaylight
+
+Q_DECLARE_METATYPE(quaylight::Updater::CheckResult)

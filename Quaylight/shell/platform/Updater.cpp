@@ -1,0 +1,1 @@
+#include "Quaylight/shell/platform/Updater.h"
