@@ -39,10 +39,14 @@ PremiumSwitch::PremiumSwitch(const QString& accessibleName, bool on, QWidget* pa
     slide_.setDuration(120);
     slide_.setEasingCurve(QEasingCurve::OutCubic);
     connect(&slide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) { setProgress(v.toReal()); });
-    connect(this, &QAbstractButton::toggled, this, [this] { followCheckedState(); });
 }
 
 QSize PremiumSwitch::sizeHint() const { return {width, height}; }
+
+void PremiumSwitch::checkStateSet() {
+    QAbstractButton::checkStateSet();
+    followCheckedState();
+}
 
 void PremiumSwitch::followCheckedState() {
     const qreal target = isChecked() ? 1.0 : 0.0;

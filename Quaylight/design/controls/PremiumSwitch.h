@@ -33,6 +33,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Follows every change of the checked state, also one made with signals blocked.
+    void checkStateSet() override;
 
 private:
     void followCheckedState();

@@ -17,6 +17,13 @@ PlainButton::PlainButton(const QString& title, PlainButtonLook look, QWidget* pa
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void PlainButton::setLook(PlainButtonLook look) {
+    look_ = std::move(look);
+    setFont(look_.font);
+    updateGeometry();
+    update();
+}
+
 QSize PlainButton::sizeHint() const {
     const QFontMetricsF metrics(font());
     qreal width = text().isEmpty() ? 0 : metrics.horizontalAdvance(text());

@@ -33,6 +33,7 @@ public:
     PlainButton(const QString& title, PlainButtonLook look, QWidget* parent = nullptr);
 
     const PlainButtonLook& look() const { return look_; }
+    void setLook(PlainButtonLook look);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 

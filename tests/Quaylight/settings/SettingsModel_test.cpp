@@ -5,7 +5,7 @@
 #include "Quaylight/settings/model/LaunchAtLoginOffer.h"
 #include "Quaylight/settings/model/SettingsChoiceMenu.h"
 #include "Quaylight/settings/model/ShortcutKeyInput.h"
-#include "Quaylight/settings/model/SupportMail.h"
+#include "Quaylight/settings/model/SettingsVersionText.h"
 #include "Quaylight/settings/model/WalkthroughTour.h"
 
 namespace quaylight {
@@ -165,87 +165,10 @@ TEST(AgentConnectionPresentation, RelayTestLines) {
               QStringLiteral("Relay test failed — Quaylight's socket isn't reachable."));
 }
 
-// Decodes %XX escapes, the way a mail program reads the link.
-std::string percentDecoded(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// The value of `name` in the link's query, decoded.
-std::string queryValue(const std::string& url, const std::string& name) {
-    auto query = url.substr(url.find('?') + 1);
-    std::size_t start = 0;
-    while (start < query.size()) {
-        auto end = query.find('&', start);
-        if (end == std::string::npos) end = query.size();
-        auto item = query.substr(start, end - start);
-        if (item.rfind(name + "=", 0) == 0) return percentDecoded(item.substr(name.size() + 1));
-        start = end + 1;
-    }
-    return "<missing>";
-}
-
-TEST(SupportMail, LinkDecodesToSubjectAndBody) {
-    struct Case {
-        std::optional<std::string> version;
-        std::optional<std::string> os;
-        std::string subject;
-        std::string body;
-    };
-    const std::vector<Case> cases{
-        {"1.4.0", "Debian GNU/Linux 12 (bookworm)", "Quaylight 1.4.0 feedback",
-         "What can we help with?\r\n\r\nLinux: Debian GNU/Linux 12 (bookworm)\r\nQuaylight: 1.4.0\r\n"},
-        {std::nullopt, std::nullopt, "Quaylight feedback", "What can we help with?\r\n\r\nQuaylight: unknown\r\n"},
-        {"2.0?beta/1&x=y#z", "A&B=C?/D", "Quaylight 2.0?beta/1&x=y#z feedback",
-         "What can we help with?\r\n\r\nLinux: A&B=C?/D\r\nQuaylight: 2.0?beta/1&x=y#z\r\n"},
-    };
-    for (const auto& c : cases) {
-        auto url = SupportMail::emailURL("help@example.org", c.version, c.os);
-        ASSERT_TRUE(url);
-        EXPECT_EQ(url->rfind("mailto:help@example.org?subject=", 0), 0u) << *url;
-        // Only the link's own syntax stays raw: every value is fully encoded.
-        auto query = url->substr(url->find('?') + 1);
-        EXPECT_EQ(std::count(query.begin(), query.end(), '?'), 0) << *url;
-        EXPECT_EQ(std::count(query.begin(), query.end(), '/'), 0) << *url;
-        EXPECT_EQ(std::count(query.begin(), query.end(), '&'), 1) << *url;
-        EXPECT_EQ(queryValue(*url, "subject"), c.subject);
-        EXPECT_EQ(queryValue(*url, "body"), c.body);
-    }
-    EXPECT_NE(SupportMail::emailURL("a@b.c", std::nullopt, std::nullopt)->find("%0D%0A"), std::string::npos);
-}
-
-TEST(SupportMail, NoAddressNoLink) { EXPECT_FALSE(SupportMail::emailURL("", "1.0", std::nullopt)); }
-
-TEST(SupportMail, VersionText) {
-    EXPECT_EQ(SupportMail::versionText("1.4.0"), "VERSION 1.4.0");
-    EXPECT_FALSE(SupportMail::versionText(std::nullopt));
-    EXPECT_FALSE(SupportMail::versionText(""));
-}
-
-TEST(SupportMail, PrettyNameFromOsRelease) {
-    struct Case {
-        std::string text;
-        std::optional<std::string> expected;
-    };
-    const std::vector<Case> cases{
-        {"NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n", "Debian GNU/Linux 12 (bookworm)"},
-        {"PRETTY_NAME='Fedora Linux 40'\n", "Fedora Linux 40"},
-        {"PRETTY_NAME=Arch\r\n", "Arch"},
-        {"PRETTY_NAME=\"Say \\\"hi\\\"\"\n", "Say \"hi\""},
-        {"NAME=Debian\n", std::nullopt},
-        {"PRETTY_NAME=\"\"\n", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const auto& c : cases) EXPECT_EQ(SupportMail::prettyName(c.text), c.expected) << c.text;
-    EXPECT_FALSE(SupportMail::systemPrettyName("/nonexistent/os-release", "/nonexistent/lib-os-release"));
+TEST(SettingsVersionText, VersionText) {
+    EXPECT_EQ(SettingsVersionText::versionText("1.4.0"), "VERSION 1.4.0");
+    EXPECT_FALSE(SettingsVersionText::versionText(std::nullopt));
+    EXPECT_FALSE(SettingsVersionText::versionText(""));
 }
 
 using Page = WalkthroughPage;
