@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
@@ -115,6 +116,12 @@ void makeTransparent(QScrollArea* scroll) {
     scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     scroll->viewport()->setAutoFillBackground(false);
     scroll->viewport()->setStyleSheet(QStringLiteral("background: transparent;"));
+    // A slim indicator in the panel's own greys instead of the desktop's scroll bar.
+    scroll->verticalScrollBar()->setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 8px; margin: 4px 1px 4px 0; }"
+        "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 46); border-radius: 3px; min-height: 24px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }"));
 }
 
 }  // namespace quaylight::settings

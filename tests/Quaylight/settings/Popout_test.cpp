@@ -15,6 +15,7 @@
 #include "Quaylight/design/controls/PremiumChoiceTrigger.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
 #include "Quaylight/design/controls/PremiumSwitch.h"
+#include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/settings/views/PlainButton.h"
 #include "QuaylightKit/platform/XdgAutostartLoginItem.h"
 #include "SettingsTestSupport.h"
@@ -239,7 +240,10 @@ TEST(SettingsPopout, MenuOpensBelowItsTriggerInsideThePopout) {
     const QRect triggerRect = collectChoiceAnchors(h.view.get()).at(QStringLiteral("settings.row-density"));
     EXPECT_EQ(surface->geometry().right() + 1, triggerRect.right() + 1);
     EXPECT_EQ(surface->geometry().top(), triggerRect.bottom() + 1 + 4);
-    test::renderOnPanel(h.view.release(), QStringLiteral("popout-menu-open"), {668, 480});
+    // Drawn where it stands, on the panel's colour: moving it into a frame would hide it,
+    // and a hidden popout closes its menu.
+    test::saveToGallery(test::render(*h.view, 2.0, PremiumTheme::panelTop()), QStringLiteral("popout-menu-open"));
+    EXPECT_EQ(h.view->activeChoiceMenu(), SettingsChoiceMenu::rowDensity);
 }
 
 TEST(SettingsPopout, ShortcutCardEdgeCases) {
