@@ -326,6 +326,7 @@ void WalkthroughView::showPage() {
     if (currentPage_ != nullptr) {
         pageLayout_->removeWidget(currentPage_);
         currentPage_->hide();
+        currentPage_->setParent(nullptr);
         currentPage_->deleteLater();
     }
     currentPage_ = pageContent(page_);

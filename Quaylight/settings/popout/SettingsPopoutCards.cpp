@@ -378,8 +378,11 @@ QWidget* SettingsPopoutView::buildConnectionsCard() {
 void SettingsPopoutView::rebuildConnections() {
     if (connectionsLayout_ == nullptr || deps_.connections == nullptr) return;
     if (connectionsContent_ != nullptr) {
+        // Out of the card at once; deleted later, since one of its buttons may be the
+        // sender of the change that led here.
         connectionsLayout_->removeWidget(connectionsContent_);
         connectionsContent_->hide();
+        connectionsContent_->setParent(nullptr);
         connectionsContent_->deleteLater();
     }
     connectionsContent_ = new QWidget;
