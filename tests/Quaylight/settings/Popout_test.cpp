@@ -396,6 +396,23 @@ TEST(SettingsPopout, ReconcileShowsTheSystemStateWithoutRequests) {
     EXPECT_EQ(h.stored("bool/launchAtLoginEnabled").toString(), QStringLiteral("true"));
 }
 
+TEST(SettingsPopout, BecomingActiveReconcilesAndHidingClosesTheMenu) {
+    PopoutHarness h;
+    h.build();
+    h.view->show();
+    auto* toggle = switchNamed(*h.view, "Open Quaylight at login");
+    EXPECT_FALSE(toggle->isChecked());
+    h.fakeItem->current = Status::enabled;  // turned on in the desktop's settings
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_EQ(h.fakeItem->adds + h.fakeItem->removes, 0);
+
+    h.view->toggleChoiceMenu(SettingsChoiceMenu::batteryMode);
+    h.view->hide();
+    EXPECT_FALSE(h.view->activeChoiceMenu());
+    EXPECT_FALSE(h.stored("text/display.batteryMode").isValid());
+}
+
 TEST(SettingsPopout, AutostartEntryOnTheRealConfigHome) {
     PopoutOptions options;
     options.realAutostart = true;
