@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
+#include "Quaylight/design/controls/PremiumCard.h"
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -582,6 +584,17 @@ TEST(SettingsPopout, GalleryOfTheWholeColumn) {
         if (w->accessibleName() == QStringLiteral("Settings cards")) column = w;
     ASSERT_NE(column, nullptr);
     const int height = column->sizeHint().height();
+    h.view->resize(668, height);
+    QCoreApplication::processEvents();
+    // Each card on its own, cut from the whole column.
+    const QImage whole = test::render(*h.view, 2.0, PremiumTheme::panelTop());
+    int index = 0;
+    for (auto* card : column->findChildren<PremiumCard*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QRect area(card->mapTo(h.view.get(), QPoint(0, 0)), card->size());
+        test::saveToGallery(whole.copy(QRect(area.topLeft() * 2, area.size() * 2).adjusted(-16, -16, 16, 16)),
+                            QStringLiteral("card-%1").arg(++index));
+    }
+    EXPECT_EQ(index, 7);
     test::renderOnPanel(h.view.release(), QStringLiteral("popout-full"), {668, height});
 }
 
