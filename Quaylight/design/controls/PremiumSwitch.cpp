@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 
+#include "Quaylight/design/accessibility/DesignAccessibility.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
@@ -30,6 +31,7 @@ PremiumSwitchColors premiumSwitchColors(qreal progress) {
 
 PremiumSwitch::PremiumSwitch(const QString& accessibleName, bool on, QWidget* parent)
     : QAbstractButton(parent), progress_(on ? 1.0 : 0.0) {
+    ensureDesignAccessibility();
     setCheckable(true);
     setChecked(on);
     setAccessibleName(accessibleName);

@@ -1,15 +1,67 @@
 #include "Quaylight/settings/views/PlainButton.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <cmath>
+#include <mutex>
 
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 
 namespace quaylight::settings {
 
+namespace {
+
+// Every accessible action of the button is a click, so that a screen reader's "toggle" of
+// a modifier reaches the same handler as the pointer; a checkable one is a check box.
+class AccessiblePlainButton final : public QAccessibleWidget {
+public:
+    explicit AccessiblePlainButton(PlainButton* button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    // Read each time: a button may become checkable after its interface was made.
+    QAccessible::Role role() const override { return button()->isCheckable() ? QAccessible::CheckBox : QAccessible::Button; }
+
+    QStringList actionNames() const override {
+        QStringList names{pressAction()};
+        if (button()->isCheckable()) names << toggleAction();
+        return names + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() || action == toggleAction()) {
+            if (button()->isEnabled()) button()->click();
+        } else {
+            QAccessibleWidget::doAction(action);
+        }
+    }
+    QAccessible::State state() const override {
+        auto state = QAccessibleWidget::state();
+        if (button()->isCheckable()) {
+            state.checkable = true;
+            state.checked = button()->isChecked();
+        }
+        return state;
+    }
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name && button()->accessibleName().isEmpty()) return button()->text();
+        return QAccessibleWidget::text(kind);
+    }
+
+private:
+    PlainButton* button() const { return static_cast<PlainButton*>(widget()); }
+};
+
+QAccessibleInterface* plainButtonFactory(const QString&, QObject* object) {
+    if (auto* button = qobject_cast<PlainButton*>(object)) return new AccessiblePlainButton(button);
+    return nullptr;
+}
+
+}  // namespace
+
 PlainButton::PlainButton(const QString& title, PlainButtonLook look, QWidget* parent)
     : QAbstractButton(parent), look_(std::move(look)) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(plainButtonFactory); });
     setText(title);
     setFont(look_.font);
     setCursor(Qt::PointingHandCursor);

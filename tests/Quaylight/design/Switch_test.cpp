@@ -2,6 +2,7 @@
 // drawn in the state it was given even when that was set with its signals blocked.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QSignalBlocker>
 #include <QSignalSpy>
 #include <QTest>
@@ -36,6 +37,20 @@ TEST(PremiumSwitch, FollowsAStateSetWithSignalsBlocked) {
     }
     EXPECT_DOUBLE_EQ(toggle.progress(), 1.0);  // hidden: no slide, straight to on
     EXPECT_EQ(clicks.count(), 0);
+}
+
+TEST(PremiumSwitch, AScreenReadersToggleIsAClick) {
+    PremiumSwitch toggle(QStringLiteral("Tidewatch"));
+    QSignalSpy clicks(&toggle, &QAbstractButton::clicked);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&toggle);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::CheckBox);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Tidewatch"));
+    EXPECT_FALSE(accessible->state().checked);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(toggle.isChecked());
+    EXPECT_TRUE(accessible->state().checked);
+    EXPECT_EQ(clicks.count(), 1);
 }
 
 TEST(PremiumSwitch, AccentWhenOn) {

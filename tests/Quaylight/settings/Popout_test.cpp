@@ -3,6 +3,7 @@
 // toggle, updates, support and the footer.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
 #include "Quaylight/design/controls/PremiumCard.h"
@@ -396,6 +397,22 @@ TEST(SettingsPopout, ReconcileShowsTheSystemStateWithoutRequests) {
     EXPECT_EQ(buttonNamed(*h.view, QStringLiteral("Open Autostart Settings")), nullptr);
     EXPECT_EQ(h.fakeItem->adds + h.fakeItem->removes, 0);
     EXPECT_EQ(h.stored("bool/launchAtLoginEnabled").toString(), QStringLiteral("true"));
+}
+
+TEST(SettingsPopout, AssistiveToggleOfTheLoginSwitchAndAModifierActs) {
+    PopoutHarness h;
+    h.build();
+    h.view->show();
+    auto* login = QAccessible::queryAccessibleInterface(switchNamed(*h.view, "Open Quaylight at login"));
+    login->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(h.fakeItem->adds, 1);
+    EXPECT_TRUE(login->state().checked);
+    auto* ctrl = QAccessible::queryAccessibleInterface(buttonNamed(*h.view, QStringLiteral("Ctrl modifier")));
+    EXPECT_EQ(ctrl->role(), QAccessible::CheckBox);
+    EXPECT_FALSE(ctrl->state().checked);
+    ctrl->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(h.shortcut->preference().modifiers.contains(GlobalShortcutModifier::control));
+    EXPECT_TRUE(ctrl->state().checked);
 }
 
 TEST(SettingsPopout, BecomingActiveReconcilesAndHidingClosesTheMenu) {
