@@ -10,6 +10,8 @@
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/settings/views/PlainButton.h"
 #include "Quaylight/settings/views/SettingsWidgets.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
+#include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 
 namespace quaylight {
 namespace {
@@ -120,7 +122,7 @@ LaunchAtLoginOfferView::LaunchAtLoginOfferView(Dependencies dependencies, std::f
     auto* openSettings = new PremiumButton(QStringLiteral("Open Autostart Settings"),
                                            {PremiumButtonKind::secondary, 36, 10, 15, false});
     connect(openSettings, &QAbstractButton::clicked, this, [this] {
-        if (dependencies_.openLoginItemsSettings) dependencies_.openLoginItemsSettings();
+        dependencies_.launchAtLogin->openLoginItemsSettings();  // what it answers changes nothing here
     });
     auto* turnedOn = new PremiumButton(QStringLiteral("I Turned It On"), {PremiumButtonKind::secondary, 36, 10, 15, false});
     connect(turnedOn, &QAbstractButton::clicked, this, [this] { reconcileAfterApproval(); });
@@ -143,19 +145,19 @@ LaunchAtLoginOfferView::LaunchAtLoginOfferView(Dependencies dependencies, std::f
 }
 
 void LaunchAtLoginOfferView::enableAtLogin() {
-    apply(LaunchAtLoginOffer::afterEnable(state_, dependencies_.loginItem->registerItem()));
+    apply(LaunchAtLoginOffer::afterEnable(state_, dependencies_.launchAtLogin->registerItem()));
 }
 
 void LaunchAtLoginOfferView::reconcileAfterApproval() {
-    const bool enabled = dependencies_.loginItem->status() == LoginItem::Status::enabled;
-    dependencies_.defaults->setBool("launchAtLoginEnabled", enabled);
+    const bool enabled = dependencies_.launchAtLogin->isEnabled();
+    dependencies_.defaults->setBool(SettingsKeys::launchAtLoginEnabled, enabled);
     apply(LaunchAtLoginOffer::afterApprovalCheck(state_, enabled));
 }
 
 void LaunchAtLoginOfferView::apply(const LaunchAtLoginOfferStep& step) {
     state_ = step.state;
     render();
-    if (step.openSettings && dependencies_.openLoginItemsSettings) dependencies_.openLoginItemsSettings();
+    if (step.openSettings) dependencies_.launchAtLogin->openLoginItemsSettings();
     if (step.complete && onComplete_) onComplete_(*step.complete);
 }
 

@@ -8,23 +8,22 @@
 #include <functional>
 
 #include "Quaylight/settings/model/LaunchAtLoginOffer.h"
-#include "QuaylightKit/platform/LoginItem.h"
 #include "QuaylightKit/platform/UserDefaults.h"
 
 class QLabel;
 
 namespace quaylight {
 
+class LaunchAtLoginManager;
 class PremiumCard;
 
 class LaunchAtLoginOfferView : public QWidget {
     Q_OBJECT
 public:
     struct Dependencies {
-        LoginItem* loginItem = nullptr;
+        // The autostart entry, and the folder "Open Autostart Settings" opens.
+        LaunchAtLoginManager* launchAtLogin = nullptr;
         UserDefaults* defaults = nullptr;
-        // Opens the desktop's autostart settings; the answer is not used.
-        std::function<void()> openLoginItemsSettings;
     };
 
     LaunchAtLoginOfferView(Dependencies dependencies, std::function<void(bool)> onComplete, QWidget* parent = nullptr);

@@ -2,10 +2,12 @@
 // memory, and the welcome tour driven by its keys and buttons.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "Quaylight/settings/onboarding/LaunchAtLoginOfferView.h"
 #include "Quaylight/settings/onboarding/WalkthroughView.h"
+#include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
 #include "SettingsTestSupport.h"
 
@@ -16,16 +18,31 @@ using test::buttonNamed;
 using test::showsText;
 
 struct OfferHarness {
-    FakeLoginItem item;
+    QTemporaryDir configHome;  // where the autostart folder is made before it is opened
+    FakeLoginItem* itemPointer = nullptr;
+    std::unique_ptr<LaunchAtLoginManager> manager;
+    FakeLoginItem& item;
     InMemoryUserDefaults defaults;
     int settingsOpened = 0;
     std::vector<bool> completions;
     std::unique_ptr<LaunchAtLoginOfferView> view;
 
-    OfferHarness() {
-        view = std::make_unique<LaunchAtLoginOfferView>(
-            LaunchAtLoginOfferView::Dependencies{&item, &defaults, [this] { ++settingsOpened; }},
-            [this](bool on) { completions.push_back(on); });
+    static std::unique_ptr<FakeLoginItem> makeItem(FakeLoginItem*& pointer, const QTemporaryDir& home) {
+        auto fake = std::make_unique<FakeLoginItem>();
+        fake->location = home.path().toStdString() + "/autostart";
+        pointer = fake.get();
+        return fake;
+    }
+
+    OfferHarness()
+        : manager(std::make_unique<LaunchAtLoginManager>(makeItem(itemPointer, configHome),
+                                                         [this](const QUrl&) {
+                                                             ++settingsOpened;
+                                                             return true;
+                                                         })),
+          item(*itemPointer) {
+        view = std::make_unique<LaunchAtLoginOfferView>(LaunchAtLoginOfferView::Dependencies{manager.get(), &defaults},
+                                                        [this](bool on) { completions.push_back(on); });
         view->resize(700, 480);
     }
     void click(const char* title) {

@@ -22,6 +22,8 @@ PopoutHarness::PopoutHarness(PopoutOptions opts) : options(std::move(opts)) {
         item = std::make_unique<XdgAutostartLoginItem>(InstalledExecutable::path(), configHome());
     } else {
         auto fake = std::make_unique<FakeLoginItem>();
+        // Opening the settings makes the folder first: keep it inside the temporary home.
+        fake->location = configHome() + "/autostart";
         fakeItem = fake.get();
         item = std::move(fake);
     }

@@ -387,7 +387,7 @@ TEST(SettingsPopout, ReconcileShowsTheSystemStateWithoutRequests) {
     EXPECT_EQ(h.stored("bool/launchAtLoginEnabled").toString(), QStringLiteral("false"));
     buttonNamed(*h.view, QStringLiteral("Open Autostart Settings"))->click();
     ASSERT_EQ(h.openedUrls.size(), 1u);
-    EXPECT_EQ(h.openedUrls[0], QUrl::fromLocalFile(QStringLiteral("/fake/autostart")));
+    EXPECT_EQ(h.openedUrls[0], QUrl::fromLocalFile(QString::fromStdString(h.configHome() + "/autostart")));
 
     // Approved elsewhere; coming back to the application shows it on, with no request.
     h.fakeItem->current = Status::enabled;
