@@ -76,7 +76,7 @@ const char* corruptFile =
     "display.rowDensity=Compact\n"
     "display.defaultFilter=42\n"
     "display.batteryMode=turbo\n"
-    "controls.globalShortcut={\"key\": \"k\", \"modifiers\": [\n"
+    "controls.globalShortcut={\"key\": \"k\"\n"
     "[bool]\n"
     "display.showPort=yes\n"
     "display.showAgentActivity=42\n"
@@ -84,8 +84,10 @@ const char* corruptFile =
 
 TEST(SettingsPopout, CorruptValuesShowTheDefaultsAndStayUntilChanged) {
     PopoutHarness h({corruptFile});
+    const QVariant brokenShortcut = h.stored("text/controls.globalShortcut");
     h.build();
     h.view->show();
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Your saved shortcut couldn't be read, so Quaylight is using Super+Alt+P.")));
     EXPECT_EQ(trigger(*h.view, "Open showing")->value(), QStringLiteral("Agents, when active"));
     EXPECT_EQ(trigger(*h.view, "Row size")->value(), QStringLiteral("Comfortable"));
     EXPECT_EQ(trigger(*h.view, "Scan cadence")->value(), QStringLiteral("Balanced"));
@@ -108,6 +110,8 @@ TEST(SettingsPopout, CorruptValuesShowTheDefaultsAndStayUntilChanged) {
     EXPECT_EQ(h.stored("text/display.defaultFilter"), before);
     EXPECT_EQ(h.stored("text/display.batteryMode").toString(), QStringLiteral("turbo"));
     EXPECT_EQ(h.stored("bool/display.showAgentActivity").toString(), QStringLiteral("42"));
+    EXPECT_EQ(h.stored("text/controls.globalShortcut"), brokenShortcut);
+    EXPECT_EQ(h.stored("bool/display.showPort").toString(), QStringLiteral("yes"));
 }
 
 TEST(SettingsPopout, EachControlStoresItsKeyAndTellsOnlyWhomItShould) {
