@@ -222,11 +222,32 @@ QWidget* pageContent(WalkthroughPage page) {
 }
 
 // One capsule per page: the current one long and blue.
+// One capsule per page: the current one long and blue. A page change slides the length and
+// colour from the old page's capsule to the new one's.
 class PageDots : public QWidget {
 public:
-    explicit PageDots(const WalkthroughPage* page) : page_(page) {
+    PageDots() {
         setFixedSize(18 + 3 * 6 + 3 * 6, 6);
         setAccessibleName(QStringLiteral("Tour progress"));
+        connect(&slide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+            progress_ = v.toReal();
+            update();
+        });
+    }
+
+    void showPage(int page, bool animated, int milliseconds, const QEasingCurve& curve) {
+        slide_.stop();
+        from_ = to_;
+        to_ = page;
+        progress_ = 1;
+        if (animated && from_ != to_) {
+            slide_.setDuration(milliseconds);
+            slide_.setEasingCurve(curve);
+            slide_.setStartValue(0.0);
+            slide_.setEndValue(1.0);
+            slide_.start();
+        }
+        update();
     }
 
 protected:
@@ -234,16 +255,26 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         qreal x = 0;
-        for (auto page : WalkthroughTour::pages()) {
-            const bool current = page == *page_;
-            const qreal w = current ? 18 : 6;
-            painter.fillPath(capsulePath(QRectF(x, 0, w, 6)), current ? PremiumTheme::accent() : PremiumTheme::chipBorder());
+        for (int i = 0; i < WalkthroughTour::pageCount; ++i) {
+            // How much of "current" this capsule has: 1 for the new page, fading from the old.
+            const qreal weight = i == to_ ? progress_ : (i == from_ && from_ != to_ ? 1 - progress_ : 0);
+            const qreal w = 6 + 12 * weight;
+            QColor color = PremiumTheme::chipBorder();
+            const QColor accent = PremiumTheme::accent();
+            color.setRgbF(float(color.redF() + (accent.redF() - color.redF()) * weight),
+                          float(color.greenF() + (accent.greenF() - color.greenF()) * weight),
+                          float(color.blueF() + (accent.blueF() - color.blueF()) * weight),
+                          float(color.alphaF() + (accent.alphaF() - color.alphaF()) * weight));
+            painter.fillPath(capsulePath(QRectF(x, 0, w, 6)), color);
             x += w + 6;
         }
     }
 
 private:
-    const WalkthroughPage* page_;
+    int from_ = 0;
+    int to_ = 0;
+    qreal progress_ = 1;
+    QVariantAnimation slide_;
 };
 
 PlainButtonLook navigationLook(const QColor& fill, const QColor& border) {
@@ -285,7 +316,7 @@ WalkthroughView::WalkthroughView(std::function<void()> done, QWidget* parent) : 
     auto* navigation = new QWidget;
     auto* navigationLayout = column(navigation, 11);
     navigationLayout->setContentsMargins(18, 0, 18, 14);
-    dots_ = new PageDots(&page_);
+    dots_ = new PageDots;
     navigationLayout->addWidget(dots_, 0, Qt::AlignHCenter);
     auto* buttons = new QWidget;
     auto* buttonLayout = row(buttons, 8);
@@ -331,13 +362,18 @@ void WalkthroughView::showPage() {
     }
     currentPage_ = pageContent(page_);
     pageLayout_->addWidget(currentPage_);
-    if (isVisible() && !reduceMotionFor(this)) {
+    // Ease-in-out over 0.18 s, or a short ease-out with reduced motion; pages and dots alike.
+    const bool reduce = reduceMotionFor(this);
+    const int milliseconds = WalkthroughTour::pageAnimationMilliseconds(reduce);
+    const QEasingCurve curve = reduce ? QEasingCurve::OutQuad : QEasingCurve::InOutQuad;
+    static_cast<PageDots*>(dots_)->showPage(WalkthroughTour::index(page_), isVisible(), milliseconds, curve);
+    if (isVisible()) {
         auto* effect = new QGraphicsOpacityEffect(currentPage_);
         effect->setOpacity(0);
         currentPage_->setGraphicsEffect(effect);
         auto* fade = new QVariantAnimation(currentPage_);
-        fade->setDuration(WalkthroughTour::pageAnimationMilliseconds(false));
-        fade->setEasingCurve(QEasingCurve::InOutQuad);
+        fade->setDuration(milliseconds);
+        fade->setEasingCurve(curve);
         fade->setStartValue(0.0);
         fade->setEndValue(1.0);
         connect(fade, &QVariantAnimation::valueChanged, effect, [effect](const QVariant& v) { effect->setOpacity(v.toReal()); });
@@ -349,7 +385,6 @@ void WalkthroughView::showPage() {
     primary_->setText(WalkthroughTour::primaryTitle(page_));
     primary_->updateGeometry();
     dots_->setAccessibleDescription(WalkthroughTour::counter(page_));
-    dots_->update();
 }
 
 void WalkthroughView::keyPressEvent(QKeyEvent* event) {
