@@ -13,6 +13,7 @@
 #include "Quaylight/design/controls/PremiumSwitch.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
+#include "Quaylight/settings/views/SettingsColumn.h"
 #include "Quaylight/settings/views/SettingsWidgets.h"
 #include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
@@ -78,7 +79,8 @@ SettingsPopoutView::SettingsPopoutView(Dependencies dependencies, Callbacks call
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     outer->addWidget(scroll_);
 
-    auto* content = new QWidget;
+    auto* content = new SettingsColumn;
+    column_ = content;
     content->setAccessibleName(QStringLiteral("Settings cards"));
     auto* stack = column(content, 12);
     stack->setContentsMargins(16, 14, 16, 14);
@@ -169,6 +171,7 @@ void SettingsPopoutView::closeChoiceMenu() {
     if (menuSurface_) menuSurface_->deleteLater();
     menuSurface_ = nullptr;
     menuLayer_->hide();
+    column_->setHiddenFromAccessibility(false);
     refreshTriggers();
 }
 
@@ -201,6 +204,7 @@ void SettingsPopoutView::showChoiceMenu() {
         menuRows_.push_back(button);
     }
     menuLayer_->setGeometry(rect());
+    column_->setHiddenFromAccessibility(true);
     menuLayer_->show();
     menuLayer_->raise();
     menuSurface_->show();

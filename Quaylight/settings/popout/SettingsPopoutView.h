@@ -29,6 +29,10 @@ class QVBoxLayout;
 
 namespace quaylight {
 
+namespace settings {
+class SettingsColumn;
+}
+
 class AgentProviderConnectionStore;
 class GlobalShortcutManager;
 class LaunchAtLoginManager;
@@ -164,6 +168,7 @@ private:
     int choiceHighlightedIndex_ = 0;
 
     QScrollArea* scroll_ = nullptr;
+    settings::SettingsColumn* column_ = nullptr;
     QWidget* menuLayer_ = nullptr;
     QPointer<PremiumMenuSurface> menuSurface_;
     std::vector<PremiumMenuButton*> menuRows_;

@@ -195,6 +195,13 @@ TEST(SettingsPopout, ChoiceMenusByKeyAndClick) {
     EXPECT_EQ(h.view->choiceHighlightedIndex(), 2);  // the stored "Last view"
     EXPECT_TRUE(openShowing->isExpanded());
     EXPECT_EQ(h.view->choiceMenuSurface()->accessibleName(), QStringLiteral("Open showing choices"));
+    // Meanwhile the column of cards is hidden from assistive technologies.
+    QWidget* column = nullptr;
+    for (auto* w : h.view->findChildren<QWidget*>())
+        if (w->accessibleName() == QStringLiteral("Settings cards")) column = w;
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(column)->childCount(), 0);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(column)->state().invisible);
     auto* surface = h.view->choiceMenuSurface();
     QTest::keyClick(surface, Qt::Key_Down);
     EXPECT_EQ(h.view->choiceHighlightedIndex(), 0);  // wraps to the first row
@@ -203,6 +210,7 @@ TEST(SettingsPopout, ChoiceMenusByKeyAndClick) {
     QTest::keyClick(surface, Qt::Key_Up);
     QTest::keyClick(surface, Qt::Key_Return);
     EXPECT_FALSE(h.view->activeChoiceMenu());
+    EXPECT_GT(QAccessible::queryAccessibleInterface(column)->childCount(), 0);
     EXPECT_EQ(openShowing->value(), QStringLiteral("Ports"));
     EXPECT_EQ(h.stored("text/display.defaultFilter").toString(), QStringLiteral("all"));
 
