@@ -1,6 +1,38 @@
 # Helpers shared by every module's CMakeLists.
 
-set(QUAYLIGHT_WARNINGS -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+include(GNUInstallDirs)
+
+# Warnings are errors on CI (CI=true), so that none lands; locally they stay warnings.
+if("$ENV{CI}" STREQUAL "true")
+  set(werror_default ON)
+else()
+  set(werror_default OFF)
+endif()
+option(QUAYLIGHT_WERROR "Treat compiler warnings as errors" ${werror_default})
+
+# Every target of ours links this one to get the project's warnings.
+add_library(quaylight_warnings INTERFACE)
+target_compile_options(quaylight_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+  -Wshadow -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-qual
+  $<$<BOOL:${QUAYLIGHT_WERROR}>:-Werror>)
+
+# Every target with Qt code links this one: text reaches QString only through an explicit
+# conversion that names its encoding.
+add_library(quaylight_qt_settings INTERFACE)
+target_compile_definitions(quaylight_qt_settings INTERFACE QT_NO_CAST_FROM_ASCII)
+
+# Where an installed Quaylight lies, in one generated header.
+set(QUAYLIGHT_INSTALLED_BINARY_DIR ${CMAKE_INSTALL_FULL_BINDIR})
+cmake_path(NORMAL_PATH QUAYLIGHT_INSTALLED_BINARY_DIR)
+string(REGEX REPLACE "(.)/$" "\\1" QUAYLIGHT_INSTALLED_BINARY_DIR "${QUAYLIGHT_INSTALLED_BINARY_DIR}")
+file(RELATIVE_PATH QUAYLIGHT_LIBRARY_FROM_BINARY_DIR
+  ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/quaylight)
+set(QUAYLIGHT_APPLICATION_LIBRARY_DIR ${CMAKE_INSTALL_LIBDIR}/quaylight)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/InstallPaths.h.in
+  ${PROJECT_BINARY_DIR}/generated/Quaylight/InstallPaths.h @ONLY)
+add_library(quaylight_install_paths INTERFACE)
+target_include_directories(quaylight_install_paths INTERFACE ${PROJECT_BINARY_DIR}/generated)
 
 # A Qt-free static library made of every .cpp below the calling folder.
 # Usage: quaylight_kit(NAME <target> DEPENDS <targets...>)
@@ -10,19 +42,21 @@ function(quaylight_kit)
   add_library(${KIT_NAME} STATIC ${sources})
   # Includes name their kit: #include "ProcessCoreKit/records/ProcessSnapshot.h".
   target_include_directories(${KIT_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_compile_options(${KIT_NAME} PRIVATE ${QUAYLIGHT_WARNINGS})
+  target_link_libraries(${KIT_NAME} PRIVATE quaylight_warnings)
   target_link_libraries(${KIT_NAME} PUBLIC ${KIT_DEPENDS})
 endfunction()
 
 # One test binary made of every *_test.cpp below the calling folder. Tests are listed
 # before they run (not at link time), so binaries that need an environment still build.
 # Usage: quaylight_test(NAME <target> DEPENDS <targets...> [OWN_MAIN | QT_MAIN]
-#                       [GLOBS <patterns...>] [EXCLUDE <regexes...>])
+#                       [GLOBS <patterns...>] [EXCLUDE <regexes...>] [LIVE <patterns...>])
 # OWN_MAIN: the binary brings its own main (for example to set up a QApplication).
 # QT_MAIN: the shared main for widget tests (offscreen QApplication, bundled fonts).
 # GLOBS: source patterns relative to the calling folder (default: every .cpp below it).
+# LIVE: GoogleTest patterns ("Suite.*", "Suite.Test") of the tests that start processes or
+# open sockets; they get the ctest label "live".
 function(quaylight_test)
-  cmake_parse_arguments(T "OWN_MAIN;QT_MAIN" "NAME" "DEPENDS;GLOBS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN;QT_MAIN" "NAME" "DEPENDS;GLOBS;EXCLUDE;LIVE" ${ARGN})
   if(NOT T_GLOBS)
     set(T_GLOBS "*.cpp")
   endif()
@@ -39,7 +73,10 @@ function(quaylight_test)
     set(T_OWN_MAIN ON)
   endif()
   add_executable(${T_NAME} ${sources})
-  target_compile_options(${T_NAME} PRIVATE ${QUAYLIGHT_WARNINGS})
+  if(T_QT_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE quaylight_qt_settings)
+  endif()
+  target_link_libraries(${T_NAME} PRIVATE quaylight_warnings)
   target_compile_definitions(${T_NAME} PRIVATE
     QUAYLIGHT_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
     QUAYLIGHT_FIXTURE_PROCESS="$<TARGET_FILE:quaylight-test-fixture>")
@@ -48,7 +85,16 @@ function(quaylight_test)
     target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
   endif()
   add_dependencies(${T_NAME} quaylight-test-fixture)
-  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 30)
+  if(T_LIVE)
+    # Tests that start processes or open sockets carry the label "live", so that
+    # `ctest -LE live` runs the rest alone.
+    list(JOIN T_LIVE ":" live)
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 30
+      TEST_FILTER "${live}" TEST_LIST ${T_NAME}_LIVE PROPERTIES LABELS live)
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 30 TEST_FILTER "-${live}")
+  else()
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 30)
+  endif()
 endfunction()
 
 # A Qt static library of the application made of every .cpp below FOLDER (relative to the
@@ -67,7 +113,7 @@ function(quaylight_qt_library)
   endif()
   add_library(${L_NAME} STATIC ${sources})
   target_include_directories(${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_compile_options(${L_NAME} PRIVATE ${QUAYLIGHT_WARNINGS})
+  target_link_libraries(${L_NAME} PRIVATE quaylight_warnings quaylight_qt_settings)
   target_link_libraries(${L_NAME} PUBLIC ${L_DEPENDS})
   set_target_properties(${L_NAME} PROPERTIES
     AUTOMOC ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)

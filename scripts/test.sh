@@ -4,5 +4,19 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh"
+"$top/scripts/check-layering.sh"
 build=${QUAYLIGHT_BUILD_DIR:-$top/build}
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+
+# The tests get a temporary folder of their own; whatever they leave in it is a test that
+# does not clean up after itself, and fails the run.
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/quaylight-test-run-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+status=0
+TMPDIR=$scratch ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@" || status=$?
+left=$(find "$scratch" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort)
+if [ -n "$left" ]; then
+  echo "error: the tests left these in their temporary folder:" >&2
+  echo "$left" >&2
+  status=1
+fi
+exit "$status"

@@ -56,6 +56,7 @@
 #include "ProcessCoreKit/concurrency/Rendezvous.h"
 #include "ProcessCoreKit/concurrency/Sleeper.h"
 #include "ProcessCoreKit/concurrency/WorkerPool.h"
+#include "ProcessCoreKit/support/Log.h"
 
 namespace quaylight {
 
@@ -150,7 +151,10 @@ private:
                 if (cancelled_.stop_requested()) return terminate();
             }
         } catch (...) {
-            return terminate();  // a pacing or settling step that throws ends the sequence, as work does
+            // A pacing or settling step that throws ends the sequence, as work does.
+            logging::write(LogSeverity::error, "paced-loop",
+                           "a pacing or settling step threw; the sequence ends: " + logging::currentExceptionText());
+            return terminate();
         }
     }
 
@@ -203,6 +207,8 @@ private:
             try {
                 handOver->resume(std::optional<Result>(work(cancelled)));
             } catch (...) {
+                logging::write(LogSeverity::error, "paced-loop",
+                               "the work threw; the sequence ends: " + logging::currentExceptionText());
                 handOver->resume(std::nullopt);
             }
         });

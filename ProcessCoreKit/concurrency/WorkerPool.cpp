@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "ProcessCoreKit/support/Log.h"
+
 namespace quaylight {
 namespace {
 
@@ -60,6 +62,7 @@ void WorkerPool::run(WorkPriority priority) {
         try {
             job();
         } catch (...) {
+            logging::write(LogSeverity::warning, "worker-pool", "a job threw: " + logging::currentExceptionText());
         }
     }
 }

@@ -6,7 +6,7 @@
 //
 // Destroying the pool runs the jobs still queued, then joins its threads. A job reports
 // its own outcome (for example through a Rendezvous); an exception escaping a job is
-// dropped, so one faulty job cannot end the process.
+// logged and dropped, so one faulty job cannot end the process.
 
 #include <condition_variable>
 #include <cstddef>

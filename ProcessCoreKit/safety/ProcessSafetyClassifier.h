@@ -31,7 +31,7 @@ struct ProcessSafetyClass {
     friend bool operator==(const ProcessSafetyClass&, const ProcessSafetyClass&) = default;
 };
 
-// Decides whether the system may signal a process.
+// Decides whether Quaylight may signal a process.
 struct ProcessSafetyClassifier {
     struct Context {
         std::int32_t selfPID = 0;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Quaylight/InstallPaths.h"
 #include "Quaylight/main/ApplicationEntry.h"
 
 namespace quaylight {
@@ -27,7 +28,7 @@ std::vector<std::string> applicationLibraryCandidates(const std::string& executa
     auto folder = std::filesystem::path(executablePath).parent_path();
     return {
         (folder / libraryName).string(),
-        (folder / ".." / "lib" / "quaylight" / libraryName).lexically_normal().string(),
+        (folder / installPaths::libraryFromBinaryFolder / libraryName).lexically_normal().string(),
     };
 }
 
@@ -55,8 +56,8 @@ int runApplicationLibrary(int argc, char** argv) {
         return run(argc, argv);
     }
     if (lastError.empty()) {
-        std::fprintf(stderr, "error: Quaylight could not find %s beside its executable or in ../lib/quaylight.\n",
-                     libraryName);
+        std::fprintf(stderr, "error: Quaylight could not find %s beside its executable or in %s.\n", libraryName,
+                     installPaths::libraryFromBinaryFolder);
     } else {
         std::fprintf(stderr, "error: Quaylight could not load its application library (%s).\n", lastError.c_str());
     }

@@ -1,9 +1,11 @@
 // The executable is a thin dispatcher. The relay and the scan command run without Qt;
 // only the application mode loads the GUI library.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "ProcessCoreKit/support/Log.h"
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
 #include "Quaylight/main/ApplicationLoader.h"
 #include "Quaylight/main/Dispatch.h"
@@ -13,6 +15,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     switch (quaylight::chooseLaunchMode(arguments)) {
         case quaylight::LaunchMode::agentEventRelay:
+            // An agent shows what a hook prints: the relay stays silent unless asked.
+            if (std::getenv("QUAYLIGHT_DEBUG") != nullptr) quaylight::logging::setSink(quaylight::logging::standardErrorSink());
             return quaylight::AgentHookRelay::run({arguments.begin() + 1, arguments.end()});  // always 0
         case quaylight::LaunchMode::scanCommand:
             return quaylight::QuaylightCLI::run(arguments);

@@ -23,14 +23,14 @@ struct AgentProcessPresence {
     WallTime detectedAt;
 
     AgentProcessPresence() = default;
-    AgentProcessPresence(AgentProcessIdentity identity, std::optional<AgentKind> provider,
-                         std::optional<ProcessAncestryFacts::HostAppOccurrence> host,
-                         std::optional<std::string> projectName, WallTime detectedAt)
-        : identity(identity),
-          provider(provider.value_or(identity.kind)),
-          host(std::move(host)),
-          projectName(std::move(projectName)),
-          detectedAt(detectedAt) {}
+    AgentProcessPresence(AgentProcessIdentity agent, std::optional<AgentKind> presentedProvider,
+                         std::optional<ProcessAncestryFacts::HostAppOccurrence> hostApp,
+                         std::optional<std::string> project, WallTime detected)
+        : identity(agent),
+          provider(presentedProvider.value_or(agent.kind)),
+          host(std::move(hostApp)),
+          projectName(std::move(project)),
+          detectedAt(detected) {}
 
     AgentKind kind() const { return provider; }
     std::optional<FocusTarget> focusTarget() const {

@@ -1,6 +1,6 @@
 #pragma once
 // The live file system: existence tests, the home folder, and the careful reads and folder
-// creation of the files the system edits.
+// creation of the files Quaylight edits.
 
 #include <sys/stat.h>
 #include <sys/types.h>

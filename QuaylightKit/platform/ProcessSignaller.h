@@ -1,5 +1,5 @@
 #pragma once
-// The one way the system sends a signal to another process.
+// The one way Quaylight sends a signal to another process.
 //
 // A signal is sent through a handle opened on the PID *before* the process is verified:
 // on Linux a pidfd, which keeps naming the process it was opened on. So a process that

@@ -4,11 +4,11 @@
 
 namespace quaylight {
 
-HomeDirectory::HomeDirectory(std::string_view path) : path(standardizedPath(path)) {}
+HomeDirectory::HomeDirectory(std::string_view folder) : path(standardizedPath(folder)) {}
 
-HomeDirectory::HomeDirectory(std::string_view path, std::string_view resolvedPath) : HomeDirectory(path) {
-    auto resolved = standardizedPath(resolvedPath);
-    if (!resolved.empty() && resolved != this->path) this->resolvedPath = std::move(resolved);
+HomeDirectory::HomeDirectory(std::string_view folder, std::string_view resolvedFolder) : HomeDirectory(folder) {
+    auto resolved = standardizedPath(resolvedFolder);
+    if (!resolved.empty() && resolved != path) resolvedPath = std::move(resolved);
 }
 
 bool HomeDirectory::matches(std::string_view standardizedDirectory) const {

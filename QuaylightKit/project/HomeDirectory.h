@@ -15,10 +15,10 @@ struct HomeDirectory {
 
     HomeDirectory() = default;
     // A home known by one spelling only.
-    HomeDirectory(std::string_view path);  // NOLINT: a plain path is the common case
-    HomeDirectory(const char* path) : HomeDirectory(std::string_view(path)) {}
-    HomeDirectory(const std::string& path) : HomeDirectory(std::string_view(path)) {}
-    HomeDirectory(std::string_view path, std::string_view resolvedPath);
+    HomeDirectory(std::string_view folder);  // NOLINT: a plain path is the common case
+    HomeDirectory(const char* folder) : HomeDirectory(std::string_view(folder)) {}
+    HomeDirectory(const std::string& folder) : HomeDirectory(std::string_view(folder)) {}
+    HomeDirectory(std::string_view folder, std::string_view resolvedFolder);
 
     // Whether a standardized absolute folder is the home folder.
     bool matches(std::string_view standardizedDirectory) const;

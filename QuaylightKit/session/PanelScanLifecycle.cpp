@@ -73,12 +73,12 @@ void PanelScanLifecycle::drain(const std::shared_ptr<Core>& core) {
         const auto request = core->awaitedReply = ++core->lastRequest;
         d.presentedProviderEvidence([weak = std::weak_ptr<Core>(core), run, request,
                                      frame = std::move(frame)](PresentedProviders evidence) mutable {
-            auto core = weak.lock();
-            if (!core || core->awaitedReply != request) return;
-            core->awaitedReply = 0;
-            *frame.scanned() = core->providerPresentation.reconcile(*frame.scanned(), evidence);
-            core->dependencies.deliver(std::move(frame));
-            if (core->run == run) drain(core);
+            auto alive = weak.lock();
+            if (!alive || alive->awaitedReply != request) return;
+            alive->awaitedReply = 0;
+            *frame.scanned() = alive->providerPresentation.reconcile(*frame.scanned(), evidence);
+            alive->dependencies.deliver(std::move(frame));
+            if (alive->run == run) drain(alive);
         });
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The port scan loop as a paced sequence of ScanFrame values: the first scan at once, then
-// one after each pause (1 s; 10 s in battery-saver mode or Low Power Mode, both asked
+// one after each pause (1 s; 10 s in battery-saver mode or under the power-saver profile, both asked
 // before every pause), or at once after a poke. Each scan runs on the worker pool, never
 // on the consumer's thread. A failed scan is a frame too, and the loop goes on; cancelling
 // the consumer ends the sequence and drops a scan still running.
@@ -62,7 +62,7 @@ public:
     // is under way. Dropped before the first next() began and after the end. Any thread.
     void poke() { loop_->poke(); }
 
-    // The pause before the next scan: Low Power Mode first, then the battery mode.
+    // The pause before the next scan: the power-saver profile first, then the battery mode.
     static SleepDuration pauseFor(bool lowPowerModeEnabled, BatteryMode batteryMode);
     // One scan as the worker runs it: refused once `cancelled` is stopped, errors as a
     // failed payload.

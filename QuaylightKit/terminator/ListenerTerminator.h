@@ -1,5 +1,5 @@
 #pragma once
-// Stops processes on the user's behalf: the only place in the system that sends a signal.
+// Stops processes on the user's behalf: the only place in Quaylight that sends a signal.
 //
 // Every operation re-reads its target from the live system immediately before signalling
 // and refuses on any doubt: the PID now names another process (another start time), the

@@ -17,8 +17,8 @@ public:
 
 class FakeNotchScreens final : public NotchScreens {
 public:
-    explicit FakeNotchScreens(std::vector<NotchPlacementResolver::ScreenContext> screens = {})
-        : screens(std::move(screens)) {}
+    explicit FakeNotchScreens(std::vector<NotchPlacementResolver::ScreenContext> contexts = {})
+        : screens(std::move(contexts)) {}
     std::vector<NotchPlacementResolver::ScreenContext> screenContexts() const override { return screens; }
 
     std::vector<NotchPlacementResolver::ScreenContext> screens;

@@ -1,8 +1,8 @@
 #pragma once
-// How long the agent tracking loop pauses before each refresh but the first: one second
-// for a burst of five ticks after a run started, finished or changed the counted total
-// (not in Low Power Mode), 2 seconds while any run is open (4 in Low Power Mode), and
-// 5 seconds otherwise (15 in battery-saver mode; never under 10 in Low Power Mode).
+// How long the agent tracking loop pauses before each refresh but the first: a short burst
+// after a run started, finished or changed the counted total (not under the power-saver
+// profile), a shorter pause while any run is open, and a longer one otherwise. The
+// durations are the constants of AgentCadence below.
 
 #include <chrono>
 #include <optional>

@@ -1,5 +1,7 @@
 #include "TidewatchKit/session/AgentTrackingSession.h"
 
+#include "ProcessCoreKit/support/Log.h"
+
 #include "TidewatchKit/session/AgentCadence.h"
 #include "TidewatchKit/session/AgentTrackingLiveSource.h"
 
@@ -17,7 +19,10 @@ AgentTrackingSession::RefreshOutcome AgentTrackingSession::refreshOnce(const std
     try {
         return refresh();
     } catch (...) {
-        return RefreshFailed{};  // the loop retries at its cadence; nothing to report
+        // The loop retries at its cadence; the user sees nothing, the log keeps the reason.
+        logging::write(LogSeverity::warning, "agent-tracking",
+                       "a refresh failed: " + logging::currentExceptionText());
+        return RefreshFailed{};
     }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The shell command that every hook entry of the system runs: it starts the installed
+// The shell command that every hook entry of Quaylight runs: it starts the installed
 // executable as the relay when both the executable and the socket exist, and otherwise
 // does nothing and succeeds.
 
@@ -21,7 +21,7 @@ struct AgentHookCommand {
     static std::string command(std::string_view socketPath, AgentKind provider,
                                const std::optional<std::string>& hint = std::nullopt);
 
-    // Every command text the system may have written for these socket paths (and for the
+    // Every command text Quaylight may have written for these socket paths (and for the
     // home-relative one), over both providers and all their hints.
     static std::set<std::string> ownedCommandSet(const std::vector<std::string>& socketPaths);
 

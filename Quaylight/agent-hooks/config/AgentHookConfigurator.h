@@ -1,5 +1,5 @@
 #pragma once
-// Reads an agent's JSON settings file safely, recognises the system's own hook entries
+// Reads an agent's JSON settings file safely, recognises Quaylight's own hook entries
 // among the user's, tells whether they are installed, missing or out of date, removes
 // them, appends the wanted ones, and writes the file back atomically without ever
 // replacing a file that changed in between. Everything else in the file is kept: other
@@ -91,7 +91,7 @@ struct AgentHookConfigurator {
     // than maxSettingsFileBytes, or not a JSON object.
     static ReadOutcome readIfPresent(const std::string& configPath);
 
-    // The system's own hooks: entries whose command is one of `owned`.
+    // Quaylight's own hooks: entries whose command is one of `owned`.
     static std::vector<EntryKey> quaylightEntries(const Json& root, const std::set<std::string>& owned);
     static void removeQuaylightEntries(Json& root, const std::set<std::string>& owned);
     // Appends one group per desired entry; the root is unchanged on error.
@@ -104,11 +104,11 @@ struct AgentHookConfigurator {
                                                       const FileSnapshot* replacing,
                                                       const AtomicWriteSteps& steps = AtomicWriteSteps::live());
 
-    // Connect and repair: replaces the system's own entries with the desired ones.
+    // Connect and repair: replaces Quaylight's own entries with the desired ones.
     static std::optional<ConfigError> install(const std::string& configPath, const std::vector<DesiredEntry>& desired,
                                               const std::set<std::string>& owned,
                                               const AtomicWriteSteps& steps = AtomicWriteSteps::live());
-    // Disconnect: removes the system's own entries; no file means nothing to do.
+    // Disconnect: removes Quaylight's own entries; no file means nothing to do.
     static std::optional<ConfigError> removeAll(const std::string& configPath, const std::set<std::string>& owned,
                                                 const AtomicWriteSteps& steps = AtomicWriteSteps::live());
 

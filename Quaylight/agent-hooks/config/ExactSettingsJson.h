@@ -18,7 +18,7 @@ struct ExactSettingsJson {
 
     // No value when the bytes are not one JSON document.
     static std::optional<ExactSettingsJson> parse(std::string_view bytes);
-    // The text the system writes: two-space indentation, keys in their order, a final
+    // The text Quaylight writes: two-space indentation, keys in their order, a final
     // newline.
     static std::string serialize(const nlohmann::ordered_json& root);
 };

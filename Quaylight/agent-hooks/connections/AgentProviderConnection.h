@@ -13,7 +13,7 @@ struct AgentProviderConnectionStatus {
     enum class Kind {
         connected,                     // entries in place and an event received; `lastEventAt`
         repairNeeded,                  // entries missing or out of date; `reason`
-        unavailable,                   // something the user must fix outside the system; `reason`
+        unavailable,                   // something the user must fix outside Quaylight; `reason`
         notConfigured,                 // the user has not connected this provider
         configuredAwaitingFirstEvent,  // entries in place, no event yet (claude)
         configuredAwaitingTrust,       // entries in place, no event yet (codex)

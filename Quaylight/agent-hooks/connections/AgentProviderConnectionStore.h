@@ -87,7 +87,7 @@ public:
     void connect(AgentKind provider);
     // Unmarks the provider at once and removes its entries as far as the file allows.
     void disconnect(AgentKind provider);
-    // Sends a connection-test envelope to the system's own socket; success is published
+    // Sends a connection-test envelope to Quaylight's own socket; success is published
     // when the envelope comes back through the server (recordEnvelope).
     void testRelay(AgentKind provider);
     // Every envelope the socket server accepts, the connection test included.

@@ -3,23 +3,11 @@
 #include <unistd.h>
 
 #include "ProcessCoreKit/platform/Libproc.h"
-
-#ifndef QUAYLIGHT_INSTALL_PREFIX
-#define QUAYLIGHT_INSTALL_PREFIX "/usr/local"
-#endif
+#include "Quaylight/InstallPaths.h"
 
 namespace quaylight {
-namespace {
 
-std::string prefix() {
-    std::string p = QUAYLIGHT_INSTALL_PREFIX;
-    while (!p.empty() && p.back() == '/') p.pop_back();
-    return p;
-}
-
-}  // namespace
-
-std::string InstalledExecutable::folder() { return prefix() + "/bin"; }
+std::string InstalledExecutable::folder() { return installPaths::binaryFolder; }
 
 std::string InstalledExecutable::path() { return folder() + "/quaylight"; }
 

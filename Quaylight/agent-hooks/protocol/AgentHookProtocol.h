@@ -65,7 +65,7 @@ struct AgentHookProtocol {
     // nor null.
     static std::optional<AllowlistedProviderFields> decodeProviderFields(std::string_view bytes);
 
-    // The event kind an agent's hook event stands for, or no value for events the system
+    // The event kind an agent's hook event stands for, or no value for events Quaylight
     // does not track. Names compare exactly.
     static std::optional<EventKind> mapEvent(const std::optional<std::string>& hookEventName,
                                              const std::optional<std::string>& notificationType);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "ProcessCoreKit/support/Log.h"
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
 #include "Quaylight/agent-hooks/protocol/AgentHookProtocol.h"
@@ -211,6 +212,8 @@ int AgentHookRelay::run(const std::vector<std::string>& arguments) {
     try {
         return run(arguments, Environment::live());
     } catch (...) {
+        logging::write(LogSeverity::warning, "hook-relay",
+                       "could not set up the relay: " + logging::currentExceptionText());
         return 0;
     }
 }
@@ -221,6 +224,7 @@ int AgentHookRelay::run(const std::vector<std::string>& arguments, const Environ
     try {
         relay(arguments, environment);
     } catch (...) {
+        logging::write(LogSeverity::warning, "hook-relay", "the event was dropped: " + logging::currentExceptionText());
     }
     return 0;
 }

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <future>
 
+#include "ProcessCoreKit/support/Log.h"
+
 namespace quaylight {
 namespace {
 
@@ -17,10 +19,12 @@ constexpr std::uint64_t wakeID = 0;
 
 // A task or handler that throws loses only its own work: the queue's thread must go on
 // serving everything else, and must not take the application down with it.
-void runGuarded(const std::function<void()>& work) {
+void runGuarded(const std::function<void()>& work, const std::string& label) {
     try {
         work();
     } catch (...) {
+        logging::write(LogSeverity::warning, "serial-queue",
+                       label + ": a task or handler threw: " + logging::currentExceptionText());
     }
 }
 
@@ -105,7 +109,7 @@ void SerialQueue::runDueTimers() {
     while (!timers_.empty() && timers_.begin()->first <= now) {
         auto task = std::move(timers_.begin()->second);
         timers_.erase(timers_.begin());
-        runGuarded(task);
+        runGuarded(task, label_);
     }
 }
 
@@ -132,7 +136,7 @@ void SerialQueue::loop() {
             auto watch = watches_.find(events[static_cast<std::size_t>(i)].data.u64);
             if (watch == watches_.end()) continue;
             auto handler = watch->second.handler;  // the handler may unwatch itself
-            runGuarded(handler);
+            runGuarded(handler, label_);
         }
         runDueTimers();
         std::vector<std::function<void()>> tasks;
@@ -141,7 +145,7 @@ void SerialQueue::loop() {
             if (stopping_) return;
             tasks.swap(pending_);
         }
-        for (auto& task : tasks) runGuarded(task);
+        for (auto& task : tasks) runGuarded(task, label_);
     }
 }
 

@@ -49,8 +49,6 @@ struct AgentInventoryListModel {
     static AgentInventoryListModel build(const AgentInventorySnapshot& snapshot, AgentProviderFilter filter,
                                          std::string_view searchText);
 
-    // The steps of build.
-
     // Sessions whose provider, app, project or state label contains the trimmed query,
     // ignoring case; all of them for an empty query.
     static std::vector<AgentSessionSnapshot> search(const std::vector<AgentSessionSnapshot>& sessions,

@@ -22,7 +22,7 @@ struct PremiumButtonStyle {
 struct PremiumButtonAppearance {
     qreal scale = 1;
     qreal opacity = 1;
-    ShadowSpec shadow;
+    ShadowStyle shadow;
 };
 
 // The kind's label colour, fill and border.

@@ -36,7 +36,7 @@ PremiumChipColors premiumChipColors(PremiumChipStyle style) {
     return {white(0.6), chipFill(), chipBorder()};
 }
 
-ShadowSpec premiumChipShadow(PremiumChipStyle style) {
+ShadowStyle premiumChipShadow(PremiumChipStyle style) {
     const bool glows = style == PremiumChipStyle::selected || style == PremiumChipStyle::accent;
     return {glows ? withOpacity(PremiumTheme::accent(), 0.4) : QColor(Qt::transparent), 7, QPointF(0, 4)};
 }

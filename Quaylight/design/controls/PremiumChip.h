@@ -18,7 +18,7 @@ struct PremiumChipColors {
 };
 PremiumChipColors premiumChipColors(PremiumChipStyle style);
 // The blue glow of the selected and accent styles; clear for the others.
-ShadowSpec premiumChipShadow(PremiumChipStyle style);
+ShadowStyle premiumChipShadow(PremiumChipStyle style);
 
 class PremiumChip : public QWidget {
     Q_OBJECT

@@ -13,7 +13,7 @@ constexpr qreal qtBlurPerRadius = 2.0;
 
 }  // namespace
 
-void applyShadow(QWidget* widget, const ShadowSpec& shadow) {
+void applyShadow(QWidget* widget, const ShadowStyle& shadow) {
     auto* effect = qobject_cast<QGraphicsDropShadowEffect*>(widget->graphicsEffect());
     if (shadow.isClear()) {
         if (effect != nullptr) widget->setGraphicsEffect(nullptr);
@@ -28,7 +28,7 @@ void applyShadow(QWidget* widget, const ShadowSpec& shadow) {
     effect->setOffset(shadow.offset);
 }
 
-ShadowSpec shadowOf(const QWidget* widget) {
+ShadowStyle shadowOf(const QWidget* widget) {
     const auto* effect = qobject_cast<const QGraphicsDropShadowEffect*>(widget->graphicsEffect());
     if (effect == nullptr) return {QColor(0, 0, 0, 0), 0, {}};
     return {effect->color(), effect->blurRadius() / qtBlurPerRadius, effect->offset()};

@@ -9,20 +9,20 @@ class QWidget;
 namespace quaylight {
 
 // A shadow as the design gives it: a colour, a blur radius and an offset in points.
-struct ShadowSpec {
+struct ShadowStyle {
     QColor color;
     qreal radius = 0;
     QPointF offset;
 
     bool isClear() const { return color.alpha() == 0; }
-    friend bool operator==(const ShadowSpec&, const ShadowSpec&) = default;
+    friend bool operator==(const ShadowStyle&, const ShadowStyle&) = default;
 };
 
 // Puts `shadow` under `widget` (a drop-shadow effect, which draws beyond the widget's own
 // rectangle), or removes it when the shadow is clear. Updates an existing one in place.
-void applyShadow(QWidget* widget, const ShadowSpec& shadow);
+void applyShadow(QWidget* widget, const ShadowStyle& shadow);
 
 // The shadow `widget` currently has; clear when it has none.
-ShadowSpec shadowOf(const QWidget* widget);
+ShadowStyle shadowOf(const QWidget* widget);
 
 }  // namespace quaylight

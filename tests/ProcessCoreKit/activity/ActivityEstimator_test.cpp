@@ -33,7 +33,9 @@ TEST(ActivityEstimator, PercentOfOneCoreBetweenTwoReadings) {
     for (const auto& c : cases) {
         auto percent = ActivityEstimator::cpuPercent(c.previous, c.current);
         ASSERT_EQ(percent.has_value(), c.percent.has_value());
-        if (percent) EXPECT_NEAR(*percent, *c.percent, 1e-9);
+        if (percent) {
+            EXPECT_NEAR(*percent, *c.percent, 1e-9);
+        }
         EXPECT_EQ(ActivityEstimator::level(c.previous, c.current), c.level);
     }
 }

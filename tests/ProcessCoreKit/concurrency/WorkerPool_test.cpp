@@ -10,6 +10,8 @@
 #include <future>
 #include <stdexcept>
 
+#include "tests/support/LogCapture.h"
+
 namespace quaylight {
 namespace {
 
@@ -30,6 +32,15 @@ TEST(WorkerPool, JobThatThrowsDoesNotStopThePool) {
     std::promise<int> after;
     pool.submit([&] { after.set_value(1); });
     EXPECT_EQ(after.get_future().get(), 1);
+}
+
+TEST(WorkerPool, JobThatThrowsLeavesAWarning) {
+    testing::LogCapture log;
+    {
+        WorkerPool pool(1);
+        pool.submit([] { throw std::runtime_error("faulty job"); });
+    }
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"warning [worker-pool] a job threw: faulty job"}));
 }
 
 TEST(WorkerPool, UtilityWorkersRunBelowTheCallersPriority) {

@@ -20,7 +20,7 @@
 namespace quaylight {
 namespace {
 
-void expectShadow(const ShadowSpec& shadow, const QColor& color, qreal radius, QPointF offset) {
+void expectShadow(const ShadowStyle& shadow, const QColor& color, qreal radius, QPointF offset) {
     EXPECT_EQ(shadow.color.rgba(), color.rgba());
     EXPECT_NEAR(shadow.radius, radius, 1e-9);
     EXPECT_EQ(shadow.offset, offset);

@@ -14,7 +14,7 @@ struct Case {
     ServiceClassification expected;
 };
 
-TEST(ServiceClassifier, Table) {
+TEST(ServiceClassifier, KnownServiceRuntimeAndFrameworkFromPathArgvAndPort) {
     const auto none = std::nullopt;
     const Case cases[] = {
         {none, "/opt/homebrew/bin/postgres", 5433, none, {none, none, KnownService::postgres, Confidence::high, "Postgres"}},

@@ -8,7 +8,7 @@
 namespace quaylight {
 namespace {
 
-TEST(CPUDisplay, Table) {
+TEST(CPUDisplay, RoundsToWholePercentWithLessThanOneAndADashForNoNumber) {
     const std::vector<std::pair<double, std::string>> cases{
         {0.0, "<1%"},
         {0.4, "<1%"},
@@ -24,7 +24,7 @@ TEST(CPUDisplay, Table) {
     for (const auto& [percent, label] : cases) EXPECT_EQ(CPUDisplay::label(percent), label) << percent;
 }
 
-TEST(MemoryDisplay, Table) {
+TEST(MemoryDisplay, RoundsToMegabytesThenGigabytesWithOneDecimal) {
     const std::vector<std::pair<std::uint64_t, std::string>> cases{
         {0, "<1 MB"},
         {1'048'575, "<1 MB"},
@@ -39,7 +39,7 @@ TEST(MemoryDisplay, Table) {
     for (const auto& [bytes, label] : cases) EXPECT_EQ(MemoryDisplay::label(bytes), label) << bytes;
 }
 
-TEST(UptimeDisplay, Table) {
+TEST(UptimeDisplay, ShowsTheTwoLargestUnits) {
     const std::vector<std::pair<std::int64_t, std::string>> cases{
         {-5, "0s"},    {0, "0s"},     {45, "45s"},      {59, "59s"},       {60, "1m"},       {119, "1m"},
         {3599, "59m"}, {3600, "1h"},  {3660, "1h 1m"},  {3661, "1h 1m"},   {11220, "3h 7m"}, {86399, "23h 59m"},

@@ -85,7 +85,7 @@ struct StartingFilterCase {
     F expected;
 };
 
-TEST(ListenerDefaultFilterResolver, Table) {
+TEST(ListenerDefaultFilterResolver, SettingAgentsAndLastFilterDecideTheStartingFilter) {
     using S = DefaultFilterSetting;
     const std::vector<StartingFilterCase> cases{
         {S::all, true, F::codex, F::all},

@@ -42,7 +42,7 @@ struct SearchCase {
     bool matchesRedis;
 };
 
-TEST(ListenerSearch, Table) {
+TEST(ListenerSearch, TrimmedLowercasedQueryMatchesAnyOfTheRowsTexts) {
     const std::vector<SearchCase> cases{
         {"", true, true},
         {"  \t\n ", true, true},

@@ -23,7 +23,7 @@ private:
     InMemoryUserDefaults store_;
 };
 
-TEST(OnboardingMigration, Table) {
+TEST(OnboardingMigration, OfferWithoutMarkerCompletesOnboardingOnce) {
     // Fields: offer, marker, onboarding complete, launch offer completed, walkthrough, monitoring.
     const std::vector<std::pair<Snapshot, Snapshot>> cases{
         {{false, false, false, false, false, false}, {false, false, false, false, false, false}},

@@ -65,12 +65,16 @@ struct GapCase {
     bool shows;
 };
 
+void PrintTo(const GapCase& c, std::ostream* os) { *os << "gap" << c.gap << "_overlap" << c.overlap; }
+
 class NotchGap : public ::testing::TestWithParam<GapCase> {};
 
 TEST_P(NotchGap, MustExceedFortyAndTwiceTheOverlap) {
     const auto& c = GetParam();
     EXPECT_EQ(!fallsBack(Resolver::resolveIsland(notched(c.gap), 58, c.overlap)), c.shows) << c.gap << " " << c.overlap;
-    if (c.overlap == 12) EXPECT_EQ(!fallsBack(Resolver::resolve(notched(c.gap))), c.shows) << c.gap;
+    if (c.overlap == 12) {
+        EXPECT_EQ(!fallsBack(Resolver::resolve(notched(c.gap))), c.shows) << c.gap;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, NotchGap,
@@ -83,6 +87,8 @@ struct WingCase {
     double overlap;
     bool shows;
 };
+
+void PrintTo(const WingCase& c, std::ostream* os) { *os << "width" << c.width << "_overlap" << c.overlap; }
 
 class WingSize : public ::testing::TestWithParam<WingCase> {};
 

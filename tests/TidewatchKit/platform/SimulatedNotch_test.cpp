@@ -1,5 +1,7 @@
 #include "TidewatchKit/platform/SimulatedNotch.h"
 
+#include <cctype>
+
 #include <gtest/gtest.h>
 
 #include "TidewatchKit/platform/NotchScreens.h"
@@ -11,6 +13,17 @@ struct ParseCase {
     std::string text;
     std::optional<NotchSize> size;
 };
+
+// The text with every character outside [0-9A-Za-z.+-] written as its code, so that each
+// case has a stable name of its own.
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << '"';
+    for (unsigned char ch : c.text) {
+        if (std::isalnum(ch) || ch == '.' || ch == '+' || ch == '-') *os << ch;
+        else *os << "\\x" << std::hex << int(ch) << std::dec;
+    }
+    *os << '"';
+}
 
 class SimulatedNotchText : public ::testing::TestWithParam<ParseCase> {};
 

@@ -10,6 +10,10 @@ struct SentenceCase {
     std::string sentence;
 };
 
+void PrintTo(const SentenceCase& c, std::ostream* os) {
+    *os << "codex" << c.codex << "_claude" << c.claude << "_working" << c.working;
+}
+
 class RunningSentence : public ::testing::TestWithParam<SentenceCase> {};
 
 TEST_P(RunningSentence, NamesEachProviderWithItsCount) {

@@ -52,6 +52,8 @@ struct ThresholdCase {
     bool working;
 };
 
+void PrintTo(const ThresholdCase& c, std::ostream* os) { *os << c.cpuDeltaNanos << "ns"; }
+
 class WorkingThreshold : public ::testing::TestWithParam<ThresholdCase> {};
 
 TEST_P(WorkingThreshold, IsTenPercentOfOneCoreInclusive) {

@@ -14,6 +14,10 @@ struct NormalCase {
     SleepDuration interval;
 };
 
+void PrintTo(const NormalCase& c, std::ostream* os) {
+    *os << (c.open ? "open" : "closed") << (c.lowPower ? "_powerSaver_" : "_") << rawValue(c.mode);
+}
+
 class NormalInterval : public ::testing::TestWithParam<NormalCase> {};
 
 TEST_P(NormalInterval, FollowsOpenRunsBatteryModeAndLowPower) {
@@ -48,6 +52,15 @@ struct TransitionCase {
     AgentTrackingUpdate next;
     bool transition;
 };
+
+std::string describe(const AgentTrackingUpdate& u) {
+    return std::to_string(u.countedRuns.size()) + "counted" + (u.hasOpenRun ? "_open" : "") +
+           (u.finished.empty() ? "" : "_" + std::to_string(u.finished.size()) + "finished");
+}
+
+void PrintTo(const TransitionCase& c, std::ostream* os) {
+    *os << (c.last ? describe(*c.last) : "none") << "_to_" << describe(c.next);
+}
 
 class Transitions : public ::testing::TestWithParam<TransitionCase> {};
 

@@ -23,6 +23,8 @@ struct StateCase {
     std::string states;
 };
 
+void PrintTo(const StateCase& c, std::ostream* os) { *os << c.ticks; }
+
 class RunStates : public ::testing::TestWithParam<StateCase> {};
 
 TEST_P(RunStates, FollowTheDebounceRules) {
@@ -113,6 +115,12 @@ struct ProviderCase {
     AgentKind providerAfterFirst;
     AgentKind providerAfterSecond;
 };
+
+std::string_view hostName(const std::optional<HostAppKind>& host) { return host ? rawValue(*host) : "none"; }
+
+void PrintTo(const ProviderCase& c, std::ostream* os) {
+    *os << rawValue(c.detected) << "_from_" << hostName(c.firstHost) << "_then_" << hostName(c.secondHost);
+}
 
 class Providers : public ::testing::TestWithParam<ProviderCase> {};
 

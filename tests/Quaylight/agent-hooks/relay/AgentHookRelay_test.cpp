@@ -12,6 +12,7 @@
 #include "tests/Quaylight/agent-hooks/support/EnvelopeCollector.h"
 #include "tests/Quaylight/agent-hooks/support/SocketClient.h"
 #include "tests/Quaylight/agent-hooks/support/Printers.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 namespace quaylight {
@@ -174,6 +175,15 @@ TEST(AgentHookRelay, AWorldThatThrowsStillEndsTheRunWithZero) {
         EXPECT_EQ(Relay::run(claudeArguments, environment), 0) << failing;
         EXPECT_TRUE(world.sent.empty()) << failing;
     }
+}
+
+TEST(AgentHookRelay, ADroppedEventLeavesAWarning) {
+    testing::LogCapture log;
+    FakeWorld world;
+    auto environment = world.environment();
+    environment.readInput = []() -> std::string { throw std::runtime_error("read failed"); };
+    EXPECT_EQ(Relay::run(claudeArguments, environment), 0);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"warning [hook-relay] the event was dropped: read failed"}));
 }
 
 TEST(AgentHookRelay, TheProjectNameComesFromTheWorkingDirectory) {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Quaylight/agent-hooks/server/SerialQueue.h"
+#include "tests/support/LogCapture.h"
 
 namespace quaylight {
 namespace {
@@ -46,6 +47,18 @@ TEST(SerialQueue, AThrowingTaskLosesOnlyItsOwnWork) {
     bool ranAfter = false;
     queue.sync([&] { ranAfter = true; });
     EXPECT_TRUE(ranAfter);
+}
+
+TEST(SerialQueue, AThrowingTaskOrTimerLeavesAWarningNamingTheQueue) {
+    testing::LogCapture log;
+    {
+        SerialQueue queue("hooks");
+        queue.async([] { throw std::runtime_error("broken task"); });
+        queue.sync([&queue] { queue.after(0ms, [] { throw std::runtime_error("broken timer"); }); });
+        while (log.records().size() < 2) queue.sync([] {});
+    }
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"warning [serial-queue] hooks: a task or handler threw: broken task",
+                                                     "warning [serial-queue] hooks: a task or handler threw: broken timer"}));
 }
 
 TEST(SerialQueue, TimersFireInDeadlineOrder) {

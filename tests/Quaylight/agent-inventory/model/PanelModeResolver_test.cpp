@@ -12,7 +12,7 @@ struct ModeCase {
     PanelMode expected;
 };
 
-TEST(PanelModeResolver, Table) {
+TEST(PanelModeResolver, SettingAgentsAndLastModeDecideTheStartingMode) {
     using S = DefaultFilterSetting;
     using M = PanelMode;
     const std::vector<ModeCase> cases{
