@@ -1,12 +1,16 @@
 // Times what an agent waits for on every hook: from starting `quaylight agent-event` to
-// the envelope arriving at a listening server, next to starting and reaping a bare
-// `true`. The server runs in this process on a temporary home; the relay is the real
+// the envelope arriving at a listening server and the relay reaped, next to starting and
+// reaping a bare `/bin/true` with the same standard input. The two alternate run by run
+// (the order swapped every pair), and the figure that counts is the median of the pairs'
+// ratios: on a shared machine the load shifts faster than rounds of one command can
+// follow. The server runs in this process on a temporary home; the relay is the real
 // executable, given a Claude "UserPromptSubmit" hook input inside a project folder.
 //
 //   build/bench/bench-relay-round-trip [--runs 300]
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -49,9 +53,13 @@ pid_t start(std::vector<std::string> argv, const std::string& input, char** envp
     return pid;
 }
 
-void reap(pid_t pid) {
+// The child's minor page faults.
+long reap(pid_t pid) {
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0) {
+    }
+    return usage.ru_minflt;
 }
 
 struct Stats {
@@ -95,40 +103,52 @@ int main(int argc, char** argv) {
     std::string homeVariable = "HOME=" + home, runtimeVariable = "XDG_RUNTIME_DIR=/tmp";
     char* envp[] = {homeVariable.data(), runtimeVariable.data(), nullptr};
 
-    std::vector<double> roundTrips, relayExits, startOnly, bareTrue;
-    for (int run = 0; run < runs; ++run) {
+    std::vector<double> roundTrips, relayExits, bareTrue, exitRatios, roundTripRatios;
+    std::vector<double> relayFaults, trueFaults;
+    auto runRelay = [&](int run) {
         double begun = wallMillis();
         pid_t relay = start({QUAYLIGHT_EXECUTABLE, "agent-event", "--provider", "claude", "--protocol", "1"}, input, envp);
         {
             std::unique_lock lock(mutex);
             if (!arrived.wait_for(lock, std::chrono::seconds(5), [&] { return delivered == run + 1; })) {
                 std::fprintf(stderr, "an envelope never arrived\n");
-                return 1;
+                std::exit(1);
             }
             roundTrips.push_back(arrivedAt - begun);
         }
-        reap(relay);
+        relayFaults.push_back(static_cast<double>(reap(relay)));
         relayExits.push_back(wallMillis() - begun);
-
-        begun = wallMillis();
-        reap(start({QUAYLIGHT_EXECUTABLE, "agent-event"}, "", envp));  // refuses its arguments at once
-        startOnly.push_back(wallMillis() - begun);
-
-        begun = wallMillis();
-        reap(start({"/bin/true"}, "", envp));
+    };
+    auto runTrue = [&] {
+        double begun = wallMillis();
+        trueFaults.push_back(static_cast<double>(reap(start({"/bin/true"}, input, envp))));
         bareTrue.push_back(wallMillis() - begun);
+    };
+    for (int run = 0; run < runs; ++run) {
+        if (run % 2 == 0) {
+            runRelay(run);
+            runTrue();
+        } else {
+            runTrue();
+            runRelay(run);
+        }
+        exitRatios.push_back(relayExits.back() / bareTrue.back());
+        roundTripRatios.push_back(roundTrips.back() / bareTrue.back());
     }
     server.stop();
     std::filesystem::remove_all(home);
 
-    auto show = [](const char* what, const std::vector<double>& samples) {
+    auto show = [](const char* what, const std::vector<double>& samples, const char* unit) {
         auto s = stats(samples);
-        std::printf("%-44s median %.3f ms   p90 %.3f ms   min %.3f ms\n", what, s.median, s.p90, s.min);
+        std::printf("%-36s median %.3f%s   p90 %.3f%s   min %.3f%s\n", what, s.median, unit, s.p90, unit, s.min, unit);
     };
-    std::printf("%d runs\n", runs);
-    show("relay start -> envelope received", roundTrips);
-    show("relay start -> relay reaped", relayExits);
-    show("relay without arguments start -> reaped", startOnly);
-    show("/bin/true start -> reaped", bareTrue);
+    std::printf("%d pairs\n", runs);
+    show("relay start -> envelope received", roundTrips, " ms");
+    show("relay start -> relay reaped", relayExits, " ms");
+    show("/bin/true start -> reaped", bareTrue, " ms");
+    show("relay reaped / true, per pair", exitRatios, "");
+    show("envelope received / true, per pair", roundTripRatios, "");
+    show("relay minor page faults", relayFaults, "");
+    show("/bin/true minor page faults", trueFaults, "");
     return 0;
 }

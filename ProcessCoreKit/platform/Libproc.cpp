@@ -409,6 +409,15 @@ bool Libproc::isInspectableProgram(std::int32_t pid) const {
     return ::readlinkat(rootfd_, PidPath(pid, "exe").text, target, sizeof target) >= 0;
 }
 
+std::optional<std::optional<std::string>> Libproc::inspectableExecutablePath(std::int32_t pid) const {
+    if (pid < 1 || rootfd_ < 0) return std::nullopt;
+    char target[4096];
+    ssize_t n = ::readlinkat(rootfd_, PidPath(pid, "exe").text, target, sizeof target);
+    if (n < 0) return std::nullopt;
+    return executablePathFromLink(n > 0 ? std::optional<std::string>(std::string(target, static_cast<std::size_t>(n)))
+                                        : std::nullopt);
+}
+
 std::vector<RawListeningSocket> Libproc::listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const {
     if (table.empty() || pid < 1 || rootfd_ < 0) return {};
     return socketsInFdDirectory(::openat(rootfd_, PidPath(pid, "fd").text, O_RDONLY | O_DIRECTORY | O_CLOEXEC),

@@ -125,6 +125,9 @@ public:
     // executable and descriptors are closed to us. One system call, so that a scan can
     // pass over such processes before reading anything else of them.
     bool isInspectableProgram(std::int32_t pid) const;
+    // The same test with the executable path that the one system call reads: no value for
+    // a process that is not inspectable, else its path as executablePath gives it.
+    std::optional<std::optional<std::string>> inspectableExecutablePath(std::int32_t pid) const;
     // The process's listening TCP sockets, in descriptor order; straight from /proc/PID/fd
     // without opening the process directory, since a scan asks this of every process.
     std::vector<RawListeningSocket> listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const;

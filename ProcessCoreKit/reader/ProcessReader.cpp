@@ -59,8 +59,7 @@ std::optional<ProcessSnapshot> ProcessReader::enrichedSnapshot(std::int32_t pid,
     return snapshot;
 }
 
-bool ProcessReader::mayBeAgent(std::int32_t pid) const {
-    auto path = proc.executablePath(pid);
+bool ProcessReader::mayBeAgent(std::int32_t pid, const std::optional<std::string>& path) const {
     if (AgentProcessDetector::isNativeInstalledClaudeCandidate(std::string("claude"), path)) return true;
     if (auto base = path ? pathBasename(*path) : std::nullopt;
         base && (AgentProcessDetector::agentKindForBasename(*base) || AgentProcessDetector::isScriptInterpreter(*base)))
@@ -76,9 +75,14 @@ bool ProcessReader::mayBeAgent(std::int32_t pid) const {
 }
 
 std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(std::int32_t pid, std::uint32_t myUID) const {
+    return agentPresenceSnapshot(pid, myUID, proc.executablePath(pid));
+}
+
+std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(
+    std::int32_t pid, std::uint32_t myUID, const std::optional<std::string>& executablePath) const {
     // Most processes are plainly no agent by their executable and command name, which two
     // small reads tell; only the others are opened and read in full.
-    if (!mayBeAgent(pid)) return std::nullopt;
+    if (!mayBeAgent(pid, executablePath)) return std::nullopt;
     auto opened = openProcess(proc, pid, myUID, true);
     if (!opened) return std::nullopt;
     auto& [process, snapshot] = *opened;

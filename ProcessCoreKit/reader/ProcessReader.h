@@ -17,6 +17,9 @@ struct ProcessReader {
     std::optional<ProcessSnapshot> enrichedSnapshot(std::int32_t pid, std::uint32_t myUID, bool includeArgv) const;
     // A process of `myUID` that may be an agent; argv only when detection needs it.
     std::optional<ProcessSnapshot> agentPresenceSnapshot(std::int32_t pid, std::uint32_t myUID) const;
+    // The same for a caller that has just read the process's executable path.
+    std::optional<ProcessSnapshot> agentPresenceSnapshot(std::int32_t pid, std::uint32_t myUID,
+                                                         const std::optional<std::string>& executablePath) const;
     // Any process; argv read for the user's own processes only (another user's is never
     // read: nothing uses it, and Linux would expose it).
     std::optional<ProcessSnapshot> detectionSnapshot(std::int32_t pid, std::uint32_t myUID) const;
@@ -34,7 +37,7 @@ private:
     // Any process; argv (when asked) for `myUID`'s own processes only.
     std::optional<ProcessSnapshot> anyProcess(std::int32_t pid, std::uint32_t myUID, bool withArgv) const;
     // False only when the process's executable and command name rule out every agent rule.
-    bool mayBeAgent(std::int32_t pid) const;
+    bool mayBeAgent(std::int32_t pid, const std::optional<std::string>& path) const;
 };
 
 }  // namespace quaylight

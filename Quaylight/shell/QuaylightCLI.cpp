@@ -121,6 +121,9 @@ std::string QuaylightCLI::tableText(const ScanResult& result, bool includeHidden
         out += "No local listeners.\n";
         return out;
     }
+    // Sized once for the whole table (a row is under 100 bytes): growing it step by step
+    // would fault in each larger copy afresh.
+    out.reserve(out.size() + 512 + listeners.size() * 100);
     std::string headers[6];
     for (std::size_t i = 0; i < 6; ++i) headers[i] = kColumns[i].header;
     appendLine(out, headers);

@@ -30,7 +30,7 @@ struct ProcessListener {
 
 // One row before enrichment.
 struct CollapsedListener {
-    const ProcessListener* representative = nullptr;
+    ProcessListener* representative = nullptr;  // its endpoints move into the row at the end
     std::int64_t poolSize = 1;
     std::optional<ProcessIdentity> parent;
 };
@@ -47,20 +47,19 @@ std::vector<BoundEndpoint> endpointsOnPort(const std::vector<RawListeningSocket>
     return endpoints;
 }
 
-std::vector<ProcessListener> listenersOfProcess(const ProcessSnapshot& snapshot,
-                                                const std::vector<RawListeningSocket>& sockets) {
-    std::vector<int> ports;
-    for (const auto& socket : sockets)
-        if (std::find(ports.begin(), ports.end(), socket.port) == ports.end()) ports.push_back(socket.port);
-    std::vector<ProcessListener> listeners;
-    listeners.reserve(ports.size());
-    for (int port : ports) {
-        ProcessListener listener{&snapshot, port, endpointsOnPort(sockets, port), {}, BindScope::unknown};
+// Appends one listener per port of the process, ports in first-seen order.
+void appendListenersOfProcess(const ProcessSnapshot& snapshot, const std::vector<RawListeningSocket>& sockets,
+                              std::vector<ProcessListener>& listeners) {
+    const std::size_t first = listeners.size();
+    for (const auto& socket : sockets) {
+        const bool seen = std::any_of(listeners.begin() + static_cast<std::ptrdiff_t>(first), listeners.end(),
+                                      [&](const ProcessListener& l) { return l.port == socket.port; });
+        if (seen) continue;
+        ProcessListener listener{&snapshot, socket.port, endpointsOnPort(sockets, socket.port), {}, BindScope::unknown};
         listener.bindSignature = BindSignature::make(listener.endpoints);
         listener.bindScope = makeBindScope(listener.endpoints);
         listeners.push_back(std::move(listener));
     }
-    return listeners;
 }
 
 // Reads each parent's identity at most once, remembering the ones that could not be read.
@@ -117,52 +116,54 @@ std::vector<std::unique_ptr<ProcessReads>> readProcesses(const PortEngineDepende
 }
 
 std::vector<ProcessListener> gatherProcessListeners(const std::vector<std::unique_ptr<ProcessReads>>& reads) {
+    std::size_t sockets = 0;
+    for (const auto& r : reads)
+        if (r && r->owner) sockets += r->sockets.size();
     std::vector<ProcessListener> listeners;
+    listeners.reserve(sockets);  // at most one listener per socket
     for (const auto& r : reads) {
         if (!r || r->sockets.empty() || !r->owner) continue;
-        for (auto& listener : listenersOfProcess(*r->owner, r->sockets)) listeners.push_back(std::move(listener));
+        appendListenersOfProcess(*r->owner, r->sockets, listeners);
     }
     return listeners;
 }
 
 std::vector<CollapsedListener> collapseWorkerPools(const PortEngineDependencies& d,
-                                                   const std::vector<ProcessListener>& listeners) {
+                                                   std::vector<ProcessListener>& listeners) {
     // Only listeners that share their port with another can form a pool; one alone on its
     // port keys on its own index, which places it exactly where its own signals would.
     std::unordered_map<std::int64_t, int> listenersOnPort;
     for (const auto& listener : listeners) ++listenersOnPort[listener.port];
+    // Only each listener's pool parent is kept; full signals are built, one at a time,
+    // for listeners that share their port.
     using Key = std::variant<std::size_t, WorkerPoolCollapser::Signals>;
-    ParentIdentityCache parents(d);
-    std::vector<std::optional<Key>> keys;
-    keys.reserve(listeners.size());
-    for (std::size_t i = 0; i < listeners.size(); ++i) {
-        const auto& l = listeners[i];
-        auto parent = poolParent(l, parents);
-        if (!parent)
-            keys.emplace_back();
-        else if (listenersOnPort[l.port] == 1)
-            keys.emplace_back(Key(i));
-        else
-            keys.emplace_back(Key(WorkerPoolCollapser::Signals{l.port, l.bindSignature, *l.snapshot->executablePath,
-                                                               *parent, *l.snapshot->uid}));
-    }
+    ParentIdentityCache parentCache(d);
+    std::vector<std::optional<ProcessIdentity>> parents;
+    parents.reserve(listeners.size());
+    for (const auto& l : listeners) parents.push_back(poolParent(l, parentCache));
 
     std::vector<std::size_t> indices(listeners.size());
     for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = i;
-    auto groups = WorkerPoolCollapser::group(indices, [&](std::size_t i) { return keys[i]; });
+    auto groups = WorkerPoolCollapser::group(indices, [&](std::size_t i) -> std::optional<Key> {
+        const auto& l = listeners[i];
+        if (!parents[i]) return std::nullopt;
+        if (listenersOnPort[l.port] == 1) return Key(i);
+        return Key(WorkerPoolCollapser::Signals{l.port, l.bindSignature, *l.snapshot->executablePath, *parents[i],
+                                                *l.snapshot->uid});
+    });
 
     std::vector<CollapsedListener> collapsed;
     collapsed.reserve(groups.size());
     for (const auto& group : groups) {
-        const ProcessListener* representative = &listeners[group.front()];
+        ProcessListener* representative = &listeners[group.front()];
         for (auto i : group)
             if (listeners[i].snapshot->identity.pid < representative->snapshot->identity.pid)
                 representative = &listeners[i];
         if (group.size() == 1) {
             collapsed.push_back({representative, 1, std::nullopt});
         } else {
-            const auto& signals = std::get<WorkerPoolCollapser::Signals>(*keys[group.front()]);
-            collapsed.push_back({representative, static_cast<std::int64_t>(group.size()), signals.parentIdentity});
+            // Members of one pool share their parent's identity.
+            collapsed.push_back({representative, static_cast<std::int64_t>(group.size()), parents[group.front()]});
         }
     }
     return collapsed;
@@ -246,14 +247,13 @@ PathExistenceTest rememberingExistence(const PathExistenceTest& exists) {
     };
 }
 
-std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependencies& d,
-                                                        const std::vector<CollapsedListener>& collapsed,
-                                                        const SnapshotLookup& lookupSnapshot,
-                                                        const PathExistenceTest& directoryExists,
-                                                        const HomeDirectory& home) {
-    std::unordered_map<ProcessIdentity, ListenerEnrichment::Result> memo;
+// One result per owning process, kept in `memo`; the rows point at their owner's.
+std::vector<const ListenerEnrichment::Result*> enrichListeners(
+    const PortEngineDependencies& d, const std::vector<CollapsedListener>& collapsed,
+    const SnapshotLookup& lookupSnapshot, const PathExistenceTest& directoryExists, const HomeDirectory& home,
+    std::unordered_map<ProcessIdentity, ListenerEnrichment::Result>& memo) {
     std::optional<std::int32_t> root;
-    std::vector<ListenerEnrichment::Result> results;
+    std::vector<const ListenerEnrichment::Result*> results;
     results.reserve(collapsed.size());
     for (const auto& c : collapsed) {
         const auto& owner = *c.representative->snapshot;
@@ -264,7 +264,7 @@ std::vector<ListenerEnrichment::Result> enrichListeners(const PortEngineDependen
                                                      d.currentWorkingDirectory, home);
             it = memo.emplace(owner.identity, std::move(result)).first;
         }
-        results.push_back(it->second);
+        results.push_back(&it->second);
     }
     return results;
 }
@@ -283,8 +283,9 @@ void attachAgent(PortListener& listener, const ListenerEnrichment::Result& r, co
     listener.agentProcess = top;
 }
 
+// Takes the representative's endpoints: each stands for exactly one row.
 PortListener makeListener(const CollapsedListener& c) {
-    const ProcessListener& rep = *c.representative;
+    ProcessListener& rep = *c.representative;
     const bool pooled = c.poolSize >= 2;
     PortListener listener;
     listener.identity = ListenerIdentity{pooled && c.parent ? *c.parent : rep.snapshot->identity,
@@ -294,9 +295,9 @@ PortListener makeListener(const CollapsedListener& c) {
                                          c.poolSize > 1,
                                          pooled ? rep.snapshot->executablePath : std::nullopt};
     listener.port = rep.port;
-    listener.endpoints = rep.endpoints;
+    listener.endpoints = std::move(rep.endpoints);
     listener.bindScope = rep.bindScope;
-    listener.bindSignature = rep.bindSignature;
+    listener.bindSignature = std::move(rep.bindSignature);
     listener.process = *rep.snapshot;
     listener.workerPoolSize = c.poolSize;
     listener.parentIdentity = c.parent;
@@ -315,7 +316,7 @@ ScanResult PortEngine::scan(bool includeArgv) const {
     // Each process is read once, in one pass: its sockets, its snapshot when it listens,
     // and whether it may be an agent.
     const auto reads = readProcesses(d, pids, myUID, includeArgv);
-    const auto processListeners = gatherProcessListeners(reads);
+    auto processListeners = gatherProcessListeners(reads);
     const auto collapsed = collapseWorkerPools(d, processListeners);
 
     ScanSnapshotMap map(d, myUID);
@@ -326,7 +327,8 @@ ScanResult PortEngine::scan(bool includeArgv) const {
     const auto directoryExists = rememberingExistence(d.directoryExists);
     // Listeners and agents both resolve projects against it; it is read once per scan.
     const HomeDirectory home = d.homeDirectory();
-    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot, directoryExists, home);
+    std::unordered_map<ProcessIdentity, ListenerEnrichment::Result> enrichmentByOwner;
+    const auto enrichment = enrichListeners(d, collapsed, ancestorSnapshot, directoryExists, home, enrichmentByOwner);
 
     // The first graph only loads the agents' ancestors into the map, so that the second
     // sees their hosts.
@@ -366,7 +368,7 @@ ScanResult PortEngine::scan(bool includeArgv) const {
         // A flag list of the wrong length counts missing flags as unset rather than
         // reading past its end.
         const bool systemBackground = i < systemFlags.size() && systemFlags[i];
-        const auto& r = enrichment[i];
+        const auto& r = *enrichment[i];
         attachAgent(listener, r, graph, providerByAgent);
         listener.visibility = systemBackground || verdict->second.knownBackground
                                   ? VisibilityClass::hiddenSystemBackground

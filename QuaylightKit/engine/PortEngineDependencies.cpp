@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "ProcessCoreKit/platform/Libproc.h"
 #include "ProcessCoreKit/platform/ListeningSocketTable.h"
@@ -19,7 +20,19 @@ PortEngineDependencies PortEngineDependencies::live() {
     const ProcessReader reader{proc};
     PortEngineDependencies d;
     d.allPIDs = [&proc] { return proc.allPIDs(); };
-    d.isInspectableProgram = [&proc](std::int32_t pid) { return proc.isInspectableProgram(pid); };
+    // A scan reads each process's executable link once: the inspectable test reads it
+    // whole, and the agent reading that follows for the same process on the same thread
+    // takes the path from there.
+    struct ProgramLink {
+        std::int32_t pid = 0;
+        std::optional<std::string> path;
+    };
+    static thread_local ProgramLink lastProgram;
+    d.isInspectableProgram = [&proc](std::int32_t pid) {
+        auto path = proc.inspectableExecutablePath(pid);
+        lastProgram = {path ? pid : 0, path ? std::move(*path) : std::nullopt};
+        return path.has_value();
+    };
     d.currentUID = [] { return static_cast<std::uint32_t>(::getuid()); };
     d.currentPID = [] { return static_cast<std::int32_t>(::getpid()); };
     d.listeningSocketReader = [&proc]() -> ListeningSocketReader {
@@ -30,7 +43,8 @@ PortEngineDependencies PortEngineDependencies::live() {
         return reader.enrichedSnapshot(pid, uid, includeArgv);
     };
     d.agentPresenceSnapshot = [reader](std::int32_t pid, std::uint32_t uid) {
-        return reader.agentPresenceSnapshot(pid, uid);
+        if (lastProgram.pid != pid || pid == 0) return reader.agentPresenceSnapshot(pid, uid);
+        return reader.agentPresenceSnapshot(pid, uid, std::exchange(lastProgram, {}).path);
     };
     d.detectionSnapshot = [reader](std::int32_t pid, std::uint32_t uid) { return reader.detectionSnapshot(pid, uid); };
     d.liveResolveSnapshot = [reader](std::int32_t pid) { return reader.liveResolveSnapshot(pid); };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 #include "QuaylightKit/list/TextOrdering.h"
 
@@ -47,35 +49,35 @@ int compareByMode(const PortListener& a, const PortListener& b, int rankA, int r
 std::vector<const PortListener*> ListenerSorter::sorted(std::vector<const PortListener*> listeners,
                                                         ListenerSortMode mode, const ActivityByID& activity) {
     // The name and the stable id only break ties, which are rare: each is made once per
-    // listener, and only when a comparison comes to it.
+    // listener, and only when a comparison comes to it. They are kept beside the keys, so
+    // that the keys (and the sort's buffer of them) stay small.
     struct Keyed {
         const PortListener* listener;
         int activityRank;
-        mutable std::optional<std::string> name, id;
-        const std::string& nameKey() const {
-            if (!name) name = listener->process.displayName();
-            return *name;
-        }
-        const std::string& idKey() const {
-            if (!id) id = listener->id();
-            return *id;
-        }
+    };
+    std::unordered_map<const PortListener*, std::string> names, ids;
+    auto nameKey = [&](const PortListener* l) -> const std::string& {
+        auto [it, inserted] = names.try_emplace(l);
+        if (inserted) it->second = l->process.displayName();
+        return it->second;
+    };
+    auto idKey = [&](const PortListener* l) -> const std::string& {
+        auto [it, inserted] = ids.try_emplace(l);
+        if (inserted) it->second = l->id();
+        return it->second;
     };
     std::vector<Keyed> keys;
     keys.reserve(listeners.size());
-    for (const PortListener* listener : listeners) {
-        Keyed key{listener, 3, std::nullopt, std::nullopt};
-        if (mode == ListenerSortMode::activity) key.activityRank = activityRank(key.idKey(), activity);
-        keys.push_back(std::move(key));
-    }
+    for (const PortListener* listener : listeners)
+        keys.push_back({listener, mode == ListenerSortMode::activity ? activityRank(idKey(listener), activity) : 3});
     std::stable_sort(keys.begin(), keys.end(), [&](const Keyed& ka, const Keyed& kb) {
         const auto& a = *ka.listener;
         const auto& b = *kb.listener;
         if (int c = compare(sortRank(a.visibility), sortRank(b.visibility))) return c < 0;
         if (int c = compareByMode(a, b, ka.activityRank, kb.activityRank, mode)) return c < 0;
         if (int c = compare(a.port, b.port)) return c < 0;
-        if (int c = compareCaseInsensitive(ka.nameKey(), kb.nameKey())) return c < 0;
-        return ka.idKey() < kb.idKey();
+        if (int c = compareCaseInsensitive(nameKey(ka.listener), nameKey(kb.listener))) return c < 0;
+        return idKey(ka.listener) < idKey(kb.listener);
     });
     for (std::size_t i = 0; i < keys.size(); ++i) listeners[i] = keys[i].listener;
     return listeners;

@@ -18,16 +18,17 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 std::optional<std::string> readUpTo(int fd, std::size_t limit) {
+    // Read through a stack buffer and keep only what arrived: sizing the string for a whole
+    // chunk before each read would zero (and fault in) 64 KiB for a few hundred bytes.
+    char buffer[16 * 1024];
     std::string bytes;
     while (bytes.size() < limit) {
-        const std::size_t chunk = std::min<std::size_t>(limit - bytes.size(), 64 * 1024);
-        const std::size_t old = bytes.size();
-        bytes.resize(old + chunk);
-        ssize_t n = ::read(fd, bytes.data() + old, chunk);
-        bytes.resize(old + (n > 0 ? static_cast<std::size_t>(n) : 0));
+        const std::size_t chunk = std::min(limit - bytes.size(), sizeof buffer);
+        ssize_t n = ::read(fd, buffer, chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
         if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return bytes;
 }

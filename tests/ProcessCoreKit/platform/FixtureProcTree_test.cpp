@@ -183,5 +183,33 @@ TEST_F(FixtureProcTree, AgentPresenceReadsArgvOnlyOfPossibleAgents) {
     EXPECT_EQ(proc.executablePath(100), "/usr/bin/node");
 }
 
+TEST_F(FixtureProcTree, AgentPresenceFromTheInspectableTestsPathMatchesItsOwnRead) {
+    Libproc proc(dir.path().string());
+    ProcessReader reader{proc};
+    addProcess(500, "codex", 1, std::string("codex\0", 6));
+    fs::create_symlink("/opt/bin/codex", dir / "500/exe");
+    // An agent renamed in a system folder is found by its command name.
+    addProcess(900, "claude", 1, std::string("claude\0", 7));
+    fs::create_symlink("/usr/libexec/helper (deleted)", dir / "900/exe");
+    dir.write("900/comm", "claude\n");
+    addProcess(800, "bash", 1, std::string("bash\0", 5));
+    fs::create_symlink("/usr/bin/bash", dir / "800/exe");
+    dir.write("800/comm", "bash\n");
+
+    EXPECT_EQ(proc.inspectableExecutablePath(300), std::nullopt);  // no program link
+    EXPECT_EQ(proc.inspectableExecutablePath(0), std::nullopt);
+    for (std::int32_t pid : {100, 500, 800, 900}) {
+        auto path = proc.inspectableExecutablePath(pid);
+        ASSERT_TRUE(path) << pid;
+        EXPECT_EQ(*path, proc.executablePath(pid)) << pid;
+        EXPECT_EQ(reader.agentPresenceSnapshot(pid, ::geteuid(), *path), reader.agentPresenceSnapshot(pid, ::geteuid()))
+            << pid;
+    }
+    auto renamed = reader.agentPresenceSnapshot(900, ::geteuid(), proc.executablePath(900));
+    ASSERT_TRUE(renamed);
+    EXPECT_EQ(renamed->executablePath, "/usr/libexec/helper");
+    EXPECT_EQ(renamed->argv, std::vector<std::string>{"claude"});
+}
+
 }  // namespace
 }  // namespace quaylight

@@ -147,6 +147,12 @@ TEST(LiveProcesses, OnlyRunningProgramsAreInspectable) {
     ::waitpid(zombie, nullptr, 0);
     EXPECT_FALSE(Libproc::live().isInspectableProgram(zombie));  // gone
     EXPECT_FALSE(Libproc::live().isInspectableProgram(0));
+    // The same answer, with the path, from the one read.
+    EXPECT_EQ(Libproc::live().inspectableExecutablePath(zombie), std::nullopt);
+    EXPECT_EQ(Libproc::live().inspectableExecutablePath(child.pid()),
+              std::optional(Libproc::live().executablePath(child.pid())));
+    EXPECT_EQ(Libproc::live().inspectableExecutablePath(::getpid()),
+              std::optional(Libproc::live().executablePath(::getpid())));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The executable keeps Qt out of its command-line modes: it links no Qt and loads the
-// application library only when it starts the application.
+// The executable keeps Qt out of its command-line modes: it is linked statically, and the
+// application mode hands over to a launcher that loads the application library.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -20,11 +20,19 @@ QProcessEnvironment offscreen() {
     return environment;
 }
 
-// A copy of the executable alone in `folder`, with an unloadable library beside it when asked.
-QString loneExecutable(const QTemporaryDir& folder, bool withBrokenLibrary) {
-    const QString lone = folder.filePath("quaylight");
-    EXPECT_TRUE(QFile::copy(QStringLiteral(QUAYLIGHT_EXECUTABLE), lone));
-    QFile::setPermissions(lone, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+QString copyExecutable(const QTemporaryDir& folder, const QString& from, const QString& name) {
+    const QString copy = folder.filePath(name);
+    EXPECT_TRUE(QFile::copy(from, copy));
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return copy;
+}
+
+// A copy of the executable alone in `folder`, with its launcher and an unloadable library
+// beside it when asked.
+QString loneExecutable(const QTemporaryDir& folder, bool withBrokenLibrary, bool withLauncher = false) {
+    const QString lone = copyExecutable(folder, QStringLiteral(QUAYLIGHT_EXECUTABLE), QStringLiteral("quaylight"));
+    if (withLauncher)
+        copyExecutable(folder, QStringLiteral(QUAYLIGHT_APPLICATION_LAUNCHER), QStringLiteral("quaylight-application"));
     if (withBrokenLibrary) {
         QFile broken(folder.filePath("libquaylight-app.so"));
         EXPECT_TRUE(broken.open(QIODevice::WriteOnly));
@@ -33,12 +41,27 @@ QString loneExecutable(const QTemporaryDir& folder, bool withBrokenLibrary) {
     return lone;
 }
 
-TEST(ApplicationLibrary, ExecutableLinksNoQt) {
+QString sharedLibrariesOf(const char* executable) {
     QProcess ldd;
-    ldd.start("ldd", {QStringLiteral(QUAYLIGHT_EXECUTABLE)});
-    ASSERT_TRUE(ldd.waitForFinished(30000));
-    const QString libraries = QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    ldd.setProcessChannelMode(QProcess::MergedChannels);
+    ldd.start("ldd", {QString::fromUtf8(executable)});
+    EXPECT_TRUE(ldd.waitForFinished(30000));
+    return QString::fromLocal8Bit(ldd.readAllStandardOutput());
+}
+
+TEST(ApplicationLibrary, ExecutableLinksNoQt) {
+    const QString libraries = sharedLibrariesOf(QUAYLIGHT_EXECUTABLE);
     EXPECT_FALSE(libraries.isEmpty());
+    EXPECT_FALSE(libraries.contains("Qt", Qt::CaseInsensitive)) << libraries.toStdString();
+    // Linked statically (except in a sanitizer build), it maps no shared library at all.
+    if (QUAYLIGHT_EXECUTABLE_IS_STATIC) {
+        EXPECT_TRUE(libraries.contains("not a dynamic executable")) << libraries.toStdString();
+    }
+}
+
+TEST(ApplicationLibrary, LauncherLinksNoQt) {
+    const QString libraries = sharedLibrariesOf(QUAYLIGHT_APPLICATION_LAUNCHER);
+    EXPECT_TRUE(libraries.contains("libc.so")) << libraries.toStdString();
     EXPECT_FALSE(libraries.contains("Qt", Qt::CaseInsensitive)) << libraries.toStdString();
 }
 
@@ -65,7 +88,7 @@ TEST(ApplicationLibrary, ApplicationModeStartsThroughTheLibrary) {
     EXPECT_EQ(quaylight.exitCode(), 0) << quaylight.readAllStandardError().toStdString();
 }
 
-TEST(ApplicationLibrary, MissingLibraryIsOneErrorSentence) {
+TEST(ApplicationLibrary, MissingLauncherIsOneErrorSentence) {
     QTemporaryDir folder;
     const QString lone = loneExecutable(folder, false);
     QProcess quaylight;
@@ -79,9 +102,22 @@ TEST(ApplicationLibrary, MissingLibraryIsOneErrorSentence) {
     EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
 }
 
+TEST(ApplicationLibrary, MissingLibraryBesideTheLauncherIsOneErrorSentence) {
+    QTemporaryDir folder;
+    const QString lone = loneExecutable(folder, false, true);
+    QProcess quaylight;
+    quaylight.setProcessEnvironment(offscreen());
+    quaylight.start(lone, {});
+    ASSERT_TRUE(quaylight.waitForFinished(30000));
+    EXPECT_EQ(quaylight.exitCode(), 1);
+    const QString error = QString::fromLocal8Bit(quaylight.readAllStandardError());
+    EXPECT_TRUE(error.startsWith("error: Quaylight could not find libquaylight-app.so")) << error.toStdString();
+    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+}
+
 TEST(ApplicationLibrary, BrokenLibraryIsOneErrorSentence) {
     QTemporaryDir folder;
-    const QString lone = loneExecutable(folder, true);
+    const QString lone = loneExecutable(folder, true, true);
     QProcess quaylight;
     quaylight.start(lone, {});
     ASSERT_TRUE(quaylight.waitForFinished(30000));
@@ -94,7 +130,7 @@ TEST(ApplicationLibrary, BrokenLibraryIsOneErrorSentence) {
 TEST(ApplicationLibrary, CommandLineModesDoNotLoadTheLibrary) {
     // The relay runs beside a broken library without noticing it.
     QTemporaryDir folder;
-    const QString lone = loneExecutable(folder, true);
+    const QString lone = loneExecutable(folder, true, true);
     QProcess relay;
     relay.start(lone, {"agent-event"});
     relay.closeWriteChannel();
