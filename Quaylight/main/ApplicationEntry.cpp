@@ -1,18 +1,90 @@
 // The application library's entry: the executable calls it when it starts the application.
 #include "Quaylight/main/ApplicationEntry.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <variant>
+
 #include <QApplication>
 
 #include "ProcessCoreKit/support/Log.h"
 #include "Quaylight/design/theme/BrandFont.h"
+#include "Quaylight/popover/PopoverRootFactory.h"
+#include "Quaylight/shell/app/AppDelegate.h"
+#include "Quaylight/shell/app/ApplicationPlatform.h"
+#include "Quaylight/shell/app/SingleInstanceLock.h"
+#include "Quaylight/shell/app/TerminationSignals.h"
+#include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
+#include "Quaylight/shell/platform/FeedUpdater.h"
+#include "Quaylight/shell/platform/LaunchAtLoginManager.h"
+#include "Quaylight/shell/platform/PowerProfilesLowPowerMode.h"
+#include "QuaylightKit/platform/LiveFileSystem.h"
+
+namespace {
+
+quaylight::AppDelegate* gRunningDelegate = nullptr;
+
+// Qt ends the process with exit() when the X server goes away (a logout): the hook socket
+// must not outlive the application even then.
+void terminateAtExit() {
+    if (gRunningDelegate) gRunningDelegate->applicationWillTerminate();
+}
+
+}  // namespace
 
 extern "C" int quaylight_run_application(int argc, char** argv) {
+    using namespace quaylight;
     // The library carries its own copy of the kits, so it sets its own log sink.
-    quaylight::logging::setSink(quaylight::logging::standardErrorSink());
+    logging::setSink(logging::standardErrorSink());
+
+    const auto platform = ApplicationPlatform::decide(ApplicationPlatform::current(argc, argv));
+    if (platform.error) {
+        std::fprintf(stderr, "error: %s\n", platform.error->c_str());
+        return 1;
+    }
+    if (platform.platform) setenv("QT_QPA_PLATFORM", platform.platform->c_str(), 1);
+    // From here on a termination signal ends the application the orderly way.
+    TerminationSignals terminationSignals;
+
+    // Before anything starts (the hook server above all): a second launch touches nothing.
+    const std::string home = currentHomeDirectory().path;
+    auto lock = SingleInstanceLock::acquire(SingleInstanceLock::defaultPath(home));
+    if (std::holds_alternative<SingleInstanceLock::AlreadyRunning>(lock)) {
+        std::fputs("Quaylight is already running.\n", stderr);
+        return 0;
+    }
+    if (const auto* failed = std::get_if<SingleInstanceLock::Failed>(&lock)) {
+        std::fprintf(stderr, "error: %s\n", failed->reason.c_str());
+        return 1;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quaylight"));
-    quaylight::BrandFont::registerBundledFonts();
-    // The tray icon, panel and loops arrive with the application delegate; until then the
-    // application starts, makes its fonts known and ends.
+    QApplication::setApplicationVersion(QStringLiteral(QUAYLIGHT_VERSION));
+    // The panel hides and shows again; only Quit, a signal or the session's end end the app.
+    QApplication::setQuitOnLastWindowClosed(false);
+    BrandFont::registerBundledFonts();
+
+    auto defaults = std::make_shared<SettingsFileUserDefaults>();
+    AppDelegate::Dependencies dependencies;
+    dependencies.defaults = defaults;
+    dependencies.lowPowerMode = std::make_shared<PowerProfilesLowPowerMode>();
+    dependencies.launchAtLogin = LaunchAtLoginManager::forRunningExecutable();
+    dependencies.updater = std::make_unique<FeedUpdater>(FeedUpdater::Environment{
+        FeedUpdater::configuredFeedAddress(), QStringLiteral(QUAYLIGHT_VERSION), defaults.get(), nullptr});
+
+    dependencies.makePopoverRoot = makePopoverRootFactory();
+
+    AppDelegate delegate(std::move(dependencies));
+    gRunningDelegate = &delegate;
+    std::atexit(terminateAtExit);
+    terminationSignals.watch([] { QCoreApplication::quit(); });
+    delegate.applicationDidFinishLaunching();
+
+    application.exec();
+    delegate.applicationWillTerminate();
+    gRunningDelegate = nullptr;
+    terminationSignals.stopWatching();
     return 0;
 }

@@ -35,7 +35,7 @@ struct PortEngine {
     bool isInProcessSubtree(const ProcessSnapshot& owner, std::int32_t rootedAt) const;
 
     // The live processes that belong to the pool now and may be signalled, in PID-list order.
-    std::vector<ProcessIdentity> poolMemberIdentities(const WorkerPoolCollapser::Signals& signals) const;
+    std::vector<ProcessIdentity> poolMemberIdentities(const WorkerPoolCollapser::Signals& poolSignals) const;
 };
 
 }  // namespace quaylight

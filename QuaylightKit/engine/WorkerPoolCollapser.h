@@ -29,16 +29,16 @@ struct WorkerPoolCollapser {
 
     // Groups item indices: every bucket of two or more items sharing signals, in the order
     // their first member appears, then every single item (signal-less items in input order,
-    // then lone members of a bucket). `signals` gives an optional key per item: usually
+    // then lone members of a bucket). `signalsOf` gives an optional key per item: usually
     // Signals, or any ordered key that stands for them.
     template <class T, class SignalsOf>
-    static std::vector<std::vector<std::size_t>> group(const std::vector<T>& items, SignalsOf&& signals) {
+    static std::vector<std::vector<std::size_t>> group(const std::vector<T>& items, SignalsOf&& signalsOf) {
         using Key = typename std::invoke_result_t<SignalsOf&, const T&>::value_type;
         std::vector<std::vector<std::size_t>> singles;
         std::vector<std::vector<std::size_t>> buckets;
         std::map<Key, std::size_t> bucketOf;
         for (std::size_t i = 0; i < items.size(); ++i) {
-            std::optional<Key> s = signals(items[i]);
+            std::optional<Key> s = signalsOf(items[i]);
             if (!s) {
                 singles.push_back({i});
                 continue;

@@ -45,7 +45,7 @@ public:
 private:
     class Target;
     Target hold(const ProcessIdentity& expected, bool includeArgv = false) const;
-    StopPoolOutcome signalPoolMembers(const WorkerPoolCollapser::Signals& signals) const;
+    StopPoolOutcome signalPoolMembers(const WorkerPoolCollapser::Signals& poolSignals) const;
 
     PortEngine engine_;
     ProcessSafetyClassifier::Context context_;

@@ -1,5 +1,6 @@
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -124,11 +125,36 @@ SettingsFileUserDefaults::SettingsFileUserDefaults(std::string path) : path_(std
         if (settings->status() == QSettings::NoError) settings_ = std::move(settings);
     }
     if (!settings_) readFailureNotice_ = readFailureText(path_);
+    writer_ = std::make_unique<QObject>();
 }
 
 SettingsFileUserDefaults::~SettingsFileUserDefaults() {
     std::lock_guard lock(mutex_);
-    if (settings_) settings_->sync();
+    // A write still queued for the event loop goes with its context object.
+    writer_.reset();
+    if (writePending_) writeNow();
+}
+
+void SettingsFileUserDefaults::synchronize() {
+    std::lock_guard lock(mutex_);
+    if (writePending_) writeNow();
+}
+
+void SettingsFileUserDefaults::changed() {
+    if (writePending_) return;
+    writePending_ = true;
+    if (QCoreApplication::instance() == nullptr) {
+        writeNow();
+        return;
+    }
+    QMetaObject::invokeMethod(writer_.get(), [this] { synchronize(); }, Qt::QueuedConnection);
+}
+
+void SettingsFileUserDefaults::writeNow() {
+    writePending_ = false;
+    QDir().mkpath(QFileInfo(QString::fromStdString(path_)).absolutePath());
+    settings_->sync();
+    lastWriteSucceeded_ = settings_->status() == QSettings::NoError;
 }
 
 std::optional<UserDefaults::Value> SettingsFileUserDefaults::object(std::string_view key) const {
@@ -157,9 +183,7 @@ void SettingsFileUserDefaults::set(std::string_view key, Value value) {
     for (const auto& [type, group] : groups)
         if (group != target) settings_->remove(groupKey(group, key));
     settings_->setValue(groupKey(target, key), encoded(value));
-    QDir().mkpath(QFileInfo(QString::fromStdString(path_)).absolutePath());
-    settings_->sync();
-    lastWriteSucceeded_ = settings_->status() == QSettings::NoError;
+    changed();
 }
 
 void SettingsFileUserDefaults::removeObject(std::string_view key) {
@@ -175,9 +199,7 @@ void SettingsFileUserDefaults::removeObject(std::string_view key) {
         settings_->remove(name);
         removed = true;
     }
-    if (!removed) return;
-    settings_->sync();
-    lastWriteSucceeded_ = settings_->status() == QSettings::NoError;
+    if (removed) changed();
 }
 
 bool SettingsFileUserDefaults::lastWriteSucceeded() const {

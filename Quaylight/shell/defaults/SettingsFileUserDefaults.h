@@ -9,7 +9,9 @@
 //
 // so a text "true" stays a text. A value that is not of its group's form (a "yes" under
 // [bool], a list, a key in two groups) reads as absent and stays in the file as it was;
-// only a change of that very key replaces it. Every change is written at once.
+// only a change of that very key replaces it. Changes are written promptly: the changes of
+// one turn of the event loop together (a settings tile stores nine flags at once), at once
+// where there is no application object, and at the latest when the store goes.
 //
 // A file that exists but cannot be read: the settings live in memory, start from the
 // defaults, and the file is never touched; `readFailureNotice` says so for the settings.
@@ -23,6 +25,7 @@
 
 #include "QuaylightKit/platform/UserDefaults.h"
 
+class QObject;
 class QSettings;
 
 namespace quaylight {
@@ -46,14 +49,22 @@ public:
     const std::optional<std::string>& readFailureNotice() const { return readFailureNotice_; }
     // False when the last write of the file failed (a full disk, a folder made read-only).
     bool lastWriteSucceeded() const;
+    // Writes the changes not yet written, now (at termination, before a test reads the file).
+    void synchronize();
 
 private:
+    void changed();  // with the lock held
+    void writeNow();  // with the lock held
+
     std::string path_;
     std::optional<std::string> readFailureNotice_;
     mutable std::mutex mutex_;
     std::unique_ptr<QSettings> settings_;    // absent while the file is unreadable
     InMemoryUserDefaults memoryFallback_;   // used while the file is unreadable
     bool lastWriteSucceeded_ = true;
+    bool writePending_ = false;
+    // Lives on the thread that made the store; the pending write runs there.
+    std::unique_ptr<QObject> writer_;
 };
 
 }  // namespace quaylight

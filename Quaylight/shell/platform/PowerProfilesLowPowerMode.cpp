@@ -37,11 +37,8 @@ void PowerProfilesLowPowerMode::readActiveProfile() {
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
         finished->deleteLater();
         QDBusPendingReply<QDBusVariant> reply = *finished;
-        if (reply.isError()) {
-            apply(false);
-            return;
-        }
-        apply(reply.value().variant().toString() == powerSaver);
+        apply(!reply.isError() && reply.value().variant().toString() == powerSaver);
+        emit profileRead();
     });
 }
 

@@ -26,6 +26,8 @@ public:
 
 signals:
     void changed(bool enabled);
+    // Each time an answer to a read of the profile (or its failure) has arrived.
+    void profileRead();
 
 private slots:
     void onPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);

@@ -116,8 +116,8 @@ void X11KeyGrabBackend::release() {
     chord_.reset();
 }
 
-KeyGrabBackend::GrabResult X11KeyGrabBackend::grabNow() {
-    if (!chord_) return GrabResult::unavailable;
+std::optional<X11KeyGrabBackend::ActiveGrab> X11KeyGrabBackend::plannedGrab() const {
+    if (!chord_) return std::nullopt;
     ActiveGrab grab;
     // The key is found by its unshifted or shifted symbol in the first group; a letter
     // matches either case.
@@ -132,7 +132,7 @@ KeyGrabBackend::GrabResult X11KeyGrabBackend::grabNow() {
             }
         }
     }
-    if (grab.keyCodes.empty()) return GrabResult::keyNotOnKeyboard;
+    if (grab.keyCodes.empty()) return std::nullopt;
     for (auto modifier : chord_->modifiers) {
         switch (modifier) {
             case GlobalShortcutModifier::command: grab.modifiers |= masks_.super; break;
@@ -143,12 +143,17 @@ KeyGrabBackend::GrabResult X11KeyGrabBackend::grabNow() {
     }
     // The lock keys change the modifier state of every press; a grab for each combination
     // keeps the shortcut working with CapsLock or NumLock on.
-    const std::array<std::uint16_t, 4> variants{0, masks_.capsLock, masks_.numLock,
-                                                static_cast<std::uint16_t>(masks_.capsLock | masks_.numLock)};
+    grab.lockVariants = {0, masks_.capsLock, masks_.numLock, static_cast<std::uint16_t>(masks_.capsLock | masks_.numLock)};
+    return grab;
+}
+
+KeyGrabBackend::GrabResult X11KeyGrabBackend::grabNow() {
+    auto grab = plannedGrab();
+    if (!grab) return GrabResult::keyNotOnKeyboard;
     std::vector<xcb_void_cookie_t> cookies;
-    for (auto code : grab.keyCodes)
-        for (auto variant : variants)
-            cookies.push_back(xcb_grab_key_checked(connection_, 0, root_, static_cast<std::uint16_t>(grab.modifiers | variant), code,
+    for (auto code : grab->keyCodes)
+        for (auto variant : grab->lockVariants)
+            cookies.push_back(xcb_grab_key_checked(connection_, 0, root_, static_cast<std::uint16_t>(grab->modifiers | variant), code,
                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     bool refused = false;
     for (auto cookie : cookies) {
@@ -168,12 +173,10 @@ KeyGrabBackend::GrabResult X11KeyGrabBackend::grabNow() {
 
 void X11KeyGrabBackend::ungrabNow() {
     if (!active_) return;
-    const std::array<std::uint16_t, 4> variants{0, masks_.capsLock, masks_.numLock,
-                                                static_cast<std::uint16_t>(masks_.capsLock | masks_.numLock)};
     // Ungrabbing only ever removes this client's own grabs, so a combination another
     // client holds is left alone.
     for (auto code : active_->keyCodes)
-        for (auto variant : variants)
+        for (auto variant : active_->lockVariants)
             xcb_ungrab_key(connection_, code, root_, static_cast<std::uint16_t>(active_->modifiers | variant));
     xcb_flush(connection_);
     active_.reset();
@@ -206,10 +209,15 @@ void X11KeyGrabBackend::keyboardChanged() {
         this,
         [this] {
             regrabPending_ = false;
-            const bool wasGrabbed = active_.has_value();
-            ungrabNow();
             readKeyboard();
-            if (wasGrabbed && chord_ && grabNow() != GrabResult::grabbed) chord_.reset();
+            if (!active_) return;
+            // The server also says "new keyboard" whenever input moves from one keyboard
+            // to another. A grab that still fits stays: between an ungrab and a grab a
+            // press would be lost.
+            auto planned = plannedGrab();
+            if (planned && *planned == *active_) return;
+            ungrabNow();
+            if (grabNow() != GrabResult::grabbed) chord_.reset();
         },
         Qt::QueuedConnection);
 }

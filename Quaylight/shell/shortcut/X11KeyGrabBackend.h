@@ -42,9 +42,14 @@ private:
     struct ActiveGrab {
         std::vector<std::uint8_t> keyCodes;
         std::uint16_t modifiers = 0;
+        std::vector<std::uint16_t> lockVariants;  // none, CapsLock, NumLock, both
+        friend bool operator==(const ActiveGrab&, const ActiveGrab&) = default;
     };
 
     void readKeyboard();
+    // The grabs the chord needs with the keyboard as last read; nothing when no key of the
+    // layout types the chord's key.
+    std::optional<ActiveGrab> plannedGrab() const;
     GrabResult grabNow();
     void ungrabNow();
     std::uint16_t ignoredModifiers() const;

@@ -80,9 +80,25 @@ TEST(ApplicationLibrary, IsLookedForBesideTheExecutableThenInLibQuaylight) {
 }
 
 TEST(ApplicationLibrary, ApplicationModeStartsThroughTheLibrary) {
+    // The application runs until it is told to stop; its own home keeps it away from the
+    // user's settings and instance lock.
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    auto environment = offscreen();
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_CONFIG_HOME", home.filePath(".config"));
+    environment.insert("XDG_DATA_HOME", home.filePath(".local/share"));
+    environment.insert("XDG_CACHE_HOME", home.filePath(".cache"));
     QProcess quaylight;
-    quaylight.setProcessEnvironment(offscreen());
+    quaylight.setProcessEnvironment(environment);
     quaylight.start(QStringLiteral(QUAYLIGHT_EXECUTABLE), {});
+    ASSERT_TRUE(quaylight.waitForStarted(30000));
+    // The library takes the instance lock as its first act.
+    const QString lock = home.filePath(".local/share/Quaylight/instance.lock");
+    for (int i = 0; i < 3000 && !QFile::exists(lock) && quaylight.state() == QProcess::Running; ++i)
+        quaylight.waitForFinished(10);
+    EXPECT_TRUE(QFile::exists(lock)) << quaylight.readAllStandardError().toStdString();
+    quaylight.terminate();
     ASSERT_TRUE(quaylight.waitForFinished(30000));
     EXPECT_EQ(quaylight.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(quaylight.exitCode(), 0) << quaylight.readAllStandardError().toStdString();

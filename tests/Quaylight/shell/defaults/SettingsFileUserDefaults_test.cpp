@@ -2,6 +2,7 @@
 // back by fresh stores and by a plain QSettings.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -84,18 +85,31 @@ TEST_F(SettingsFileTest, EveryTypeSurvivesAReopenAsItself) {
     EXPECT_EQ(reopened.stringValue("text.true"), "true");
 }
 
-TEST_F(SettingsFileTest, AChangeIsOnDiskAtOnceAndATypeChangeLeavesOneValue) {
+TEST_F(SettingsFileTest, ChangesAreOnDiskAfterTheEventLoopsTurnAndATypeChangeLeavesOneValue) {
     SettingsFileUserDefaults store(path());
     store.setBool("display.showPort", false);
-    QSettings plain(qPath(), QSettings::IniFormat);
-    EXPECT_EQ(plain.value(QStringLiteral("bool/display.showPort")).toString(), QStringLiteral("false"));
+    store.setBool("display.showCPU", true);
+    QCoreApplication::processEvents();
+    {
+        QSettings plain(qPath(), QSettings::IniFormat);
+        EXPECT_EQ(plain.value(QStringLiteral("bool/display.showPort")).toString(), QStringLiteral("false"));
+        EXPECT_EQ(plain.value(QStringLiteral("bool/display.showCPU")).toString(), QStringLiteral("true"));
+    }
+    // Or at once, when asked.
+    store.setString("display.rowDensity", "compact");
+    store.synchronize();
+    {
+        QSettings plain(qPath(), QSettings::IniFormat);
+        EXPECT_EQ(plain.value(QStringLiteral("text/display.rowDensity")).toString(), QStringLiteral("compact"));
+    }
 
     store.setString("display.showPort", "no");
     store.setInteger("display.showPort", 7);
+    store.synchronize();
     SettingsFileUserDefaults reopened(path());
     EXPECT_EQ(reopened.object("display.showPort"), Value(std::int64_t{7}));
-
     store.removeObject("display.showPort");
+    store.synchronize();
     EXPECT_FALSE(SettingsFileUserDefaults(path()).contains("display.showPort"));
 }
 
@@ -186,6 +200,7 @@ TEST_F(SettingsFileTest, AMissingFileIsAnEmptyOneAndItsFolderIsMadeOnTheFirstCha
     EXPECT_FALSE(store.contains(SettingsKeys::rowDensity));
     EXPECT_FALSE(QFileInfo::exists(qPath()));
     store.setBool(SettingsKeys::showCPU, true);
+    store.synchronize();
     EXPECT_TRUE(store.lastWriteSucceeded());
     EXPECT_TRUE(QFileInfo::exists(qPath()));
 }

@@ -64,7 +64,10 @@ protected:
     }
 
     void press(const char* keys) {
-        auto result = server_->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keys)});
+        // The trailing query waits for the server's answer, so the key events have been
+        // handled by the server (and sent to the clients) when xdotool ends.
+        auto result = server_->run(QStringLiteral("xdotool"),
+                                   {QStringLiteral("key"), QString::fromLatin1(keys), QStringLiteral("getmouselocation")});
         ASSERT_EQ(result.exitCode, 0) << result.output.toStdString();
     }
 
@@ -119,6 +122,10 @@ TEST_F(X11GlobalShortcutTest, HeldKeyFiresOnce) {
         for (int code = 8; code < 256 && keyCode == 0; ++code)
             if (backend.matchesNativeKeyPress(static_cast<std::uint32_t>(code), superAlt)) keyCode = static_cast<std::uint8_t>(code);
         ASSERT_NE(keyCode, 0);
+        // A press the application receives itself matches with the lock keys on too.
+        EXPECT_TRUE(backend.matchesNativeKeyPress(keyCode, superAlt | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2));
+        EXPECT_FALSE(backend.matchesNativeKeyPress(keyCode, XCB_MOD_MASK_1));
+        EXPECT_FALSE(backend.matchesNativeKeyPress(keyCode, superAlt | XCB_MOD_MASK_CONTROL));
 
         auto feed = [&](std::uint8_t type, xcb_timestamp_t time) {
             xcb_key_press_event_t event{};

@@ -1,0 +1,159 @@
+#include "Quaylight/popover/PopoverBinding.h"
+
+#include <QDesktopServices>
+#include <QTimer>
+#include <QUrl>
+
+#include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
+#include "Quaylight/shell/defaults/DisplaySettings.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
+#include "Quaylight/shell/panel/PopoverRevealState.h"
+#include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
+#include "QuaylightKit/login/OnboardingFlags.h"
+
+namespace quaylight {
+
+namespace {
+
+constexpr std::string_view kOfferCompleted = "launchAtLoginOfferCompleted";
+constexpr std::string_view kOnboardingComplete = "quaylightOnboardingComplete";
+constexpr std::string_view kWalkthroughCompleted = "walkthroughCompleted";
+
+}  // namespace
+
+PopoverBinding::PopoverBinding(Environment environment, QObject* parent)
+    : QObject(parent), environment_(std::move(environment)) {
+    if (!environment_.defaults) environment_.defaults = std::make_shared<InMemoryUserDefaults>();
+    if (!environment_.now) environment_.now = wallNow;
+    root_ = new PopoverRootView(commands());
+
+    auto* vm = environment_.viewModel;
+    const auto refresh = [this] { schedule(); };
+    connect(vm, &QuaylightViewModel::stateChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::showSystemChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::sortModeChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::filterChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::searchTextChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::panelModeChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::exactAgentScopeChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::activityByIDChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::cpuPercentByIDChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::focusLabelByIDChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::pendingConfirmationChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::killNoticeChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::displayFieldsChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::rowDensityChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::inventoryChanged, this, refresh);
+    if (environment_.revealState)
+        connect(environment_.revealState, &PopoverRevealState::revealedChanged, this, refresh);
+    if (environment_.connections)
+        connectionObserver_ = environment_.connections->addObserver([self = QPointer(this)] {
+            if (self) self->schedule();
+        });
+    applyNow();
+}
+
+PopoverBinding::~PopoverBinding() {
+    if (environment_.connections && connectionObserver_) environment_.connections->removeObserver(connectionObserver_);
+    // The root belongs to whoever shows it once the panel took it; otherwise to us.
+    if (root_ && !root_->parent() && parent() != root_) delete root_;
+}
+
+void PopoverBinding::schedule() {
+    if (scheduled_) return;
+    scheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (scheduled_) applyNow();
+    });
+}
+
+void PopoverBinding::applyNow() {
+    scheduled_ = false;
+    if (root_) root_->apply(currentInputs());
+}
+
+PopoverInputs PopoverBinding::currentInputs() const {
+    const auto& vm = *environment_.viewModel;
+    PopoverInputs i;
+    const auto flags = OnboardingFlags::read(*environment_.defaults);
+    i.launchAtLoginOfferCompleted = flags.launchAtLoginOfferCompleted;
+    i.onboardingComplete = flags.quaylightOnboardingComplete;
+    if (const auto* result = vm.state().loaded()) i.state = *result;
+    else if (const auto* message = vm.state().failedMessage()) i.state = PortsFailed{*message};
+    else i.state = PortsLoading{};
+    i.panelMode = vm.panelMode();
+    i.filter = vm.filter();
+    i.searchText = vm.searchText();
+    i.sortMode = vm.sortMode();
+    i.activityByID.insert(vm.activityByID().begin(), vm.activityByID().end());
+    i.cpuPercentByID.insert(vm.cpuPercentByID().begin(), vm.cpuPercentByID().end());
+    i.focusLabelByID.insert(vm.focusLabelByID().begin(), vm.focusLabelByID().end());
+    i.displayFields = vm.displayFields();
+    i.rowDensity = vm.rowDensity();
+    i.showSystem = vm.showSystem();
+    if (vm.exactAgentScope()) i.exactAgentScope = vm.exactAgentScope()->identity;
+    i.currentAgentSessions = static_cast<std::int64_t>(vm.inventory().snapshot().currentSessions().size());
+    i.killNotice = vm.killNotice();
+    if (environment_.connections) i.actionNotice = environment_.connections->actionNotice();
+    i.pending = {vm.pendingKill(), vm.pendingForceKill(), vm.pendingStopPool(), vm.pendingStopVisible(),
+                 vm.pendingStopAgent()};
+    i.isRevealed = environment_.revealState ? environment_.revealState->isRevealed() : true;
+    i.context = vm.terminator().context();
+    i.now = environment_.now();
+    return i;
+}
+
+PopoverCommands PopoverBinding::commands() {
+    auto* vm = environment_.viewModel;
+    PopoverCommands c;
+    c.setSearchText = [vm](std::string text) { vm->setSearchText(std::move(text)); };
+    c.setFilter = [vm](FilterCategory filter) { vm->setFilter(filter); };
+    c.clearExactScope = [vm] { vm->setExactAgentScope(std::nullopt); };
+    c.selectPanelMode = [vm](PanelMode mode) { vm->selectPanelMode(mode); };
+    c.setPending = [vm](PendingStops p) {
+        vm->setPendingKill(p.kill);
+        vm->setPendingForceKill(p.forceKill);
+        vm->setPendingStopPool(p.stopPool);
+        vm->setPendingStopVisible(p.stopVisible);
+        vm->setPendingStopAgent(p.stopAgent);
+    };
+    c.confirmKill = [vm](KillRequest r) { vm->confirmKill(r); };
+    c.confirmForceKill = [vm](ForceKillRequest r) { vm->confirmForceKill(r); };
+    c.confirmStopPool = [vm](StopPoolRequest r) { vm->confirmStopPool(r); };
+    c.confirmStopVisible = [vm](StopVisibleRequest r) { vm->confirmStopVisible(r); };
+    c.confirmStopAgent = [vm](StopAgentRequest r) { vm->confirmStopAgent(r); };
+    c.dismissKillNotice = [vm] { vm->setKillNotice(std::nullopt); };
+    c.dismissActionNotice = [this] {
+        if (environment_.connections) environment_.connections->setActionNotice(std::nullopt);
+    };
+    c.openURL = [this](const std::string& url) {
+        if (environment_.openURL) return environment_.openURL(url);
+        return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    };
+    c.focusHost = [vm](const PortListener& listener) { vm->focusHost(listener); };
+    c.autoCloseAfterOpening = [this] { return DisplaySettings(*environment_.defaults).autoCloseAfterOpening(); };
+    c.requestScan = [vm] {
+        if (vm->requestScan) vm->requestScan();
+    };
+    c.dismissPanel = [this] {
+        if (environment_.dismissPanel) environment_.dismissPanel();
+    };
+    c.quit = [this] {
+        if (environment_.quit) environment_.quit();
+    };
+    c.completeLaunchAtLoginOffer = [this](bool enabled) {
+        environment_.defaults->set(SettingsKeys::launchAtLoginEnabled, enabled);
+        environment_.defaults->set(kOfferCompleted, true);
+        if (environment_.onOnboardingGateChanged) environment_.onOnboardingGateChanged();
+        applyNow();
+    };
+    c.completeWalkthrough = [this] {
+        environment_.defaults->set(kWalkthroughCompleted, true);
+        environment_.defaults->set(kOnboardingComplete, true);
+        if (environment_.onOnboardingGateChanged) environment_.onOnboardingGateChanged();
+        applyNow();
+    };
+    return c;
+}
+
+}  // namespace quaylight

@@ -1,0 +1,56 @@
+#pragma once
+// Joins the popover to the application: reads the view model, the reveal state, the
+// connection store's notice and the first-run flags into PopoverInputs, hands every change
+// to the root view (at most once per turn of the event loop, however many signals a scan
+// frame raises), and carries the root's commands back to their owners.
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+#include "Quaylight/popover/PopoverRootView.h"
+#include "QuaylightKit/platform/UserDefaults.h"
+
+namespace quaylight {
+
+class AgentProviderConnectionStore;
+class PopoverRevealState;
+class QuaylightViewModel;
+
+class PopoverBinding : public QObject {
+    Q_OBJECT
+public:
+    struct Environment {
+        QuaylightViewModel* viewModel = nullptr;
+        PopoverRevealState* revealState = nullptr;              // none: always revealed
+        AgentProviderConnectionStore* connections = nullptr;   // none: no connection notice
+        std::shared_ptr<UserDefaults> defaults;
+        std::function<WallTime()> now;
+        // Opens an address in the browser; the desktop's handler when unset.
+        std::function<bool(const std::string&)> openURL;
+        std::function<void()> dismissPanel;
+        std::function<void()> quit;
+        std::function<void()> onOnboardingGateChanged;
+    };
+
+    explicit PopoverBinding(Environment environment, QObject* parent = nullptr);
+    ~PopoverBinding() override;
+
+    // The root view, made once; the panel takes it as its content.
+    PopoverRootView* root() const { return root_; }
+    // Applies the current state now instead of on the next turn of the event loop.
+    void applyNow();
+    PopoverInputs currentInputs() const;
+
+private:
+    void schedule();
+    PopoverCommands commands();
+
+    Environment environment_;
+    QPointer<PopoverRootView> root_;
+    bool scheduled_ = false;
+    std::uint64_t connectionObserver_ = 0;
+};
+
+}  // namespace quaylight

@@ -1,0 +1,600 @@
+#include "Quaylight/popover/PopoverRootView.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "Quaylight/design/brand/PlugMark.h"
+#include "Quaylight/design/controls/Surface.h"
+#include "Quaylight/design/platform/ReduceMotion.h"
+#include "Quaylight/design/theme/Foreground.h"
+#include "Quaylight/design/theme/PremiumTheme.h"
+#include "Quaylight/popover/cards/ConfirmationOverlay.h"
+#include "Quaylight/popover/frame/DisplayText.h"
+#include "Quaylight/popover/frame/ListFooterView.h"
+#include "Quaylight/popover/frame/ListStateView.h"
+#include "Quaylight/popover/frame/LoadingIndicator.h"
+#include "Quaylight/popover/frame/ModeSearchBar.h"
+#include "Quaylight/popover/frame/NoticeBanner.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
+#include "Quaylight/popover/list/ListenerListView.h"
+#include "Quaylight/popover/model/ConfirmationCards.h"
+#include "Quaylight/popover/model/ListenerKeyboard.h"
+#include "Quaylight/popover/model/ListenerRowTexts.h"
+
+namespace quaylight {
+
+namespace {
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+QWidget* page(QWidget* parent) {
+    auto* widget = new QWidget(parent);
+    auto* layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return widget;
+}
+
+// A first-run or settings stand-in: one line and, where it completes something, one button.
+QWidget* standIn(const QString& name, const QString& title, const std::optional<QString>& detail,
+                 const std::optional<QString>& button, std::function<void()> action, QWidget* parent) {
+    ListStateSpec spec;
+    spec.name = name;
+    spec.icon = ListStateSpec::Icon::plugMark;
+    spec.iconColor = PremiumTheme::textTertiary();
+    spec.title = title;
+    spec.detail = detail;
+    if (button) spec.buttons.push_back({*button, PremiumButtonKind::primary, std::move(action)});
+    spec.buttonsTopPadding = 2;
+    auto* view = new ListStateView(std::move(spec), parent);
+    return view;
+}
+
+}  // namespace
+
+PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent)
+    : QWidget(parent), commands_(std::move(commands)) {
+    setObjectName(QStringLiteral("popoverRoot"));
+    setFixedSize(width, height);
+    setPalette(PremiumTheme::darkPalette());
+
+    surface_ = new Surface(nullptr, this);
+    surface_->setGeometry(rect());
+    column_ = new QWidget(surface_);
+    surface_->contentLayout()->addWidget(column_);
+    auto* column = new QVBoxLayout(column_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildHeader(column);
+    column->addWidget(makeHairline(column_));
+
+    banner_ = new NoticeBanner(column_);
+    banner_->hide();
+    banner_->onDismiss = [this] {
+        auto notice = chooseNotice(presentation(), showSettings_, inputs_.panelMode, inputs_.actionNotice,
+                                   inputs_.killNotice);
+        if (!notice) return;
+        if (notice->source == NoticeChoice::Source::agentConnections) {
+            if (commands_.dismissActionNotice) commands_.dismissActionNotice();
+        } else if (commands_.dismissKillNotice) {
+            commands_.dismissKillNotice();
+        }
+    };
+    column->addWidget(banner_);
+
+    main_ = new QStackedWidget(column_);
+    column->addWidget(main_, 1);
+
+    loadingPage_ = page(main_);
+    {
+        auto* loading = static_cast<QVBoxLayout*>(loadingPage_->layout());
+        loading->addStretch(1);
+        loading->addWidget(new LoadingIndicator(loadingPage_), 0, Qt::AlignHCenter);
+        loading->addStretch(1);
+    }
+
+    listenerPage_ = page(main_);
+    bar_ = new ModeSearchBar(listenerPage_);
+    listenerPage_->layout()->addWidget(bar_);
+    body_ = new QStackedWidget(listenerPage_);
+    listenerPage_->layout()->addWidget(body_);
+    static_cast<QVBoxLayout*>(listenerPage_->layout())->setStretch(1, 1);
+    list_ = new ListenerListView(body_);
+    stateHolder_ = page(body_);
+    agentsSlot_ = page(body_);
+    agentsSlot_->setObjectName(QStringLiteral("agentsSlot"));
+    body_->addWidget(list_);
+    body_->addWidget(stateHolder_);
+    body_->addWidget(agentsSlot_);
+    footer_ = new ListFooterView(listenerPage_);
+    listenerPage_->layout()->addWidget(footer_);
+
+    errorPage_ = page(main_);
+    offerPage_ = standIn(QStringLiteral("launchAtLoginOffer"), QStringLiteral("Welcome to Quaylight"), std::nullopt,
+                         QStringLiteral("Continue"),
+                         [this] {
+                             if (commands_.completeLaunchAtLoginOffer) commands_.completeLaunchAtLoginOffer(false);
+                         },
+                         main_);
+    tourPage_ = standIn(QStringLiteral("walkthrough"), QStringLiteral("Quaylight shows who listens on your ports"),
+                        std::nullopt, QStringLiteral("Get Started"),
+                        [this] {
+                            if (commands_.completeWalkthrough) commands_.completeWalkthrough();
+                        },
+                        main_);
+    settingsPage_ = page(main_);
+    settingsPage_->setObjectName(QStringLiteral("settingsPopout"));
+    for (auto* p : {loadingPage_, listenerPage_, errorPage_, offerPage_, tourPage_, settingsPage_}) main_->addWidget(p);
+
+    rootFooter_ = new QWidget(column_);
+    {
+        auto* strip = new QVBoxLayout(rootFooter_);
+        strip->setContentsMargins(0, 0, 0, 0);
+        strip->setSpacing(0);
+        strip->addWidget(makeHairline(rootFooter_));
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(16, 0, 16, 0);
+        row->addStretch(1);
+        auto* quit = new TextButton(QStringLiteral("Quit"), PremiumTheme::display(11.5, PremiumFontWeight::medium),
+                                    PremiumTheme::info(), rootFooter_);
+        quit->setToolTip(QStringLiteral("Quit Quaylight"));
+        connect(quit, &QAbstractButton::clicked, this, [this] {
+            if (commands_.quit) commands_.quit();
+        });
+        row->addWidget(quit);
+        auto* holder = new QWidget(rootFooter_);
+        holder->setFixedHeight(42);
+        holder->setLayout(row);
+        strip->addWidget(holder);
+    }
+    column->addWidget(rootFooter_);
+
+    overlay_ = new ConfirmationOverlay(this);
+    overlay_->onCancel = [this] { cancelShown(); };
+    overlay_->onConfirm = [this] { confirmShown(); };
+
+    // Wiring of the listener content.
+    bar_->onSelectMode = [this](PanelMode mode) {
+        closeMenus();
+        if (commands_.selectPanelMode) commands_.selectPanelMode(mode);
+    };
+    bar_->onSearchEdited = [this](const QString& text) {
+        if (commands_.setSearchText) commands_.setSearchText(text.toStdString());
+    };
+    bar_->onSearchSubmitted = [this] { closeMenus(); };
+    bar_->onSearchFieldClicked = [this] { closeMenus(); };
+    bar_->onClearSearch = [this] {
+        showSortMenu_ = false;
+        if (commands_.setSearchText) commands_.setSearchText({});
+    };
+    bar_->onDownFromSearch = [this] { focusList(); };
+    list_->onKey = [this](QKeyEvent* event) { return handleListKey(event); };
+    list_->onRowSelect = [this](const std::string& id) {
+        // A plain click selects and, like any click on the list, closes an open menu.
+        selectedID_ = id;
+        showSortMenu_ = false;
+        expandedID_.reset();
+        refreshRows();
+        focusList();
+    };
+    list_->onRowToggle = [this](const std::string& id) {
+        showSortMenu_ = false;
+        toggleActions(id);
+    };
+    list_->onRowActions = [this](const std::string& id) {
+        selectedID_ = id;
+        showSortMenu_ = false;
+        focusList();
+        toggleActions(id);
+    };
+    list_->onBackgroundClick = [this] {
+        showSortMenu_ = false;
+        if (expandedID_) {
+            expandedID_.reset();
+            refreshRows();
+        }
+    };
+    footer_->onQuit = [this] {
+        if (commands_.quit) commands_.quit();
+    };
+    footer_->onStopVisible = [this] {
+        if (auto request = StopVisibleRequest::request(rendered_, inputs_.context)) {
+            PendingStops pending = inputs_.pending;
+            pending.stopVisible = *request;
+            if (commands_.setPending) commands_.setPending(pending);
+        }
+    };
+    setTabOrder(bar_->searchField(), list_);
+    refresh();
+}
+
+void PopoverRootView::buildHeader(QVBoxLayout* column) {
+    auto* header = new QWidget(column_);
+    header->setObjectName(QStringLiteral("header"));
+    header->setFixedHeight(48);
+    auto* row = new QHBoxLayout(header);
+    row->setContentsMargins(16, 0, 16, 0);
+    row->setSpacing(10);
+    auto* mark = new PlugMark(false, PlugCut{2.5, 2.1, 8.7}, header);
+    mark->setFixedSize(20, 20);
+    setForeground(mark, PremiumTheme::textPrimary());
+    row->addWidget(mark);
+    QFont titleFont = PremiumTheme::display(13.5, PremiumFontWeight::semibold);
+    titleFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.14);
+    row->addWidget(makePlainLabel(QStringLiteral("Quaylight"), titleFont, PremiumTheme::textPrimary(), header));
+    settingsTitle_ = makePlainLabel(QStringLiteral("Settings"), PremiumTheme::mono(11, QFont::Normal),
+                                    PremiumTheme::textTertiary(), header);
+    row->addWidget(settingsTitle_);
+    count_ = makePlainLabel({}, PremiumTheme::mono(11, QFont::Normal), white(0.45), header);
+    count_->setObjectName(QStringLiteral("listenerCount"));
+    row->addWidget(count_);
+    row->addStretch(1);
+    closeSettings_ = new IconButton(LucideIconName::x, 14, PremiumTheme::textTertiary(), QSize(26, 28),
+                                    QStringLiteral("Close Settings"), header);
+    search_ = new IconButton(LucideIconName::search, 13, white(0.4), QSize(24, 28), QStringLiteral("Search listeners"),
+                             header);
+    settings_ =
+        new IconButton(LucideIconName::settings2, 13, white(0.4), QSize(24, 28), QStringLiteral("Settings"), header);
+    settings_->setToolTip(QStringLiteral("Settings"));
+    row->addWidget(closeSettings_);
+    row->addWidget(search_);
+    row->addWidget(settings_);
+    connect(closeSettings_, &QAbstractButton::clicked, this, [this] {
+        showSettings_ = false;
+        refresh();
+    });
+    connect(search_, &QAbstractButton::clicked, this, [this] {
+        closeMenus();
+        bar_->searchField()->setFocus(Qt::OtherFocusReason);
+    });
+    connect(settings_, &QAbstractButton::clicked, this, [this] {
+        closeMenus();
+        showSettings_ = true;
+        refresh();
+    });
+    column->addWidget(header);
+}
+
+PopoverSurface PopoverRootView::presentation() const {
+    return popoverSurface(inputs_.launchAtLoginOfferCompleted, inputs_.onboardingComplete);
+}
+
+std::optional<std::string> PopoverRootView::lastScannedText() const {
+    return quaylight::lastScannedText(presentation(), inputs_.state);
+}
+
+void PopoverRootView::apply(const PopoverInputs& inputs) {
+    inputs_ = inputs;
+    applied_ = true;
+    refresh();
+}
+
+void PopoverRootView::refresh() {
+    const PopoverSurface surface = presentation();
+    scoped_.reset();
+    model_.reset();
+    if (const auto* result = std::get_if<ScanResult>(&inputs_.state)) {
+        scoped_ = scopedResult(*result, inputs_.exactAgentScope);
+        model_ = listModelFor(*scoped_, inputs_);
+    }
+    rendered_ = model_ ? renderedListeners(*model_, inputs_.showSystem) : std::vector<PortListener>{};
+    std::vector<std::string> ids;
+    ids.reserve(rendered_.size());
+    for (const auto& l : rendered_) ids.push_back(l.id());
+    if (ids != renderedIDs_) {
+        // The selection follows the rows: kept while listed, else the first row.
+        selectedID_ = reconciledSelection(ids, selectedID_);
+        renderedIDs_ = std::move(ids);
+    }
+    refreshHeader(surface);
+    refreshBanner(surface);
+    refreshMainArea(surface);
+    refreshReveal();
+    const auto shown = shownStop(inputs_.pending);
+    overlay_->present(shown ? std::optional(confirmationTexts(*shown)) : std::nullopt);
+}
+
+void PopoverRootView::refreshHeader(PopoverSurface surface) {
+    const auto countText = listenerCountText(surface, inputs_.panelMode, inputs_.currentAgentSessions,
+                                             scoped_ ? &*scoped_ : nullptr, model_ ? &*model_ : nullptr,
+                                             inputs_.filter, inputs_.searchText);
+    settingsTitle_->setVisible(showSettings_);
+    count_->setVisible(!showSettings_ && countText.has_value());
+    if (countText && count_->text() != q(*countText)) {
+        count_->setText(q(*countText));
+        count_->setAccessibleName(q(*countText));
+    }
+    closeSettings_->setVisible(showSettings_);
+    search_->setVisible(!showSettings_ && surface == PopoverSurface::listenerList);
+    const QString searchName =
+        inputs_.panelMode == PanelMode::agents ? QStringLiteral("Search agents") : QStringLiteral("Search listeners");
+    search_->setAccessibleName(searchName);
+    search_->setToolTip(searchName);
+    settings_->setVisible(!showSettings_);
+}
+
+void PopoverRootView::refreshBanner(PopoverSurface surface) {
+    const auto notice =
+        chooseNotice(surface, showSettings_, inputs_.panelMode, inputs_.actionNotice, inputs_.killNotice);
+    if (notice) banner_->setText(displayText(notice->text));
+    banner_->setVisible(notice.has_value());
+}
+
+void PopoverRootView::showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make) {
+    if (holder->property("stateKey").toString() == key && !holder->findChildren<QWidget*>().isEmpty()) {
+        stateView_ = holder->findChild<ListStateView*>();
+        return;
+    }
+    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) delete child;
+    QWidget* view = make();
+    view->setParent(holder);
+    holder->layout()->addWidget(view);
+    holder->setProperty("stateKey", key);
+    stateView_ = view;
+}
+
+void PopoverRootView::refreshMainArea(PopoverSurface surface) {
+    rootFooter_->setVisible(!showSettings_ && surface != PopoverSurface::listenerList);
+    if (showSettings_) {
+        main_->setCurrentWidget(settingsPage_);
+        const auto scanned = lastScannedText();
+        showState(settingsPage_, QStringLiteral("settings|") + q(scanned.value_or("")), [&] {
+            return standIn(QStringLiteral("settingsStandIn"), QStringLiteral("Settings"),
+                           scanned ? std::optional(q(*scanned)) : std::nullopt, std::nullopt, {}, nullptr);
+        });
+        return;
+    }
+    switch (surface) {
+        case PopoverSurface::welcome:
+        case PopoverSurface::launchAtLoginOffer: main_->setCurrentWidget(offerPage_); return;
+        case PopoverSurface::walkthrough: main_->setCurrentWidget(tourPage_); return;
+        case PopoverSurface::listenerList: break;
+    }
+    if (std::holds_alternative<PortsLoading>(inputs_.state)) {
+        main_->setCurrentWidget(loadingPage_);
+        return;
+    }
+    if (const auto* failed = std::get_if<PortsFailed>(&inputs_.state); failed && inputs_.panelMode == PanelMode::ports) {
+        main_->setCurrentWidget(errorPage_);
+        const QString message = displayText(failed->message);
+        showState(errorPage_, QStringLiteral("error|") + message, [&] {
+            ListStateSpec spec;
+            spec.name = QStringLiteral("errorState");
+            spec.lucide = LucideIconName::shield;
+            spec.iconColor = PremiumTheme::warning();
+            spec.detail = message;
+            spec.detailSize = 13;
+            spec.buttons.push_back({QStringLiteral("Try Again"), PremiumButtonKind::primary, [this] {
+                                        if (commands_.requestScan) commands_.requestScan();
+                                    }});
+            return new ListStateView(std::move(spec));
+        });
+        return;
+    }
+    main_->setCurrentWidget(listenerPage_);
+    refreshListenerContent();
+}
+
+void PopoverRootView::refreshListenerContent() {
+    const bool ports = inputs_.panelMode == PanelMode::ports;
+    bar_->set(inputs_.panelMode, q(inputs_.searchText), ports);
+    footer_->setVisible(ports && model_.has_value());
+    if (!ports || !model_) {
+        body_->setCurrentWidget(agentsSlot_);
+        return;
+    }
+    const auto& agents = scoped_->agentPresence;
+    const bool scope = inputs_.exactAgentScope.has_value();
+    ListBody body = listBodyFor(*model_, scope, inputs_.filter, inputs_.searchText);
+    if (!portsColumnShowsList(*model_, agents, scope)) body = ListBody::emptyState;
+
+    footer_->set(q(listFooterText(scope, inputs_.filter, agents, model_->hiddenCount(), inputs_.showSystem)),
+                 StopVisibleRequest::request(rendered_, inputs_.context).has_value());
+
+    if (body == ListBody::rows) {
+        body_->setCurrentWidget(list_);
+        stateView_ = nullptr;
+        refreshRows();
+        if (!listShownBefore_ && !rendered_.empty() && !bar_->searchField()->hasFocus()) focusList();
+        listShownBefore_ = true;
+        return;
+    }
+    listShownBefore_ = false;
+    body_->setCurrentWidget(stateHolder_);
+    list_->setRows({}, std::nullopt, std::nullopt);
+    ListStateSpec spec;
+    spec.iconColor = PremiumTheme::textTertiary();
+    switch (body) {
+        case ListBody::emptyState:
+            spec.name = QStringLiteral("emptyState");
+            spec.spacing = 10;
+            spec.icon = ListStateSpec::Icon::plugMark;
+            spec.title = QStringLiteral("No local listeners");
+            spec.detail = q(emptyStateDetail(agents.totalCount()));
+            break;
+        case ListBody::exactScopeEmpty:
+            spec.name = QStringLiteral("exactScopeEmptyState");
+            spec.lucide = LucideIconName::hash;
+            spec.title = QStringLiteral("No ports related to this agent right now");
+            spec.detail = QStringLiteral("Related listeners appear here while the agent's servers are running.");
+            spec.buttonsTopPadding = 2;
+            spec.buttons.push_back({QStringLiteral("Remove scope"), PremiumButtonKind::primary, [this] {
+                                        if (commands_.clearExactScope) commands_.clearExactScope();
+                                    }});
+            break;
+        case ListBody::noMatches:
+            spec.name = QStringLiteral("noMatchesState");
+            spec.spacing = 6;
+            spec.lucide = LucideIconName::search;
+            spec.title = QStringLiteral("No matching listeners");
+            spec.buttons.push_back({QStringLiteral("Clear filters"), PremiumButtonKind::primary, [this] {
+                                        if (commands_.setFilter) commands_.setFilter(FilterCategory::all);
+                                        if (commands_.setSearchText) commands_.setSearchText({});
+                                    }});
+            break;
+        case ListBody::agentSessions: {
+            const auto count = agentSessionCount(inputs_.filter, agents);
+            spec.name = QStringLiteral("agentSessionState");
+            spec.lucide = LucideIconName::terminal;
+            spec.iconColor = count >= 1 ? PremiumTheme::info() : PremiumTheme::textTertiary();
+            spec.title = q(agentSessionTitle(count, inputs_.filter));
+            spec.detail = q(agentSessionDetail(count, inputs_.filter));
+            spec.buttonsTopPadding = 2;
+            spec.buttons.push_back({QStringLiteral("View Agents"), PremiumButtonKind::primary, [this] {
+                                        if (commands_.selectPanelMode) commands_.selectPanelMode(PanelMode::agents);
+                                    }});
+            spec.buttons.push_back({QStringLiteral("Show all ports"), PremiumButtonKind::secondary, [this] {
+                                        if (commands_.setFilter) commands_.setFilter(FilterCategory::all);
+                                        if (commands_.setSearchText) commands_.setSearchText({});
+                                    }});
+            break;
+        }
+        case ListBody::rows: break;
+    }
+    QString key = spec.name + QLatin1Char('|') + spec.title.value_or(QString()) + QLatin1Char('|') +
+                  spec.detail.value_or(QString());
+    showState(stateHolder_, key, [&] { return new ListStateView(std::move(spec)); });
+}
+
+void PopoverRootView::refreshRows() {
+    std::vector<ListenerRowTexts> rows;
+    rows.reserve(rendered_.size());
+    for (const auto& listener : rendered_) {
+        const std::string id = listener.id();
+        auto activity = inputs_.activityByID.find(id);
+        auto cpu = inputs_.cpuPercentByID.find(id);
+        rows.push_back(listenerRowTexts(
+            listener, activity == inputs_.activityByID.end() ? ActivityLevel::unknown : activity->second,
+            cpu == inputs_.cpuPercentByID.end() ? std::nullopt : std::optional(cpu->second), inputs_.displayFields,
+            inputs_.rowDensity, inputs_.now));
+    }
+    list_->setRows(rows, selectedID_, expandedID_);
+}
+
+void PopoverRootView::refreshReveal() {
+    const bool still = reduceMotionFor(this);
+    const bool revealed = inputs_.isRevealed;
+    // Concealed: raised a little and deaf to the pointer; revealed (or without motion) in place.
+    surface_->move(0, (revealed || still) ? 0 : -5);
+    surface_->setAttribute(Qt::WA_TransparentForMouseEvents, !revealed);
+    list_->setPulseAllowed(revealed && !still && isVisible());
+}
+
+void PopoverRootView::resizeEvent(QResizeEvent*) {
+    surface_->resize(size());
+    overlay_->setGeometry(rect());
+}
+
+void PopoverRootView::focusList() { list_->setFocus(Qt::OtherFocusReason); }
+
+void PopoverRootView::closeMenus() {
+    showSortMenu_ = false;
+    if (expandedID_) {
+        expandedID_.reset();
+        refreshRows();
+    }
+}
+
+void PopoverRootView::toggleActions(const std::string& id) {
+    if (expandedID_ == id) expandedID_.reset();
+    else expandedID_ = id;
+    refreshRows();
+}
+
+bool PopoverRootView::handleListKey(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Down) return moveSelection(+1);
+    if (event->key() == Qt::Key_Up) return moveSelection(-1);
+    // Letters act bare or with Shift; with Ctrl, Alt or Super they belong to someone else.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    switch (event->key()) {
+        case Qt::Key_O: return performOpenSelected();
+        case Qt::Key_T: return performFocusSelected();
+        case Qt::Key_K: return performKillSelected();
+        default: return false;
+    }
+}
+
+bool PopoverRootView::moveSelection(int delta) {
+    std::vector<std::string> ids;
+    for (const auto& l : rendered_) ids.push_back(l.id());
+    selectedID_ = ListenerKeyboardNavigation::nextID(ids, selectedID_, delta);
+    expandedID_.reset();
+    showSortMenu_ = false;
+    refreshRows();
+    if (ids.empty()) return false;
+    if (selectedID_) list_->scrollToRow(*selectedID_, true);
+    return true;
+}
+
+bool PopoverRootView::performOpenSelected() {
+    const auto* listener = selectedListener(rendered_, selectedID_);
+    if (!listener) return false;
+    auto action = ListenerKeyboardAction::forKey('o', *listener, false, inputs_.context);
+    const auto* open = std::get_if<ListenerKeyboardAction::Open>(&action.value);
+    if (!open) return false;
+    const bool opened = commands_.openURL && commands_.openURL(open->url);
+    // A browser that failed to open leaves the panel open.
+    if (opened && commands_.autoCloseAfterOpening && commands_.autoCloseAfterOpening() && commands_.dismissPanel)
+        commands_.dismissPanel();
+    return true;
+}
+
+bool PopoverRootView::performFocusSelected() {
+    const auto* listener = selectedListener(rendered_, selectedID_);
+    if (!listener) return false;
+    const bool labelled = inputs_.focusLabelByID.count(listener->id()) > 0;
+    auto action = ListenerKeyboardAction::forKey('t', *listener, labelled, inputs_.context);
+    if (!std::holds_alternative<ListenerKeyboardAction::Focus>(action.value)) return false;
+    const PortListener target = *listener;
+    if (commands_.focusHost) commands_.focusHost(target);
+    if (commands_.autoCloseAfterOpening && commands_.autoCloseAfterOpening() && commands_.dismissPanel)
+        commands_.dismissPanel();
+    return true;
+}
+
+bool PopoverRootView::performKillSelected() {
+    const auto* listener = selectedListener(rendered_, selectedID_);
+    if (!listener) return false;
+    auto action = ListenerKeyboardAction::forKey('k', *listener, false, inputs_.context);
+    PendingStops pending = inputs_.pending;
+    if (auto* pool = std::get_if<StopPoolRequest>(&action.value)) pending.stopPool = *pool;
+    else if (auto* kill = std::get_if<KillRequest>(&action.value)) pending.kill = *kill;
+    else return false;
+    if (commands_.setPending) commands_.setPending(pending);
+    return true;
+}
+
+void PopoverRootView::cancelShown() {
+    if (!inputs_.pending.any()) return;
+    if (commands_.setPending) commands_.setPending(cancelledShown(inputs_.pending));
+}
+
+void PopoverRootView::confirmShown() {
+    const auto shown = shownStop(inputs_.pending);
+    if (!shown) return;
+    struct Confirm {
+        PopoverCommands& c;
+        void operator()(const KillRequest& r) const {
+            if (c.confirmKill) c.confirmKill(r);
+        }
+        void operator()(const ForceKillRequest& r) const {
+            if (c.confirmForceKill) c.confirmForceKill(r);
+        }
+        void operator()(const StopPoolRequest& r) const {
+            if (c.confirmStopPool) c.confirmStopPool(r);
+        }
+        void operator()(const StopVisibleRequest& r) const {
+            if (c.confirmStopVisible) c.confirmStopVisible(r);
+        }
+        void operator()(const StopAgentRequest& r) const {
+            if (c.confirmStopAgent) c.confirmStopAgent(r);
+        }
+    };
+    std::visit(Confirm{commands_}, *shown);
+}
+
+}  // namespace quaylight

@@ -1,0 +1,132 @@
+#pragma once
+// The one view the menu-bar panel hosts: header, notice banner, the main area (first-run
+// stand-ins, settings, or the listener content with its list, states and footer) and the
+// stop confirmation over all of it.
+//
+// It is given the application's state as one PopoverInputs value on every change and asks
+// for every change through PopoverCommands; it owns only view state (selection, the open
+// row menu, the settings popout, focus). Applying equal inputs again changes nothing and
+// paints nothing.
+
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Quaylight/popover/model/PopoverInputs.h"
+#include "Quaylight/popover/model/PopoverTexts.h"
+
+class QLabel;
+class QStackedWidget;
+class QVBoxLayout;
+class QKeyEvent;
+
+namespace quaylight {
+
+class ConfirmationOverlay;
+class IconButton;
+class ListFooterView;
+class ListenerListView;
+class ModeSearchBar;
+class NoticeBanner;
+class Surface;
+
+class PopoverRootView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int width = 700;
+    static constexpr int height = 480;
+
+    explicit PopoverRootView(PopoverCommands commands, QWidget* parent = nullptr);
+
+    void apply(const PopoverInputs& inputs);
+    const PopoverInputs& inputs() const { return inputs_; }
+
+    // View state, readable for tests and for the next issue's menus.
+    const std::optional<std::string>& selectedListenerID() const { return selectedID_; }
+    const std::optional<std::string>& expandedActionsListenerID() const { return expandedID_; }
+    bool showSettings() const { return showSettings_; }
+    bool modalIsPresented() const { return inputs_.pending.any(); }
+    PopoverSurface presentation() const;
+    std::optional<std::string> lastScannedText() const;
+
+    ListenerListView* listView() const { return list_; }
+    ModeSearchBar* searchBar() const { return bar_; }
+    ConfirmationOverlay* overlay() const { return overlay_; }
+    NoticeBanner* banner() const { return banner_; }
+    ListFooterView* footer() const { return footer_; }
+    QLabel* countLabel() const { return count_; }
+    // The state view currently in the list's place or the error page, if any.
+    QWidget* stateView() const { return stateView_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildHeader(QVBoxLayout* column);
+    void refresh();
+    void refreshHeader(PopoverSurface surface);
+    void refreshBanner(PopoverSurface surface);
+    void refreshMainArea(PopoverSurface surface);
+    void refreshListenerContent();
+    void refreshRows();
+    void refreshReveal();
+    void showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make);
+
+    bool handleListKey(QKeyEvent* event);
+    bool moveSelection(int delta);
+    bool performOpenSelected();
+    bool performFocusSelected();
+    bool performKillSelected();
+    void closeMenus();
+    void selectRow(const std::string& id);
+    void toggleActions(const std::string& id);
+    void confirmShown();
+    void cancelShown();
+    void focusList();
+
+    PopoverCommands commands_;
+    PopoverInputs inputs_;
+    bool applied_ = false;
+
+    // View state.
+    bool showSettings_ = false;
+    bool showSortMenu_ = false;
+    std::optional<std::string> expandedID_;
+    std::optional<std::string> selectedID_;
+
+    // Derived from the inputs on every apply.
+    std::optional<ScanResult> scoped_;
+    std::optional<ListenerListModel> model_;
+    std::vector<PortListener> rendered_;
+    std::vector<std::string> renderedIDs_;
+    bool listShownBefore_ = false;
+
+    Surface* surface_;
+    QWidget* column_;
+    QLabel* count_;
+    QLabel* settingsTitle_;
+    IconButton* closeSettings_;
+    IconButton* search_;
+    IconButton* settings_;
+    NoticeBanner* banner_;
+    QStackedWidget* main_;
+    QWidget* loadingPage_;
+    QWidget* listenerPage_;
+    QWidget* errorPage_;
+    QWidget* offerPage_;
+    QWidget* tourPage_;
+    QWidget* settingsPage_;
+    ModeSearchBar* bar_;
+    QStackedWidget* body_;
+    ListenerListView* list_;
+    QWidget* stateHolder_;
+    QWidget* agentsSlot_;
+    ListFooterView* footer_;
+    QWidget* rootFooter_;
+    ConfirmationOverlay* overlay_;
+    QWidget* stateView_ = nullptr;
+    QString stateKey_;
+};
+
+}  // namespace quaylight

@@ -1,0 +1,80 @@
+#include "Quaylight/popover/frame/PopoverWidgets.h"
+
+#include <QPainter>
+
+#include "Quaylight/design/icons/LucideIcon.h"
+#include "Quaylight/design/theme/PremiumTheme.h"
+
+namespace quaylight {
+
+QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+namespace {
+
+class Hairline : public QWidget {
+public:
+    explicit Hairline(QWidget* parent) : QWidget(parent) {
+        setFixedHeight(1);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), PremiumTheme::hairline()); }
+};
+
+}  // namespace
+
+QWidget* makeHairline(QWidget* parent) { return new Hairline(parent); }
+
+IconButton::IconButton(LucideIconName icon, qreal iconSize, QColor color, QSize frame, const QString& accessibleName,
+                       QWidget* parent)
+    : QAbstractButton(parent), icon_(icon), iconSize_(iconSize), color_(std::move(color)) {
+    setFixedSize(frame);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(accessibleName);
+}
+
+void IconButton::setIconColor(const QColor& color) {
+    color_ = color;
+    update();
+}
+
+void IconButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF box((width() - iconSize_) / 2, (height() - iconSize_) / 2, iconSize_, iconSize_);
+    paintLucideIcon(p, box, icon_, isDown() ? withOpacity(color_, 0.6) : color_);
+}
+
+TextButton::TextButton(const QString& title, const QFont& font, QColor color, QWidget* parent)
+    : QAbstractButton(parent), color_(std::move(color)) {
+    setText(title);
+    setFont(font);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(title);
+}
+
+QSize TextButton::sizeHint() const {
+    const QFontMetrics m(font());
+    return {m.horizontalAdvance(text()) + 4, m.height() + 6};
+}
+
+void TextButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(isDown() ? withOpacity(color_, 0.6) : color_);
+    p.setFont(font());
+    p.drawText(rect(), Qt::AlignCenter, text());
+}
+
+}  // namespace quaylight

@@ -1,0 +1,85 @@
+#pragma once
+// One row of the listener list: port pill, title with activity light, subtitle, vitals and
+// path lines, trailing badges and the actions button. The row is told its texts and flags
+// and reports clicks; a row given the same texts again changes nothing and paints nothing.
+
+#include <QWidget>
+#include <functional>
+
+#include "Quaylight/popover/model/ListenerRowTexts.h"
+
+class QLabel;
+class QHBoxLayout;
+class QAbstractButton;
+
+namespace quaylight {
+
+class ActivityPulseClock;
+class ElidedLabel;
+class ActivityLight;
+class RowBadge;
+class VitalsLine;
+class PortPill;
+
+struct ListenerRowState {
+    bool isSelected = false;
+    bool actionsExpanded = false;
+    friend bool operator==(const ListenerRowState&, const ListenerRowState&) = default;
+};
+
+class ListenerRowView : public QWidget {
+    Q_OBJECT
+public:
+    ListenerRowView(ActivityPulseClock* clock, QWidget* parent = nullptr);
+
+    // Returns whether anything changed.
+    bool setRow(const ListenerRowTexts& texts, ListenerRowState state);
+    const ListenerRowTexts& texts() const { return texts_; }
+    const ListenerRowState& rowState() const { return state_; }
+
+    // Whether the halo may pulse now (the list decides: revealed, in view, motion allowed).
+    void setPulsing(bool pulsing);
+    bool isPulsing() const;
+
+    std::function<void()> onSelect;
+    std::function<void()> onToggleActions;
+    // The actions button: selects the row and toggles its menu in one click.
+    std::function<void()> onActionsButton;
+
+    // Counts paint events, for tests that a row left alone is not repainted.
+    int paintCount() const { return paintCount_; }
+    // Of those, the ones larger than an activity light (whose halo repaints only its square).
+    int widePaintCount() const { return widePaintCount_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void applyTexts(const ListenerRowTexts& texts, bool first);
+
+    ListenerRowTexts texts_;
+    ListenerRowState state_;
+    bool hovering_ = false;
+    bool built_ = false;
+    int paintCount_ = 0;
+    int widePaintCount_ = 0;
+
+    QHBoxLayout* layout_;
+    PortPill* pill_;
+    ActivityLight* light_;
+    ElidedLabel* title_;
+    RowBadge* systemTag_;
+    QLabel* pid_;
+    ElidedLabel* context_;
+    VitalsLine* vitals_;
+    ElidedLabel* path_;
+    RowBadge* classification_;
+    RowBadge* agent_;
+    RowBadge* bind_;
+    QAbstractButton* actions_;
+};
+
+}  // namespace quaylight

@@ -1,0 +1,114 @@
+#pragma once
+// Everything the popover draws, as plain values: the scan state and list settings of the
+// view model, the notices, the pending stop requests and the first-run flags. The owner
+// builds a new value on every change signal and hands it to PopoverRootView::apply; the
+// popover keeps no copy of the application's state beyond the last value it was given.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <variant>
+
+#include "ProcessCoreKit/activity/ActivityEstimator.h"
+#include "ProcessCoreKit/records/AgentProcessIdentity.h"
+#include "ProcessCoreKit/safety/ProcessSafetyClassifier.h"
+#include "ProcessCoreKit/support/Time.h"
+#include "Quaylight/agent-inventory/model/PanelMode.h"
+#include "Quaylight/shell/defaults/DisplaySettings.h"
+#include "Quaylight/shell/defaults/RowVisibleFields.h"
+#include "QuaylightKit/list/FilterCategory.h"
+#include "QuaylightKit/list/ListenerSortMode.h"
+#include "QuaylightKit/list/ListenerSorter.h"
+#include "QuaylightKit/listener/ScanResult.h"
+#include "QuaylightKit/terminator/StopRequests.h"
+
+namespace quaylight {
+
+// The scan state of the ports list.
+struct PortsLoading {
+    friend bool operator==(PortsLoading, PortsLoading) { return true; }
+};
+struct PortsFailed {
+    std::string message;
+    friend bool operator==(const PortsFailed&, const PortsFailed&) = default;
+};
+using PortsState = std::variant<PortsLoading, ScanResult, PortsFailed>;
+
+// The stop requests waiting for a confirmation card, each set by its own trigger.
+struct PendingStops {
+    std::optional<KillRequest> kill;
+    std::optional<ForceKillRequest> forceKill;
+    std::optional<StopPoolRequest> stopPool;
+    std::optional<StopVisibleRequest> stopVisible;
+    std::optional<StopAgentRequest> stopAgent;
+
+    bool any() const { return kill || forceKill || stopPool || stopVisible || stopAgent; }
+    friend bool operator==(const PendingStops&, const PendingStops&) = default;
+};
+
+struct PopoverInputs {
+    // First run.
+    bool launchAtLoginOfferCompleted = false;
+    bool onboardingComplete = false;
+
+    // The ports list.
+    PortsState state = PortsLoading{};
+    PanelMode panelMode = PanelMode::ports;
+    FilterCategory filter = FilterCategory::all;
+    std::string searchText;
+    ListenerSortMode sortMode = ListenerSortMode::port;
+    ListenerSorter::ActivityByID activityByID;
+    std::unordered_map<std::string, double> cpuPercentByID;
+    std::unordered_map<std::string, std::string> focusLabelByID;
+    RowVisibleFields displayFields;
+    DisplaySettings::RowDensity rowDensity = DisplaySettings::RowDensity::comfortable;
+    bool showSystem = false;
+    std::optional<AgentProcessIdentity> exactAgentScope;
+
+    // Agents.
+    std::int64_t currentAgentSessions = 0;
+
+    // Notices and stops.
+    std::optional<std::string> killNotice;
+    std::optional<std::string> actionNotice;  // the connection store's
+    PendingStops pending;
+
+    // The panel.
+    bool isRevealed = true;
+    // Whose processes the stop requests may name: the view model's, never looked up here.
+    ProcessSafetyClassifier::Context context;
+    // "Now" for uptimes, from the owner's one clock.
+    WallTime now;
+};
+
+// What the popover asks of its owner. Every member may be left unset in tests that do not
+// reach it.
+struct PopoverCommands {
+    std::function<void(std::string)> setSearchText;
+    std::function<void(FilterCategory)> setFilter;
+    std::function<void()> clearExactScope;
+    std::function<void(PanelMode)> selectPanelMode;
+    std::function<void(PendingStops)> setPending;
+    std::function<void(KillRequest)> confirmKill;
+    std::function<void(ForceKillRequest)> confirmForceKill;
+    std::function<void(StopPoolRequest)> confirmStopPool;
+    std::function<void(StopVisibleRequest)> confirmStopVisible;
+    std::function<void(StopAgentRequest)> confirmStopAgent;
+    std::function<void()> dismissKillNotice;
+    std::function<void()> dismissActionNotice;
+    // Opens the address in the browser; false when that failed.
+    std::function<bool(const std::string&)> openURL;
+    std::function<void(const PortListener&)> focusHost;
+    std::function<bool()> autoCloseAfterOpening;
+    std::function<void()> requestScan;
+    std::function<void()> dismissPanel;
+    std::function<void()> quit;
+    std::function<void()> showSettings;
+    // First run: the offer (whether launch at login was turned on) and the tour.
+    std::function<void(bool)> completeLaunchAtLoginOffer;
+    std::function<void()> completeWalkthrough;
+};
+
+}  // namespace quaylight

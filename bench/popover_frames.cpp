@@ -1,0 +1,158 @@
+// The open ports list under a stream of frames. First the time to build the list of 200
+// listeners, then frames of the same 200 rows with new CPU and memory figures applied to it
+// (list model, row texts, changed rows, layout), on one core. Then ten seconds of frames
+// that change nothing visible: under reduce motion nothing may paint, otherwise only the
+// activity lights.
+//
+//   ./build/bench/bench-popover-frames [--frames N]
+
+#include <sched.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "Quaylight/design/platform/FakeReduceMotion.h"
+#include "Quaylight/design/theme/BrandFont.h"
+#include "Quaylight/popover/PopoverRootView.h"
+#include "Quaylight/popover/list/ActivityPulseClock.h"
+#include "Quaylight/popover/list/ListenerListView.h"
+#include "bench/BenchSupport.h"
+
+using namespace quaylight;
+
+namespace {
+
+PortListener listener(int i) {
+    PortListener l;
+    l.process.identity = {10'000 + i, static_cast<std::uint64_t>(1'780'000'000 - i * 60), 0};
+    l.process.name = "server-" + std::to_string(i % 17);
+    l.process.executablePath = "/usr/bin/node";
+    l.process.uid = 1000;
+    l.process.sameUser = true;
+    l.process.residentMemoryBytes = 50'000'000;
+    l.port = 3000 + i;
+    l.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, l.port}};
+    l.bindScope = BindScope::loopbackOnly;
+    l.classification.runtime = Runtime::node;
+    l.classification.confidence = Confidence::medium;
+    l.project = ListenerProject{"project-" + std::to_string(i % 9), std::nullopt};
+    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, l.port, {}, false, std::nullopt};
+    return l;
+}
+
+PopoverInputs frame(int n, int round, bool vary) {
+    PopoverInputs inputs;
+    inputs.launchAtLoginOfferCompleted = true;
+    inputs.onboardingComplete = true;
+    inputs.context = {1, 1000};
+    inputs.displayFields = {true, true, true, false, true, true, true, true, false};
+    inputs.now = wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000);
+    ScanResult result;
+    result.scannedAt = inputs.now;
+    for (int i = 0; i < n; ++i) {
+        auto l = listener(i);
+        if (vary) l.process.residentMemoryBytes = 50'000'000 + static_cast<std::uint64_t>((round * 7 + i) % 40) * 1'100'000;
+        const auto id = l.id();
+        inputs.activityByID[id] = static_cast<ActivityLevel>(i % 3);
+        inputs.cpuPercentByID[id] = vary ? static_cast<double>((round * 13 + i) % 90) : 5.0;
+        result.listeners.push_back(std::move(l));
+    }
+    inputs.state = std::move(result);
+    return inputs;
+}
+
+int rowPaints(const PopoverRootView& root, bool wideOnly = false) {
+    int total = 0;
+    for (const auto& id : root.listView()->rowOrder()) {
+        const auto* row = root.listView()->row(id);
+        total += wideOnly ? row->widePaintCount() : row->paintCount();
+    }
+    return total;
+}
+
+double percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
+}
+
+// Runs the event loop for `ms` milliseconds, feeding `inputs` once a second.
+// (A local loop: quitting the application would close its windows.)
+void idle(PopoverRootView& root, const PopoverInputs& inputs, int ms) {
+    QEventLoop loop;
+    QTimer feed;
+    QObject::connect(&feed, &QTimer::timeout, &root, [&] { root.apply(inputs); });
+    feed.start(1000);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int frames = 200;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--frames") == 0) frames = std::max(1, std::atoi(argv[i + 1]));
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(0, &one);
+    sched_setaffinity(0, sizeof one, &one);
+
+    QApplication app(argc, argv);
+    BrandFont::registerBundledFonts();
+    constexpr int n = 200;
+
+    auto still = std::make_shared<FakeReduceMotion>(true);
+    PopoverRootView root({});
+    installReduceMotion(&root, still);
+    root.show();
+    QApplication::processEvents();
+
+    const auto first = frame(n, 0, false);
+    double started = bench::cpuMillis();
+    root.apply(first);
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QApplication::processEvents();
+    std::printf("first build of %d rows: %.2f ms (CPU, list model, rows, layout, first paint)\n", n,
+                bench::cpuMillis() - started);
+
+    std::vector<PopoverInputs> inputs;
+    for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
+    std::vector<double> times;
+    for (const auto& in : inputs) {
+        started = bench::cpuMillis();
+        root.apply(in);
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        times.push_back(bench::cpuMillis() - started);
+        QApplication::processEvents();  // paints, not counted: the frame is already applied
+    }
+    std::printf("new frame (same rows, new CPU and memory), %d frames: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                frames, percentile(times, 0.5), percentile(times, 0.95), percentile(times, 1.0));
+
+    const PopoverInputs steady = inputs.back();
+    root.apply(steady);
+    QApplication::processEvents();
+    int before = rowPaints(root);
+    idle(root, steady, 10'000);
+    std::printf("reduce motion, 10 s of unchanged frames: %d row paints, pulse clock %s\n", rowPaints(root) - before,
+                root.listView()->pulseClock()->isRunning() ? "running" : "stopped");
+
+    still->set(false);
+    root.apply(steady);
+    QApplication::processEvents();
+    before = rowPaints(root);
+    const int wideBefore = rowPaints(root, true);
+    idle(root, steady, 10'000);
+    std::printf("motion allowed, 10 s of unchanged frames: %d paints of light squares, %d wider row paints, "
+                "%d pulsing lights (the rows in view)\n",
+                rowPaints(root) - before - (rowPaints(root, true) - wideBefore), rowPaints(root, true) - wideBefore,
+                root.listView()->pulseClock()->subscriberCount());
+    return 0;
+}

@@ -1,0 +1,120 @@
+// The popover on the application's own view model: scan frames in, rows out, and a stop
+// confirmed on the card carried out by the view model's terminator on a real child.
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "Quaylight/popover/PopoverBinding.h"
+#include "Quaylight/popover/cards/ConfirmationOverlay.h"
+#include "Quaylight/popover/frame/NoticeBanner.h"
+#include "Quaylight/popover/list/ListenerListView.h"
+#include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
+#include "tests/Quaylight/popover/PopoverHarness.h"
+#include "tests/QuaylightKit/Listeners.h"
+#include "tests/QuaylightKit/terminator/OwnChildren.h"
+
+namespace quaylight {
+namespace {
+
+using namespace testing;
+
+class NoApplications : public RunningApplications {
+public:
+    std::set<std::int32_t> pids() override { return {}; }
+    void activate(std::int32_t) override {}
+};
+
+struct BoundPopover {
+    std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+    std::unique_ptr<QuaylightViewModel> viewModel;
+    std::unique_ptr<PopoverBinding> binding;
+    test::KeyRecorder window;
+
+    explicit BoundPopover(QuaylightViewModel::Performers performers = {}) {
+        defaults->set("launchAtLoginOfferCompleted", true);
+        defaults->set("quaylightOnboardingComplete", true);
+        QuaylightViewModel::Dependencies d{defaults, ListenerTerminator(engineWithoutSelf(), contextWithoutSelf())};
+        d.performers = std::move(performers);
+        d.runInBackground = [](QuaylightViewModel::Job job) { job(); };
+        d.runningApplications = std::make_shared<NoApplications>();
+        viewModel = std::make_unique<QuaylightViewModel>(std::move(d));
+        PopoverBinding::Environment e;
+        e.viewModel = viewModel.get();
+        e.defaults = defaults;
+        e.now = [] { return wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000); };
+        binding = std::make_unique<PopoverBinding>(std::move(e));
+        binding->root()->setParent(&window);
+        window.resize(PopoverRootView::width, PopoverRootView::height);
+    }
+    ~BoundPopover() {
+        binding.reset();
+        viewModel.reset();
+    }
+    void frame(ScanResult result) {
+        ScanFrame f;
+        f.payload = std::move(result);
+        viewModel->apply(f);
+        QApplication::processEvents();
+    }
+    ListenerListView* list() const { return binding->root()->listView(); }
+};
+
+PortListener row(std::int32_t pid, std::int64_t port) {
+    auto l = makeListener(pid, port);
+    l.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, port}};
+    return l;
+}
+
+TEST(PopoverBinding, FramesBecomeRowsAndEqualFramesChangeNothing) {
+    BoundPopover p;
+    EXPECT_EQ(p.binding->currentInputs().state.index(), 0u);  // loading
+    p.frame(resultOf({row(10, 3000), row(11, 4000)}));
+    ASSERT_EQ(p.list()->rowOrder().size(), 2u);
+    auto* first = p.list()->row(row(10, 3000).id());
+    p.window.show();
+    QTest::qWait(20);
+    const int paints = first->paintCount();
+    p.frame(resultOf({row(10, 3000), row(11, 4000)}));
+    QTest::qWait(20);
+    EXPECT_EQ(p.list()->row(row(10, 3000).id()), first);
+    EXPECT_EQ(first->paintCount(), paints);
+    // The search typed into the field reaches the view model and narrows the list.
+    p.viewModel->setSearchText("4000");
+    QApplication::processEvents();
+    EXPECT_EQ(p.list()->rowOrder().size(), 1u);
+}
+
+TEST(PopoverBinding, KThenReturnStopsTheChildThroughTheViewModel) {
+    auto child = spawnOwnChild({"--listen", "127.0.0.1"});
+    QuaylightViewModel::Performers performers;
+    const ListenerTerminator terminator(engineWithoutSelf(), contextWithoutSelf());
+    performers.kill = [terminator](const KillRequest& r) {
+        if (ProcessReader{}.liveResolveSnapshot(r.target.pid) && !isOwnDescendant(r.target.pid))
+            throw std::logic_error("refusing to signal a process this test did not start");
+        return terminator.kill(r);
+    };
+    BoundPopover p(std::move(performers));
+    ScanResult result = engineWithoutSelf().scan(true);
+    std::erase_if(result.listeners, [&](const PortListener& l) { return l.process.identity.pid != child.pid(); });
+    p.frame(result);
+    ASSERT_EQ(p.list()->rowOrder().size(), 1u);
+    p.window.show();
+    QApplication::setActiveWindow(&p.window);
+    (void)QTest::qWaitForWindowActive(&p.window, 1000);
+    p.list()->setFocus();
+    QTest::keyClick(p.list(), Qt::Key_K);
+    QApplication::processEvents();
+    ASSERT_TRUE(p.viewModel->pendingKill());
+    EXPECT_TRUE(p.binding->root()->overlay()->isPresented());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(waitUntilEnded(child.pid()));
+    for (int i = 0; i < 50 && p.viewModel->isStopActionRunning(); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    EXPECT_FALSE(p.viewModel->pendingKill());
+    EXPECT_FALSE(p.viewModel->killNotice()) << *p.viewModel->killNotice();
+    EXPECT_FALSE(p.binding->root()->overlay()->isPresented());
+}
+
+}  // namespace
+}  // namespace quaylight

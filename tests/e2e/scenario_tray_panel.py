@@ -1,0 +1,120 @@
+#!/usr/bin/python3
+"""The tray icon and the panel, used the way a person does: the icon docks; a click on it
+opens the panel under it with the keyboard in it; Escape, a click elsewhere and a second
+click on the icon each close it, and it stays closed; Super+Alt+P opens and closes it (also
+with NumLock on), and Escape works after that opening too; what a screen reader sees names
+every control; SIGTERM ends the application with status 0 and removes the hook socket."""
+import os
+import re
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import quaylight_e2e as e2e  # noqa: E402
+
+# Two presses on the icon closer than the double-click interval (400 ms) are a double
+# click; the scenario leaves more time than that between presses on the same spot.
+DOUBLE_CLICK_GAP = 0.5
+
+
+def test(run):
+    # A provider is configured, so the hook server runs and its socket exists.
+    run.write_settings("[bool]\nagentConnections.claude.configured=true\n"
+                       "launchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n")
+    app = run.start_app()
+
+    icon = run.docked_icon()
+    e2e.ok(f"icon docked at {icon['x']},{icon['y']} {icon['w']}x{icon['h']}")
+    cx, cy = icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2
+    e2e.wait_for("the hook socket", lambda: os.path.exists(run.socket_path))
+    e2e.ok("the hook socket exists")
+
+    # A click opens the panel under the icon, with the keyboard in it.
+    run.click(cx, cy)
+    panel = run.wait_panel(True, "a click on the icon")
+    gap = panel["y"] - (icon["y"] + icon["h"])
+    e2e.check(0 <= gap <= 16 and panel["x"] <= cx < panel["x"] + panel["w"],
+              f"the panel is under the icon (gap {gap}px, icon centre {cx} in [{panel['x']}, "
+              f"{panel['x'] + panel['w']}))")
+    e2e.wait_for("keyboard focus on the panel", lambda: run.focused_window() == panel["id"])
+    e2e.ok("the panel has the keyboard")
+    if os.environ.get("E2E_SHOTS"):
+        run.screenshot("shot-panel", panel["id"])
+
+    # What a screen reader sees: the panel showing, every control named.
+    def showing_tree():
+        tree = run.atspi()
+        node = e2e.panel_node(tree)
+        return tree if tree["found"] and node and "showing" in node["states"] else None
+    tree = e2e.wait_for("AT-SPI: the application with a showing panel", showing_tree)
+    e2e.ok(f"AT-SPI: application '{e2e.APP_NAME}' among {tree['apps']}")
+    controls = [n for n in tree["nodes"] if n["depth"] >= 2 and n["role"] in
+                ("push button", "label", "text", "check box", "radio button", "toggle button", "combo box",
+                 "list", "list item", "menu item", "page tab", "slider", "spin button", "entry")]
+    unnamed = [n for n in controls if not n["name"]]
+    e2e.check(controls and not unnamed, f"AT-SPI: every control has a name ({len(controls)} controls, "
+              f"unnamed: {[n['role'] for n in unnamed]})")
+    e2e.check(any(n["role"] == "push button" and n["name"] == "Quit" for n in controls), "AT-SPI: a Quit button")
+
+    # Escape closes it at once, and it stays closed.
+    run.key("Escape")
+    run.wait_panel(False, "Escape")
+    e2e.stays("the panel stays closed after Escape", run.panel_window(False))
+
+    def panel_not_showing():
+        node = e2e.panel_node(run.atspi())
+        return node is None or "showing" not in node["states"]
+    e2e.wait_for("AT-SPI: the panel no longer showing", panel_not_showing)
+    e2e.ok("AT-SPI: the panel lost the 'showing' state")
+
+    # A click elsewhere closes it.
+    time.sleep(DOUBLE_CLICK_GAP)
+    run.click(cx, cy)
+    run.wait_panel(True, "a second opening click")
+    run.click(200, 600)
+    run.wait_panel(False, "a click elsewhere")
+    e2e.stays("the panel stays closed after a click elsewhere", run.panel_window(False))
+
+    # A second click on the icon closes it (the press must not reopen it).
+    run.click(cx, cy)
+    run.wait_panel(True, "a click on the icon")
+    time.sleep(DOUBLE_CLICK_GAP)
+    run.click(cx, cy)
+    run.wait_panel(False, "a second click on the icon")
+    e2e.stays("the panel stays closed after the second click on the icon", run.panel_window(False))
+
+    # The global shortcut opens and closes it; Escape works after that opening too.
+    run.key("super+alt+p")
+    panel = run.wait_panel(True, "Super+Alt+P")
+    e2e.wait_for("keyboard focus on the panel after Super+Alt+P", lambda: run.focused_window() == panel["id"])
+    run.key("Escape")
+    run.wait_panel(False, "Escape after Super+Alt+P")
+    run.key("super+alt+p")
+    panel = run.wait_panel(True, "Super+Alt+P again")
+    e2e.wait_for("keyboard focus on the panel", lambda: run.focused_window() == panel["id"])
+    run.key("super+alt+p")
+    run.wait_panel(False, "Super+Alt+P while open")
+    e2e.stays("the panel stays closed after Super+Alt+P", run.panel_window(False))
+
+    run.key("Num_Lock")
+    e2e.check(re.search(r"Num Lock:\s+on", run.run("xset", "q").stdout), "NumLock is on")
+    run.key("super+alt+p")
+    run.wait_panel(True, "Super+Alt+P with NumLock on")
+    run.key("super+alt+p")
+    run.wait_panel(False, "Super+Alt+P with NumLock on, while open")
+    run.key("Num_Lock")
+
+    # SIGTERM: the termination order runs, the socket goes, status 0.
+    app.send_signal(signal.SIGTERM)
+    try:
+        rc = app.wait(e2e.TIMEOUT)
+    except subprocess.TimeoutExpired:
+        raise e2e.Fail("the application did not exit after SIGTERM")
+    e2e.check(rc == 0, f"exit status after SIGTERM is {rc}")
+    e2e.check(not os.path.lexists(run.socket_path), "the hook socket is gone")
+
+
+if __name__ == "__main__":
+    sys.exit(e2e.main(test))
