@@ -85,9 +85,13 @@ def test(run):
     panel = run.wait_panel(True, "the first start")
     e2e.wait_for("AT-SPI: the launch-at-login offer", lambda: shown(run.atspi(), "Open at Login", "push button"))
     e2e.ok("the offer shows first")
+    if os.environ.get("E2E_SHOTS"):
+        run.screenshot("shot-offer")
     press(run, "Not now")
     e2e.wait_for("AT-SPI: the welcome tour", lambda: shown(run.atspi(), "Skip"))
     e2e.ok("then the welcome tour")
+    if os.environ.get("E2E_SHOTS"):
+        run.screenshot("shot-tour")
     press(run, "Skip")
     e2e.wait_for("AT-SPI: the list's search field", lambda: shown(run.atspi(), "Search listeners"))
     e2e.ok("then the list")
