@@ -1,6 +1,6 @@
 #pragma once
 // The one view the menu-bar panel hosts: header, notice banner, the main area (first-run
-// stand-ins, settings, or the listener content with its list, states and footer) and the
+// surfaces, settings popout, or the listener content with its list, states and footer) and the
 // stop confirmation over all of it.
 //
 // It is given the application's state as one PopoverInputs value on every change and asks

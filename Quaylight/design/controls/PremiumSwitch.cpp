@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 
-#include "Quaylight/design/accessibility/DesignAccessibility.h"
+#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
