@@ -28,6 +28,8 @@ struct PopoverPages {
     // The welcome tour from its first page; `done` ends it.
     std::function<QWidget*(std::function<void()> done)> walkthrough;
     std::function<QWidget*(bool showSystem, std::optional<QString> lastScanned, SettingsActions actions)> settings;
+    // Hands a shown settings page the panel's latest "last scanned" line.
+    std::function<void(QWidget* page, std::optional<QString> lastScanned)> showLastScanned;
 };
 
 }  // namespace quaylight

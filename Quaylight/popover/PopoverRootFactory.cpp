@@ -53,6 +53,9 @@ PopoverPages realPages(const PopoverContext& context, UpdaterViewModel* updater)
         callbacks.setShowSystem = std::move(actions.setShowSystem);
         return new SettingsPopoutView(deps, std::move(callbacks), showSystem, std::move(lastScanned));
     };
+    pages.showLastScanned = [](QWidget* page, std::optional<QString> lastScanned) {
+        if (auto* popout = qobject_cast<SettingsPopoutView*>(page)) popout->setLastScanned(std::move(lastScanned));
+    };
     pages.launchAtLoginOffer = [launchAtLogin = context.launchAtLogin,
                                 defaults = context.defaults](std::function<void(bool)> complete) {
         return new LaunchAtLoginOfferView({launchAtLogin, defaults}, std::move(complete));

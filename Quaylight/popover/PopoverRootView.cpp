@@ -382,6 +382,12 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
     if (showSettings_ && pages_.settings) {
         main_->setCurrentWidget(settingsPage_);
         fillPage(settingsPage_, [this] { return makeSettingsPage(); });
+        if (pages_.showLastScanned) {
+            const auto scanned = lastScannedText();
+            for (auto* view : settingsPage_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (view->isVisibleTo(settingsPage_))
+                    pages_.showLastScanned(view, scanned ? std::optional(q(*scanned)) : std::nullopt);
+        }
         return;
     }
     if (offer) {

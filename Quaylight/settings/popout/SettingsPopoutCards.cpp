@@ -592,8 +592,11 @@ QWidget* SettingsPopoutView::buildBrandFooter() {
     lineLayout->addWidget(textLabel(QStringLiteral("Quaylight"), PremiumTheme::display(11.5, PremiumFontWeight::semibold),
                                     PremiumTheme::textSecondary()));
     lineLayout->addStretch(1);
-    if (lastScanned_)
-        lineLayout->addWidget(textLabel(*lastScanned_, PremiumTheme::mono(9.5, QFont::Normal), PremiumTheme::textTertiary()));
+    lastScannedLabel_ = textLabel(lastScanned_.value_or(QString()), PremiumTheme::mono(9.5, QFont::Normal),
+                                  PremiumTheme::textTertiary());
+    lastScannedLabel_->setObjectName(QStringLiteral("lastScannedText"));
+    lastScannedLabel_->setVisible(lastScanned_.has_value());
+    lineLayout->addWidget(lastScannedLabel_);
     if (auto version = SettingsVersionText::versionText(deps_.version)) {
         QFont font = PremiumTheme::mono(9.5, QFont::Normal);
         font.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);

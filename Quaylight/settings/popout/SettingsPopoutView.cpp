@@ -317,6 +317,14 @@ void SettingsPopoutView::setFields(const RowVisibleFields& value) {
     if (callbacks_.onDisplaySettingsChange) callbacks_.onDisplaySettingsChange();
 }
 
+void SettingsPopoutView::setLastScanned(std::optional<QString> text) {
+    if (text == lastScanned_) return;
+    lastScanned_ = std::move(text);
+    if (!lastScannedLabel_) return;
+    lastScannedLabel_->setText(lastScanned_.value_or(QString()));
+    lastScannedLabel_->setVisible(lastScanned_.has_value());
+}
+
 void SettingsPopoutView::setShowSystem(bool value) {
     if (value == showSystem_) return;
     showSystem_ = value;

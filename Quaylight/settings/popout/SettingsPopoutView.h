@@ -98,6 +98,10 @@ public:
     void moveChoiceHighlight(int step);
     void activateHighlightedChoice();
 
+    // The footer's "Ports last scanned at …" line follows the panel's scans while shown.
+    void setLastScanned(std::optional<QString> text);
+    const std::optional<QString>& lastScanned() const { return lastScanned_; }
+
     // Brings the login toggle in line with the system without changing the system.
     void reconcileLaunchAtLogin();
     // The user's change of the login toggle.
@@ -181,6 +185,7 @@ private:
 
     PremiumSwitch* shortcutSwitch_ = nullptr;
     QLabel* shortcutSubtitle_ = nullptr;
+    QLabel* lastScannedLabel_ = nullptr;
     QWidget* shortcutEditorDivider_ = nullptr;
     QWidget* shortcutEditor_ = nullptr;
     std::map<int, QWidget*> modifierButtons_;

@@ -112,6 +112,15 @@ TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
     ASSERT_NE(popout, nullptr);
     EXPECT_TRUE(p.root->showSettings());
 
+    // The footer's last-scan line follows the scans while the popout is open.
+    EXPECT_EQ(popout->lastScanned(), std::nullopt);
+    ScanFrame frame;
+    frame.payload = resultOf({makeListener(10, 3000)});
+    p.viewModel->apply(frame);
+    p.settle();
+    ASSERT_TRUE(popout->lastScanned().has_value());
+    EXPECT_TRUE(popout->lastScanned()->startsWith(QStringLiteral("Ports last scanned at "))) << popout->lastScanned()->toStdString();
+
     // Row size re-reads the stored row settings into the view model.
     popout->toggleChoiceMenu(SettingsChoiceMenu::rowDensity);
     popout->moveChoiceHighlight(+1);
