@@ -82,6 +82,9 @@ SettingsPopoutView::SettingsPopoutView(Dependencies dependencies, Callbacks call
     auto* content = new SettingsColumn;
     column_ = content;
     content->setAccessibleName(QStringLiteral("Settings cards"));
+    // The column is as tall as its cards at the popout's width: the wrapped texts' own
+    // minimum heights (taken at their narrowest) would leave empty space below the footer.
+    content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     auto* stack = column(content, 12);
     stack->setContentsMargins(16, 14, 16, 14);
     stack->addWidget(standardCard(buildListCard()));

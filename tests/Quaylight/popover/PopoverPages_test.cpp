@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QScrollArea>
 #include <QTemporaryDir>
 
 #include "Quaylight/popover/PopoverRootFactory.h"
@@ -111,6 +112,18 @@ TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
     auto* popout = p.shown<SettingsPopoutView>();
     ASSERT_NE(popout, nullptr);
     EXPECT_TRUE(p.root->showSettings());
+
+    // The column ends with its footers: no empty space to scroll into below them (the
+    // brand line and the margins are about 55 px under the footer's buttons).
+    auto* scroll = popout->findChild<QScrollArea*>();
+    QAbstractButton* replay = nullptr;
+    for (auto* button : popout->findChildren<QAbstractButton*>())
+        if (button->accessibleName() == QStringLiteral("Replay welcome tour") || button->text() == QStringLiteral("Replay welcome tour"))
+            replay = button;
+    ASSERT_NE(scroll, nullptr);
+    ASSERT_NE(replay, nullptr);
+    const int buttonsBottom = replay->mapTo(scroll->widget(), QPoint(0, replay->height())).y();
+    EXPECT_LE(scroll->widget()->height() - buttonsBottom, 70);
 
     // The footer's last-scan line follows the scans while the popout is open.
     EXPECT_EQ(popout->lastScanned(), std::nullopt);
