@@ -129,7 +129,10 @@ def test(run):
     e2e.wait_for("the autostart entry", lambda: os.path.exists(autostart))
     with open(autostart) as f:
         entry = f.read()
-    e2e.check("Exec=" in entry, "the autostart entry starts Quaylight")
+    program = next((line[len("Exec="):].split()[0].strip('"') for line in entry.splitlines()
+                    if line.startswith("Exec=")), None)
+    e2e.check(program and os.path.realpath(program) == os.path.realpath(run.app_path),
+              f"the autostart entry starts the quaylight command ({program})")
     e2e.wait_for("launchAtLoginEnabled stored true", lambda: stored_value(run, "launchAtLoginEnabled") == "true")
     e2e.ok("Open Quaylight at login: the entry exists and true is stored")
 
