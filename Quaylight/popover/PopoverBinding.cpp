@@ -25,7 +25,7 @@ PopoverBinding::PopoverBinding(Environment environment, QObject* parent)
     : QObject(parent), environment_(std::move(environment)) {
     if (!environment_.defaults) environment_.defaults = std::make_shared<InMemoryUserDefaults>();
     if (!environment_.now) environment_.now = wallNow;
-    root_ = new PopoverRootView(commands());
+    root_ = new PopoverRootView(commands(), nullptr, environment_.pages);
 
     auto* vm = environment_.viewModel;
     const auto refresh = [this] { schedule(); };
@@ -144,6 +144,18 @@ PopoverCommands PopoverBinding::commands() {
     c.completeLaunchAtLoginOffer = [this](bool enabled) {
         environment_.defaults->set(SettingsKeys::launchAtLoginEnabled, enabled);
         environment_.defaults->set(kOfferCompleted, true);
+        if (environment_.onOnboardingGateChanged) environment_.onOnboardingGateChanged();
+        applyNow();
+    };
+    c.onDisplaySettingsChange = [this, vm] {
+        const DisplaySettings display(*environment_.defaults);
+        vm->setDisplayFields(display.visibleFields());
+        vm->setRowDensity(display.rowDensity());
+    };
+    c.setShowSystem = [vm](bool on) { vm->setShowSystem(on); };
+    c.replayWalkthrough = [this] {
+        environment_.defaults->set(kWalkthroughCompleted, false);
+        environment_.defaults->set(kOnboardingComplete, false);
         if (environment_.onOnboardingGateChanged) environment_.onOnboardingGateChanged();
         applyNow();
     };

@@ -32,6 +32,8 @@ public:
         std::function<void()> dismissPanel;
         std::function<void()> quit;
         std::function<void()> onOnboardingGateChanged;
+        // The settings popout and the first-run surfaces; stand-ins where unset.
+        PopoverPages pages;
     };
 
     explicit PopoverBinding(Environment environment, QObject* parent = nullptr);

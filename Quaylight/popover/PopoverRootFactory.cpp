@@ -1,8 +1,70 @@
 #include "Quaylight/popover/PopoverRootFactory.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QLocale>
+
+#include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 #include "Quaylight/popover/PopoverBinding.h"
+#include "Quaylight/settings/onboarding/LaunchAtLoginOfferView.h"
+#include "Quaylight/settings/onboarding/WalkthroughView.h"
+#include "Quaylight/settings/popout/SettingsPopoutView.h"
+#include "Quaylight/settings/popout/UpdaterViewModel.h"
+#include "Quaylight/shell/platform/FeedUpdater.h"
+#include "Quaylight/shell/platform/SupportLink.h"
 
 namespace quaylight {
+
+namespace {
+
+// The settings popout's view of the application; `updater` lives as long as the root.
+SettingsPopoutView::Dependencies settingsDependencies(const PopoverContext& context, UpdaterViewModel* updater) {
+    SettingsPopoutView::Dependencies deps;
+    deps.defaults = context.defaults;
+    deps.launchAtLogin = context.launchAtLogin;
+    deps.connections = context.connections;
+    deps.shortcut = context.globalShortcut;
+    deps.updater = updater;
+    deps.updateFeedConfigured = !FeedUpdater::configuredFeedAddress().isEmpty();
+    deps.supportAddress = std::string(SupportLink::configuredAddress());
+    const QString version = QCoreApplication::applicationVersion();
+    if (!version.isEmpty()) deps.version = version.toStdString();
+    deps.osName = SupportLink::osPrettyName();
+    deps.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    deps.formatTime = [](WallTime time) {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+        return QLocale().toString(QDateTime::fromMSecsSinceEpoch(ms).time(), QLocale::ShortFormat);
+    };
+    deps.installedPath = InstalledExecutable::path();
+    deps.installedFolder = InstalledExecutable::folder();
+    return deps;
+}
+
+PopoverPages realPages(const PopoverContext& context, UpdaterViewModel* updater) {
+    const auto deps = settingsDependencies(context, updater);
+    PopoverPages pages;
+    pages.settings = [deps](bool showSystem, std::optional<QString> lastScanned, PopoverPages::SettingsActions actions) {
+        SettingsPopoutView::Callbacks callbacks;
+        callbacks.onDisplaySettingsChange = std::move(actions.displaySettingsChanged);
+        callbacks.onReplayWalkthrough = std::move(actions.replayWalkthrough);
+        callbacks.quit = std::move(actions.quit);
+        callbacks.close = std::move(actions.close);
+        callbacks.setShowSystem = std::move(actions.setShowSystem);
+        return new SettingsPopoutView(deps, std::move(callbacks), showSystem, std::move(lastScanned));
+    };
+    pages.showLastScanned = [](QWidget* page, std::optional<QString> lastScanned) {
+        if (auto* popout = qobject_cast<SettingsPopoutView*>(page)) popout->setLastScanned(std::move(lastScanned));
+    };
+    pages.launchAtLoginOffer = [launchAtLogin = context.launchAtLogin,
+                                defaults = context.defaults](std::function<void(bool)> complete) {
+        return new LaunchAtLoginOfferView({launchAtLogin, defaults}, std::move(complete));
+    };
+    pages.walkthrough = [](std::function<void()> done) { return new WalkthroughView(std::move(done)); };
+    return pages;
+}
+
+}  // namespace
 
 PopoverRootFactory makePopoverRootFactory() {
     return [](const PopoverContext& context) -> QWidget* {
@@ -15,7 +77,11 @@ PopoverRootFactory makePopoverRootFactory() {
         environment.dismissPanel = context.dismissPanel;
         environment.quit = context.quit;
         environment.onOnboardingGateChanged = context.onOnboardingGateChanged;
+        auto* updater = context.updater ? new UpdaterViewModel(*context.updater) : nullptr;
+        environment.pages = realPages(context, updater);
         auto* binding = new PopoverBinding(std::move(environment));
+        // The updater's model outlives every popout: it belongs to the binding.
+        if (updater) updater->setParent(binding);
         PopoverRootView* root = binding->root();
         // The binding lives exactly as long as the view it drives.
         binding->setParent(root);

@@ -56,8 +56,8 @@ QWidget* standIn(const QString& name, const QString& title, const std::optional<
 
 }  // namespace
 
-PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent)
-    : QWidget(parent), commands_(std::move(commands)) {
+PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, PopoverPages pages)
+    : QWidget(parent), commands_(std::move(commands)), pages_(std::move(pages)) {
     setObjectName(QStringLiteral("popoverRoot"));
     setFixedSize(width, height);
     setPalette(PremiumTheme::darkPalette());
@@ -114,18 +114,9 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent)
     listenerPage_->layout()->addWidget(footer_);
 
     errorPage_ = page(main_);
-    offerPage_ = standIn(QStringLiteral("launchAtLoginOffer"), QStringLiteral("Welcome to Quaylight"), std::nullopt,
-                         QStringLiteral("Continue"),
-                         [this] {
-                             if (commands_.completeLaunchAtLoginOffer) commands_.completeLaunchAtLoginOffer(false);
-                         },
-                         main_);
-    tourPage_ = standIn(QStringLiteral("walkthrough"), QStringLiteral("Quaylight shows who listens on your ports"),
-                        std::nullopt, QStringLiteral("Get Started"),
-                        [this] {
-                            if (commands_.completeWalkthrough) commands_.completeWalkthrough();
-                        },
-                        main_);
+    // Filled when their surface comes on screen (refreshMainArea).
+    offerPage_ = page(main_);
+    tourPage_ = page(main_);
     settingsPage_ = page(main_);
     settingsPage_->setObjectName(QStringLiteral("settingsPopout"));
     for (auto* p : {loadingPage_, listenerPage_, errorPage_, offerPage_, tourPage_, settingsPage_}) main_->addWidget(p);
@@ -337,8 +328,92 @@ void PopoverRootView::showState(QWidget* holder, const QString& key, const std::
     stateView_ = view;
 }
 
+void PopoverRootView::fillPage(QWidget* holder, const std::function<QWidget*()>& make) {
+    if (holder->property("filled").toBool()) return;
+    QWidget* view = make();
+    view->setParent(holder);
+    holder->layout()->addWidget(view);
+    view->show();
+    holder->setProperty("filled", true);
+}
+
+void PopoverRootView::clearPage(QWidget* holder) {
+    holder->setProperty("filled", false);
+    holder->setProperty("stateKey", QString());
+    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        // Later: the page may be the one whose button is finishing it right now.
+        child->hide();
+        holder->layout()->removeWidget(child);
+        child->deleteLater();
+    }
+}
+
+QWidget* PopoverRootView::makeSettingsPage() {
+    PopoverPages::SettingsActions actions;
+    actions.displaySettingsChanged = [this] {
+        if (commands_.onDisplaySettingsChange) commands_.onDisplaySettingsChange();
+    };
+    actions.replayWalkthrough = [this] {
+        if (commands_.replayWalkthrough) commands_.replayWalkthrough();
+    };
+    actions.quit = [this] {
+        if (commands_.quit) commands_.quit();
+    };
+    actions.close = [this] {
+        showSettings_ = false;
+        refresh();
+    };
+    actions.setShowSystem = [this](bool on) {
+        if (commands_.setShowSystem) commands_.setShowSystem(on);
+    };
+    const auto scanned = lastScannedText();
+    return pages_.settings(inputs_.showSystem, scanned ? std::optional(q(*scanned)) : std::nullopt, std::move(actions));
+}
+
 void PopoverRootView::refreshMainArea(PopoverSurface surface) {
     rootFooter_->setVisible(!showSettings_ && surface != PopoverSurface::listenerList);
+    const bool offer = !showSettings_ && (surface == PopoverSurface::welcome || surface == PopoverSurface::launchAtLoginOffer);
+    const bool tour = !showSettings_ && surface == PopoverSurface::walkthrough;
+    // A page that left the screen is dropped: the next time it comes, it starts afresh from
+    // the stored settings and flags.
+    if (!showSettings_ && settingsPage_->property("filled").toBool()) clearPage(settingsPage_);
+    if (!offer && offerPage_->property("filled").toBool()) clearPage(offerPage_);
+    if (!tour && tourPage_->property("filled").toBool()) clearPage(tourPage_);
+    if (showSettings_ && pages_.settings) {
+        main_->setCurrentWidget(settingsPage_);
+        fillPage(settingsPage_, [this] { return makeSettingsPage(); });
+        if (pages_.showLastScanned) {
+            const auto scanned = lastScannedText();
+            for (auto* view : settingsPage_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (view->isVisibleTo(settingsPage_))
+                    pages_.showLastScanned(view, scanned ? std::optional(q(*scanned)) : std::nullopt);
+        }
+        return;
+    }
+    if (offer) {
+        main_->setCurrentWidget(offerPage_);
+        const auto complete = [this](bool enabled) {
+            if (commands_.completeLaunchAtLoginOffer) commands_.completeLaunchAtLoginOffer(enabled);
+        };
+        fillPage(offerPage_, [&]() -> QWidget* {
+            if (pages_.launchAtLoginOffer) return pages_.launchAtLoginOffer(complete);
+            return standIn(QStringLiteral("launchAtLoginOffer"), QStringLiteral("Welcome to Quaylight"), std::nullopt,
+                           QStringLiteral("Continue"), [complete] { complete(false); }, nullptr);
+        });
+        return;
+    }
+    if (tour) {
+        main_->setCurrentWidget(tourPage_);
+        const auto done = [this] {
+            if (commands_.completeWalkthrough) commands_.completeWalkthrough();
+        };
+        fillPage(tourPage_, [&]() -> QWidget* {
+            if (pages_.walkthrough) return pages_.walkthrough(done);
+            return standIn(QStringLiteral("walkthrough"), QStringLiteral("Quaylight shows who listens on your ports"),
+                           std::nullopt, QStringLiteral("Get Started"), done, nullptr);
+        });
+        return;
+    }
     if (showSettings_) {
         main_->setCurrentWidget(settingsPage_);
         const auto scanned = lastScannedText();
@@ -347,12 +422,6 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
                            scanned ? std::optional(q(*scanned)) : std::nullopt, std::nullopt, {}, nullptr);
         });
         return;
-    }
-    switch (surface) {
-        case PopoverSurface::welcome:
-        case PopoverSurface::launchAtLoginOffer: main_->setCurrentWidget(offerPage_); return;
-        case PopoverSurface::walkthrough: main_->setCurrentWidget(tourPage_); return;
-        case PopoverSurface::listenerList: break;
     }
     if (std::holds_alternative<PortsLoading>(inputs_.state)) {
         main_->setCurrentWidget(loadingPage_);

@@ -1,6 +1,6 @@
 #pragma once
 // The one view the menu-bar panel hosts: header, notice banner, the main area (first-run
-// stand-ins, settings, or the listener content with its list, states and footer) and the
+// surfaces, settings popout, or the listener content with its list, states and footer) and the
 // stop confirmation over all of it.
 //
 // It is given the application's state as one PopoverInputs value on every change and asks
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Quaylight/popover/PopoverPages.h"
 #include "Quaylight/popover/model/PopoverInputs.h"
 #include "Quaylight/popover/model/PopoverTexts.h"
 
@@ -37,7 +38,8 @@ public:
     static constexpr int width = 700;
     static constexpr int height = 480;
 
-    explicit PopoverRootView(PopoverCommands commands, QWidget* parent = nullptr);
+    // Pages left unset in `pages` show plain stand-ins.
+    explicit PopoverRootView(PopoverCommands commands, QWidget* parent = nullptr, PopoverPages pages = {});
 
     void apply(const PopoverInputs& inputs);
     const PopoverInputs& inputs() const { return inputs_; }
@@ -72,6 +74,9 @@ private:
     void refreshRows();
     void refreshReveal();
     void showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make);
+    void fillPage(QWidget* holder, const std::function<QWidget*()>& make);
+    void clearPage(QWidget* holder);
+    QWidget* makeSettingsPage();
 
     bool handleListKey(QKeyEvent* event);
     bool moveSelection(int delta);
@@ -86,6 +91,7 @@ private:
     void focusList();
 
     PopoverCommands commands_;
+    PopoverPages pages_;
     PopoverInputs inputs_;
     bool applied_ = false;
 

@@ -4,7 +4,8 @@
 usage: atspi_probe.py APP_NAME
 Needs DBUS_SESSION_BUS_ADDRESS (private session bus with at-spi-bus-launcher
 running on it) and DISPLAY in the environment.  Prints
-  {"found": bool, "apps": [...names...], "nodes": [{"role","name","text","states","depth"}, ...]}
+  {"found": bool, "apps": [...names...], "nodes": [{"role","name","text","states","depth","extents"}, ...]}
+(extents: [x, y, width, height] on the screen, or null)
 Run it under `timeout`: AT-SPI calls block up to 25 s on D-Bus when a peer hangs.
 """
 import json
@@ -34,12 +35,18 @@ def walk(acc, depth, out, limit=4000):
         role, name = acc.getRoleName(), acc.name
     except Exception:  # noqa: BLE001 - gone meanwhile (a list row replaced by a new frame)
         return
+    try:
+        e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        extents = [e.x, e.y, e.width, e.height]
+    except Exception:  # noqa: BLE001 - no component (the application node)
+        extents = None
     out.append({
         "depth": depth,
         "role": role,
         "name": name,
         "text": text_of(acc),
         "states": states,
+        "extents": extents,
     })
     try:
         children = [acc.getChildAtIndex(i) for i in range(acc.childCount)]

@@ -7,6 +7,7 @@
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumChoiceTrigger.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
+#include "Quaylight/design/controls/PremiumSwitch.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 
 namespace quaylight {
@@ -90,6 +91,28 @@ public:
     }
 };
 
+// A switch is a check box whose every action is a click: a screen reader's "toggle" must
+// reach the same clicked() a pointer or Space does, since that alone asks for a change.
+class AccessibleSwitch final : public AccessibleDesignButton {
+public:
+    explicit AccessibleSwitch(PremiumSwitch* toggle) : AccessibleDesignButton(toggle, QAccessible::CheckBox) {}
+
+    QStringList actionNames() const override { return QStringList{toggleAction()} + AccessibleDesignButton::actionNames(); }
+    void doAction(const QString& action) override {
+        if (action == toggleAction()) {
+            static_cast<QAbstractButton*>(widget())->click();
+        } else {
+            AccessibleDesignButton::doAction(action);
+        }
+    }
+    QAccessible::State state() const override {
+        auto state = AccessibleDesignButton::state();
+        state.checkable = true;
+        state.checked = static_cast<QAbstractButton*>(widget())->isChecked();
+        return state;
+    }
+};
+
 class AccessibleDialogSurface final : public QAccessibleWidget {
 public:
     explicit AccessibleDialogSurface(PremiumDialogSurface* surface) : QAccessibleWidget(surface, QAccessible::Dialog) {}
@@ -106,6 +129,7 @@ QAccessibleInterface* designAccessibleFactory(const QString&, QObject* object) {
     if (auto* row = qobject_cast<PremiumMenuButton*>(object)) return new AccessibleMenuButton(row);
     if (auto* trigger = qobject_cast<PremiumChoiceTrigger*>(object)) return new AccessibleChoiceTrigger(trigger);
     if (auto* dialog = qobject_cast<PremiumDialogSurface*>(object)) return new AccessibleDialogSurface(dialog);
+    if (auto* toggle = qobject_cast<PremiumSwitch*>(object)) return new AccessibleSwitch(toggle);
     return nullptr;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // What assistive technologies learn about the design system's controls beyond Qt's defaults:
 // icons announced by their label alone (or not at all), the chosen row of a choice menu
-// marked selected, a trigger's value and hint, and the dialog card announced as modal.
+// marked selected, a trigger's value and hint, the dialog card announced as modal, and a
+// switch whose every accessible action is a click.
 
 namespace quaylight {
 

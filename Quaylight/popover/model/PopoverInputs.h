@@ -109,6 +109,11 @@ struct PopoverCommands {
     // First run: the offer (whether launch at login was turned on) and the tour.
     std::function<void(bool)> completeLaunchAtLoginOffer;
     std::function<void()> completeWalkthrough;
+    // From the settings popout: re-read the row fields and row size, clear the tour's
+    // flags so it shows again, and the system rows' switch.
+    std::function<void()> onDisplaySettingsChange;
+    std::function<void()> replayWalkthrough;
+    std::function<void(bool)> setShowSystem;
 };
 
 }  // namespace quaylight

@@ -6,6 +6,7 @@
 #include <QString>
 #include <unistd.h>
 
+#include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 #include "QuaylightKit/platform/XdgAutostartLoginItem.h"
 
 namespace quaylight {
@@ -13,6 +14,9 @@ namespace quaylight {
 namespace {
 
 std::string runningExecutable() {
+    // The command the user started (`quaylight`), not the application's launcher behind it:
+    // the entry must start Quaylight the way hooks and the single-instance check expect.
+    if (auto command = InstalledExecutable::runningPath(); command && !command->empty()) return *command;
     std::string path(4096, '\0');
     const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
     if (length <= 0) return {};
