@@ -34,16 +34,28 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/InstallPaths.h.in
 add_library(quaylight_install_paths INTERFACE)
 target_include_directories(quaylight_install_paths INTERFACE ${PROJECT_BINARY_DIR}/generated)
 
-# A Qt-free static library made of every .cpp below the calling folder.
+# Test doubles (Manual*, Fake*) live beside the interface they stand in for, but only test
+# binaries link them.
+set(QUAYLIGHT_TEST_DOUBLE_REGEX "/(Manual|Fake)[A-Za-z]*\\.cpp$")
+
+# A Qt-free static library made of every .cpp below the calling folder, and, when the
+# folder holds test doubles, the test-only library <target>Testing made of them.
 # Usage: quaylight_kit(NAME <target> DEPENDS <targets...>)
 function(quaylight_kit)
   cmake_parse_arguments(KIT "" "NAME" "DEPENDS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(doubles ${sources})
+  list(FILTER doubles INCLUDE REGEX "${QUAYLIGHT_TEST_DOUBLE_REGEX}")
+  list(FILTER sources EXCLUDE REGEX "${QUAYLIGHT_TEST_DOUBLE_REGEX}")
   add_library(${KIT_NAME} STATIC ${sources})
   # Includes name their kit: #include "ProcessCoreKit/records/ProcessSnapshot.h".
   target_include_directories(${KIT_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${KIT_NAME} PRIVATE quaylight_warnings)
   target_link_libraries(${KIT_NAME} PUBLIC ${KIT_DEPENDS})
+  if(doubles)
+    add_library(${KIT_NAME}Testing STATIC ${doubles})
+    target_link_libraries(${KIT_NAME}Testing PRIVATE quaylight_warnings PUBLIC ${KIT_NAME})
+  endif()
 endfunction()
 
 # One test binary made of every *_test.cpp below the calling folder. Tests are listed

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
-#include "ProcessCoreKit/ancestry/HostAppRecognition.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/HostAppRecognition.h"
 
 namespace quaylight {
 

@@ -42,21 +42,17 @@ std::optional<Int> parseInt(std::string_view text) {
 // opened or read.
 std::optional<std::string> readFileAt(int dirfd, const char* name) {
     if (dirfd < 0) return std::nullopt;
-    int fd = ::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
+    const OwnedDescriptor fd(::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd) return std::nullopt;
     std::string data;
     char buffer[4096];
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
+        if (n < 0) return std::nullopt;
         if (n == 0) break;
         data.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
     return data;
 }
 
@@ -64,14 +60,14 @@ std::optional<std::string> readFileAt(int dirfd, const char* name) {
 // that comes back short and ends the line is all of it; anything else takes the general path.
 std::optional<std::string> readStatAt(int dirfd, const char* name) {
     if (dirfd < 0) return std::nullopt;
-    int fd = ::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return std::nullopt;
+    OwnedDescriptor fd(::openat(dirfd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd) return std::nullopt;
     char buffer[2048];
     ssize_t n;
     do {
-        n = ::read(fd, buffer, sizeof buffer);
+        n = ::read(fd.get(), buffer, sizeof buffer);
     } while (n < 0 && errno == EINTR);
-    ::close(fd);
+    fd.reset();
     if (n > 0 && static_cast<std::size_t>(n) < sizeof buffer && buffer[n - 1] == '\n')
         return std::string(buffer, static_cast<std::size_t>(n));
     return readFileAt(dirfd, name);
@@ -118,7 +114,8 @@ bool isAllDigits(const char* name) {
     return true;
 }
 
-// Calls `visit(name)` for every all-digit entry of an open directory, then closes it.
+// Calls `visit(name)` for every all-digit entry of an open directory (borrowed: the caller
+// keeps and closes it).
 // Raw getdents64 rather than opendir: a scan lists hundreds of small directories, and the
 // stream's extra fcntl calls and allocation cost more than the listing itself.
 template <class Visit>
@@ -136,7 +133,6 @@ void forEachNumericEntry(int dirfd, Visit&& visit) {
             offset += entry->d_reclen;
         }
     }
-    ::close(dirfd);
 }
 
 }  // namespace
@@ -231,9 +227,7 @@ Libproc::Libproc(std::string procRoot)
       rootfd_(::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
       bootTime_(std::make_unique<BootTime>()) {}
 
-Libproc::~Libproc() {
-    if (rootfd_ >= 0) ::close(rootfd_);
-}
+Libproc::~Libproc() = default;
 
 const Libproc& Libproc::live() {
     static const Libproc instance("/proc");
@@ -242,24 +236,24 @@ const Libproc& Libproc::live() {
 
 std::vector<std::int32_t> Libproc::allPIDs() const {
     std::vector<std::int32_t> pids;
-    if (rootfd_ < 0) return pids;
-    int fd = ::openat(rootfd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return pids;
+    if (!rootfd_) return pids;
+    const OwnedDescriptor fd(::openat(rootfd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return pids;
     pids.reserve(512);
-    forEachNumericEntry(fd, [&](const char* name) {
+    forEachNumericEntry(fd.get(), [&](const char* name) {
         if (auto pid = parseInt<std::int32_t>(name); pid && *pid >= 1) pids.push_back(*pid);
     });
     return pids;
 }
 
 std::optional<Libproc::Process> Libproc::open(std::int32_t pid) const {
-    if (pid < 1 || rootfd_ < 0) return std::nullopt;
+    if (pid < 1 || !rootfd_) return std::nullopt;
     char name[16];
     auto [end, ec] = std::to_chars(name, name + sizeof name - 1, pid);
     *end = '\0';
-    int fd = ::openat(rootfd_, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    return Process(this, pid, fd);
+    OwnedDescriptor fd(::openat(rootfd_.get(), name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return std::nullopt;
+    return Process(this, pid, std::move(fd));
 }
 
 std::optional<BsdInfo> Libproc::bsdInfo(std::int32_t pid) const {
@@ -275,20 +269,20 @@ ProcessIdentity Libproc::startTime(std::uint64_t startTicks) const {
 
 std::optional<std::string> Libproc::executablePath(std::int32_t pid) const {
     if (pid < 1) return std::nullopt;
-    return executablePathFromLink(readLinkAt(rootfd_, PidPath(pid, "exe").text));
+    return executablePathFromLink(readLinkAt(rootfd_.get(), PidPath(pid, "exe").text));
 }
 
 std::optional<std::string> Libproc::commandName(std::int32_t pid) const {
     if (pid < 1) return std::nullopt;
-    auto text = readStatAt(rootfd_, PidPath(pid, "comm").text);  // one line, like stat
+    auto text = readStatAt(rootfd_.get(), PidPath(pid, "comm").text);  // one line, like stat
     if (!text) return std::nullopt;
     if (!text->empty() && text->back() == '\n') text->pop_back();
     return text;
 }
 
 std::optional<ProcessIdentity> Libproc::identity(std::int32_t pid) const {
-    if (pid < 1 || rootfd_ < 0) return std::nullopt;
-    auto text = readStatAt(rootfd_, PidPath(pid, "stat").text);
+    if (pid < 1 || !rootfd_) return std::nullopt;
+    auto text = readStatAt(rootfd_.get(), PidPath(pid, "stat").text);
     auto fields = text ? parseStatLine(*text) : std::nullopt;
     if (!fields || fields->pid != pid) return std::nullopt;
     auto identity = startTime(fields->startTicks);
@@ -299,12 +293,12 @@ std::optional<ProcessIdentity> Libproc::identity(std::int32_t pid) const {
 std::optional<std::string> Libproc::currentWorkingDirectory(std::int32_t pid) const {
     // One readlink below the root rather than opening the process directory first.
     if (pid < 1) return std::nullopt;
-    return directoryFromLink(readLinkAt(rootfd_, PidPath(pid, "cwd").text));
+    return directoryFromLink(readLinkAt(rootfd_.get(), PidPath(pid, "cwd").text));
 }
 
 std::uint64_t Libproc::bootTimeSeconds() const {
     std::call_once(bootTime_->once, [this] {
-        if (auto text = readFileAt(rootfd_, "stat")) bootTime_->seconds = parseBootTime(*text).value_or(0);
+        if (auto text = readFileAt(rootfd_.get(), "stat")) bootTime_->seconds = parseBootTime(*text).value_or(0);
     });
     return bootTime_->seconds;
 }
@@ -331,38 +325,22 @@ Timebase Libproc::machTimebase() {
 
 // ---- Libproc::Process
 
-Libproc::Process::Process(const Libproc* owner, std::int32_t pid, int dirfd) : owner_(owner), pid_(pid), dirfd_(dirfd) {}
+Libproc::Process::Process(const Libproc* owner, std::int32_t pid, OwnedDescriptor dirfd)
+    : owner_(owner), pid_(pid), dirfd_(std::move(dirfd)) {}
 
-Libproc::Process::Process(Process&& other) noexcept
-    : owner_(other.owner_), pid_(other.pid_), dirfd_(other.dirfd_), stat_(std::move(other.stat_)) {
-    other.dirfd_ = -1;
-}
-
-Libproc::Process& Libproc::Process::operator=(Process&& other) noexcept {
-    if (this != &other) {
-        if (dirfd_ >= 0) ::close(dirfd_);
-        owner_ = other.owner_;
-        pid_ = other.pid_;
-        dirfd_ = other.dirfd_;
-        stat_ = std::move(other.stat_);
-        other.dirfd_ = -1;
-    }
-    return *this;
-}
-
-Libproc::Process::~Process() {
-    if (dirfd_ >= 0) ::close(dirfd_);
-}
+Libproc::Process::Process(Process&& other) noexcept = default;
+Libproc::Process& Libproc::Process::operator=(Process&& other) noexcept = default;
+Libproc::Process::~Process() = default;
 
 std::optional<StatFields> Libproc::Process::stat() const {
     if (!stat_) {
-        auto text = readStatAt(dirfd_, "stat");
+        auto text = readStatAt(dirfd_.get(), "stat");
         stat_ = text ? parseStatLine(*text) : std::nullopt;
     }
     return *stat_;
 }
 
-std::optional<std::string> Libproc::Process::readLink(const char* name) const { return readLinkAt(dirfd_, name); }
+std::optional<std::string> Libproc::Process::readLink(const char* name) const { return readLinkAt(dirfd_.get(), name); }
 
 std::optional<BsdInfo> Libproc::Process::bsdInfo() const {
     auto fields = stat();
@@ -371,7 +349,7 @@ std::optional<BsdInfo> Libproc::Process::bsdInfo() const {
     // A process that made itself non-dumpable shows root here and so counts as another
     // user's: it is never signalled, which is the safe side.
     struct stat st {};
-    if (::fstat(dirfd_, &st) != 0) return std::nullopt;
+    if (::fstat(dirfd_.get(), &st) != 0) return std::nullopt;
 
     BsdInfo info;
     info.pid = pid_;
@@ -398,40 +376,41 @@ std::optional<std::string> Libproc::Process::currentWorkingDirectory() const {
 }
 
 std::optional<std::vector<std::string>> Libproc::Process::argv() const {
-    auto bytes = readFileAt(dirfd_, "cmdline");
+    auto bytes = readFileAt(dirfd_.get(), "cmdline");
     if (!bytes) return std::nullopt;
     return parseCmdline(*bytes);
 }
 
 bool Libproc::isInspectableProgram(std::int32_t pid) const {
-    if (pid < 1 || rootfd_ < 0) return false;
+    if (pid < 1 || !rootfd_) return false;
     char target[1];
-    return ::readlinkat(rootfd_, PidPath(pid, "exe").text, target, sizeof target) >= 0;
+    return ::readlinkat(rootfd_.get(), PidPath(pid, "exe").text, target, sizeof target) >= 0;
 }
 
 std::optional<std::optional<std::string>> Libproc::inspectableExecutablePath(std::int32_t pid) const {
-    if (pid < 1 || rootfd_ < 0) return std::nullopt;
+    if (pid < 1 || !rootfd_) return std::nullopt;
     char target[4096];
-    ssize_t n = ::readlinkat(rootfd_, PidPath(pid, "exe").text, target, sizeof target);
+    ssize_t n = ::readlinkat(rootfd_.get(), PidPath(pid, "exe").text, target, sizeof target);
     if (n < 0) return std::nullopt;
     return executablePathFromLink(n > 0 ? std::optional<std::string>(std::string(target, static_cast<std::size_t>(n)))
                                         : std::nullopt);
 }
 
 std::vector<RawListeningSocket> Libproc::listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const {
-    if (table.empty() || pid < 1 || rootfd_ < 0) return {};
-    return socketsInFdDirectory(::openat(rootfd_, PidPath(pid, "fd").text, O_RDONLY | O_DIRECTORY | O_CLOEXEC),
-                                table);
+    if (table.empty() || pid < 1 || !rootfd_) return {};
+    return socketsInFdDirectory(
+        OwnedDescriptor(::openat(rootfd_.get(), PidPath(pid, "fd").text, O_RDONLY | O_DIRECTORY | O_CLOEXEC)), table);
 }
 
-std::vector<RawListeningSocket> Libproc::socketsInFdDirectory(int fdDirectory, const ListeningSocketTable& table) {
+std::vector<RawListeningSocket> Libproc::socketsInFdDirectory(OwnedDescriptor fdDirectory,
+                                                              const ListeningSocketTable& table) {
     std::vector<RawListeningSocket> sockets;
-    if (fdDirectory < 0) return sockets;
+    if (!fdDirectory) return sockets;
     constexpr std::string_view prefix = "socket:[";
     std::vector<std::pair<int, const RawListeningSocket*>> found;
-    forEachNumericEntry(fdDirectory, [&](const char* name) {
+    forEachNumericEntry(fdDirectory.get(), [&](const char* name) {
         char target[64];
-        ssize_t n = ::readlinkat(fdDirectory, name, target, sizeof target);
+        ssize_t n = ::readlinkat(fdDirectory.get(), name, target, sizeof target);
         if (n <= static_cast<ssize_t>(prefix.size()) + 1) return;
         std::string_view link(target, static_cast<std::size_t>(n));
         if (!link.starts_with(prefix) || link.back() != ']') return;

@@ -14,6 +14,7 @@
 
 #include "ProcessCoreKit/records/ProcessIdentity.h"
 #include "ProcessCoreKit/records/RawListeningSocket.h"
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 
 namespace quaylight {
 
@@ -98,13 +99,13 @@ public:
 
     private:
         friend class Libproc;
-        Process(const Libproc* owner, std::int32_t pid, int dirfd);
+        Process(const Libproc* owner, std::int32_t pid, OwnedDescriptor dirfd);
         std::optional<StatFields> stat() const;
         std::optional<std::string> readLink(const char* name) const;
 
         const Libproc* owner_;
         std::int32_t pid_;
-        int dirfd_;
+        OwnedDescriptor dirfd_;
         mutable std::optional<std::optional<StatFields>> stat_;  // read once per handle
     };
 
@@ -142,10 +143,11 @@ public:
 private:
     // Start time from clock ticks since boot (the identity's PID left 0).
     ProcessIdentity startTime(std::uint64_t startTicks) const;
-    static std::vector<RawListeningSocket> socketsInFdDirectory(int fdDirectory, const ListeningSocketTable& table);
+    static std::vector<RawListeningSocket> socketsInFdDirectory(OwnedDescriptor fdDirectory,
+                                                                const ListeningSocketTable& table);
 
     std::string root_;
-    int rootfd_;
+    OwnedDescriptor rootfd_;
     struct BootTime;
     std::unique_ptr<BootTime> bootTime_;
 };

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ProcessCoreKit/platform/Libproc.h"
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 
 namespace quaylight {
 namespace {
@@ -98,18 +99,17 @@ bool dumpFamily(int fd, std::uint8_t family, ListeningSocketTable& table) {
 
 // Reads a seq_file such as /proc/net/tcp with as few reads as its size allows.
 std::optional<std::string> readWhole(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    const OwnedDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return std::nullopt;
     std::string data(256 * 1024, '\0');
     std::size_t used = 0;
     for (;;) {
         if (used == data.size()) data.resize(data.size() * 2);
-        ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+        ssize_t n = ::read(fd.get(), data.data() + used, data.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         used += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     data.resize(used);
     return data;
 }
@@ -170,11 +170,10 @@ void ListeningSocketTable::addProcNetRows(std::string_view text, AddressFamily f
 }
 
 std::optional<ListeningSocketTable> ListeningSocketTable::fromNetlink() {
-    int fd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
-    if (fd < 0) return std::nullopt;
+    const OwnedDescriptor fd(::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG));
+    if (!fd) return std::nullopt;
     ListeningSocketTable table;
-    bool ok = dumpFamily(fd, AF_INET, table) && dumpFamily(fd, AF_INET6, table);
-    ::close(fd);
+    bool ok = dumpFamily(fd.get(), AF_INET, table) && dumpFamily(fd.get(), AF_INET6, table);
     if (!ok) return std::nullopt;
     return table;
 }

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 #include "ProcessCoreKit/reader/BundleID.h"
 #include "ProcessCoreKit/support/Text.h"
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "ProcessCoreKit/ancestry/HostAppRecognition.h"
+#include "ProcessCoreKit/recognition/HostAppRecognition.h"
 #include "ProcessCoreKit/safety/SystemClassifier.h"
 #include "ProcessCoreKit/support/Text.h"
 

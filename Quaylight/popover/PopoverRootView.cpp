@@ -383,17 +383,20 @@ void PopoverRootView::refreshListenerContent() {
     const bool ports = inputs_.panelMode == PanelMode::ports;
     bar_->set(inputs_.panelMode, q(inputs_.searchText), ports);
     footer_->setVisible(ports && model_.has_value());
+    const bool scope = inputs_.exactAgentScope.has_value();
+    if (model_) {
+        // Kept current in both modes, so the footer never stands with an empty line.
+        footer_->set(q(listFooterText(scope, inputs_.filter, scoped_->agentPresence, model_->hiddenCount(),
+                                      inputs_.showSystem)),
+                     StopVisibleRequest::request(rendered_, inputs_.context).has_value());
+    }
     if (!ports || !model_) {
         body_->setCurrentWidget(agentsSlot_);
         return;
     }
     const auto& agents = scoped_->agentPresence;
-    const bool scope = inputs_.exactAgentScope.has_value();
     ListBody body = listBodyFor(*model_, scope, inputs_.filter, inputs_.searchText);
     if (!portsColumnShowsList(*model_, agents, scope)) body = ListBody::emptyState;
-
-    footer_->set(q(listFooterText(scope, inputs_.filter, agents, model_->hiddenCount(), inputs_.showSystem)),
-                 StopVisibleRequest::request(rendered_, inputs_.context).has_value());
 
     if (body == ListBody::rows) {
         body_->setCurrentWidget(list_);

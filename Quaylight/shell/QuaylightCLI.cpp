@@ -12,7 +12,7 @@
 #include "Quaylight/shell/TableCell.h"
 #include "QuaylightKit/engine/PortEngine.h"
 #include "QuaylightKit/list/ListenerSorter.h"
-#include "QuaylightKit/platform/FileDescriptorIO.h"
+#include "QuaylightKit/support/FileDescriptorIO.h"
 
 namespace quaylight {
 namespace {

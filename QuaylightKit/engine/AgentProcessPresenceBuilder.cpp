@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 

@@ -11,7 +11,7 @@
 #include "ProcessCoreKit/platform/ListeningSocketTable.h"
 #include "ProcessCoreKit/reader/ProcessReader.h"
 #include "ProcessCoreKit/safety/SystemClassifier.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 
 namespace quaylight {
 

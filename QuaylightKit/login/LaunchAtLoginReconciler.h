@@ -8,18 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "QuaylightKit/platform/LoginItem.h"
+
 namespace quaylight {
 
 struct LaunchAtLoginReconciler {
-    enum class SystemStatus {
-        enabled,           // registered and enabled
-        requiresApproval,  // registered, waiting for the user's approval
-        notRegistered,     // anything else
-    };
-
-    // A register or unregister attempt as read back from the system; `failed` also when
-    // the attempt itself failed.
-    enum class ChangeResult { enabled, requiresApproval, disabled, failed };
+    using SystemStatus = LoginItemStatus;
+    using ChangeResult = LoginItemChangeResult;
 
     struct Presentation {
         bool toggleOn = false;

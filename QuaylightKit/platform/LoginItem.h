@@ -5,14 +5,23 @@
 
 #include <string>
 
-#include "QuaylightKit/login/LaunchAtLoginReconciler.h"
-
 namespace quaylight {
+
+// The login item's state as the desktop reports it.
+enum class LoginItemStatus {
+    enabled,           // registered and enabled
+    requiresApproval,  // registered, waiting for the user's approval
+    notRegistered,     // anything else
+};
+
+// A register or unregister attempt as read back from the desktop; `failed` also when the
+// attempt itself failed.
+enum class LoginItemChangeResult { enabled, requiresApproval, disabled, failed };
 
 class LoginItem {
 public:
-    using Status = LaunchAtLoginReconciler::SystemStatus;
-    using ChangeResult = LaunchAtLoginReconciler::ChangeResult;
+    using Status = LoginItemStatus;
+    using ChangeResult = LoginItemChangeResult;
 
     virtual ~LoginItem() = default;
 

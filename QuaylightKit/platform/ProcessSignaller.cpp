@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
+
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 
 // The numbers are the same on every architecture Linux shares syscall tables on; older C
 // libraries only lack the names.
@@ -20,12 +23,13 @@ namespace {
 
 class PidfdHandle final : public ProcessSignaller::Handle {
 public:
-    explicit PidfdHandle(int fd) : fd_(fd) {}
-    ~PidfdHandle() override { ::close(fd_); }
-    int send(int signal) override { return ::syscall(SYS_pidfd_send_signal, fd_, signal, nullptr, 0) == 0 ? 0 : errno; }
+    explicit PidfdHandle(OwnedDescriptor fd) : fd_(std::move(fd)) {}
+    int send(int signal) override {
+        return ::syscall(SYS_pidfd_send_signal, fd_.get(), signal, nullptr, 0) == 0 ? 0 : errno;
+    }
 
 private:
-    int fd_;
+    OwnedDescriptor fd_;
 };
 
 class KillHandle final : public ProcessSignaller::Handle {
@@ -46,7 +50,7 @@ public:
         if (pid < 1) return {nullptr, EINVAL};
         long fd = ::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0);
         // A pidfd comes with close-on-exec set: it never leaks into programs started later.
-        if (fd >= 0) return {std::make_unique<PidfdHandle>(static_cast<int>(fd)), 0};
+        if (fd >= 0) return {std::make_unique<PidfdHandle>(OwnedDescriptor(static_cast<int>(fd))), 0};
         const int error = errno;
         if (error == ENOSYS) return {std::make_unique<KillHandle>(pid), 0};
         return {nullptr, error};

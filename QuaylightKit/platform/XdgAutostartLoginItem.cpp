@@ -7,8 +7,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "QuaylightKit/platform/FileDescriptorIO.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
+#include "QuaylightKit/support/FileDescriptorIO.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 
 namespace quaylight {
 namespace {
@@ -160,10 +161,11 @@ bool XdgAutostartLoginItem::add() {
     if (!createDirectories(folder, 0700)) return false;
     // Written beside the entry and renamed over it, so the desktop never reads half an entry.
     std::string temporary = folder + "/.quaylight.desktop-XXXXXX";
-    int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool written = ::fchmod(fd, 0644) == 0 && writeAll(fd, entryText(executablePath_)) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
+    OwnedDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd) return false;
+    const bool written = ::fchmod(fd.get(), 0644) == 0 && writeAll(fd.get(), entryText(executablePath_)) &&
+                         ::fsync(fd.get()) == 0;
+    const bool closed = fd.close();
     if (!written || !closed || ::rename(temporary.c_str(), entryPath().c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 namespace {

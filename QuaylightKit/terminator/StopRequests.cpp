@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The screens as the notch indicator sees them, primary screen first. The application's
 // implementation asks the windowing system (see SimulatedNotch.h for the Linux rule);
-// tests use FakeNotchScreens.
+// tests use FakeNotchScreens (FakeNotchScreens.h).
 
 #include <vector>
 
@@ -13,15 +13,6 @@ class NotchScreens {
 public:
     virtual ~NotchScreens() = default;
     virtual std::vector<NotchPlacementResolver::ScreenContext> screenContexts() const = 0;
-};
-
-class FakeNotchScreens final : public NotchScreens {
-public:
-    explicit FakeNotchScreens(std::vector<NotchPlacementResolver::ScreenContext> contexts = {})
-        : screens(std::move(contexts)) {}
-    std::vector<NotchPlacementResolver::ScreenContext> screenContexts() const override { return screens; }
-
-    std::vector<NotchPlacementResolver::ScreenContext> screens;
 };
 
 }  // namespace quaylight

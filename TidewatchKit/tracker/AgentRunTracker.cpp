@@ -4,7 +4,7 @@
 #include <functional>
 #include <unordered_set>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 namespace {

@@ -7,7 +7,7 @@
 #include "QuaylightKit/listener/ScanResult.h"
 #include "tests/QuaylightKit/Snapshots.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 // A visible row of a single process (start time 1000 + pid) on `port`.
 inline PortListener makeListener(std::int32_t pid, std::int64_t port, std::string path = "/usr/bin/node",
@@ -39,4 +39,4 @@ inline ScanResult resultOf(std::vector<PortListener> listeners, std::int64_t sca
     return r;
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

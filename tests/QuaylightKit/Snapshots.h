@@ -9,7 +9,7 @@
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 #include "tests/support/Snapshots.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 // A process of `uid` with CPU and memory readings; whether it is the scanning user's own
 // is left to the fake machine, which compares users itself.
@@ -31,4 +31,4 @@ inline RawListeningSocket socketOn(std::string address, int port) {
     return RawListeningSocket{port, family, std::move(address)};
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

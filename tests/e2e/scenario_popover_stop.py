@@ -29,8 +29,9 @@ def showing(tree, name):
 
 
 def test(run):
+    # First run done; the list starts on all ports (not the agent filter).
     run.write_settings("[bool]\nlaunchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
-                       "walkthroughCompleted=true\n")
+                       "walkthroughCompleted=true\n[text]\ndisplay.defaultFilter=all\n")
     listener = subprocess.Popen([e2e.SYS_PY, "-c", LISTENER], env=run.env, stdin=subprocess.PIPE,
                                 stdout=subprocess.PIPE, text=True, preexec_fn=e2e._child_setup)
     run.procs.append(("listener", listener))
@@ -45,8 +46,12 @@ def test(run):
     e2e.wait_for("keyboard focus on the panel", lambda: run.focused_window() == panel["id"])
     e2e.ok("the panel is open with the keyboard in it")
 
-    # Into the search field (in the bar under the header, right of the mode switch), then
-    # the port: the list narrows to the one row of that port.
+    # The panel opens on Agents while agents run on the machine: the Ports segment (left in
+    # the bar under the header) first. Then into the search field (right of the mode switch)
+    # and the port: the list narrows to the one row of that port.
+    run.click(panel["x"] + 42, panel["y"] + 81)
+    e2e.wait_for("AT-SPI: the Ports view selected", lambda: any(
+        n["name"] == "Ports view" and "checked" in n["states"] for n in run.atspi()["nodes"]))
     run.click(panel["x"] + 400, panel["y"] + 81)
     run.run("xdotool", "type", "--delay", "30", str(port))
 

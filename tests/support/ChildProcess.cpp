@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, std::optional<std::string> executable,
                                  std::optional<std::string> workingDirectory) {
@@ -109,4 +109,4 @@ std::vector<int> numbersAfter(const std::string& line, const std::string& label)
     return numbers;
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

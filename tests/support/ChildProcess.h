@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class ChildProcess {
 public:
@@ -45,4 +45,4 @@ std::string fixtureProcessPath();
 // Splits "ports 1 2 3" into its numbers.
 std::vector<int> numbersAfter(const std::string& line, const std::string& label);
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

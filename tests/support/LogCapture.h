@@ -7,7 +7,7 @@
 
 #include "ProcessCoreKit/support/Log.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class LogCapture {
 public:
@@ -39,4 +39,4 @@ private:
     LogSink previous_;
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

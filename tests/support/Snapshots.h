@@ -10,7 +10,7 @@
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
 #include "ProcessCoreKit/support/Text.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 // One of the user's processes (uid 501), named after its executable as the kernel names
 // it: at most 15 bytes.
@@ -50,4 +50,4 @@ struct ProcessTable {
     }
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

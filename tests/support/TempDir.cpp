@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "quaylight-test-XXXXXX").string();
@@ -34,4 +34,4 @@ std::string TempDir::read(const std::string& relative) const {
     return buffer.str();
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class TempDir {
 public:
@@ -23,4 +23,4 @@ private:
     std::filesystem::path path_;
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

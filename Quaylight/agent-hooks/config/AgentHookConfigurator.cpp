@@ -9,7 +9,7 @@
 #include <mutex>
 
 #include "Quaylight/agent-hooks/config/ExactSettingsJson.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 #include "QuaylightKit/project/PathStandardization.h"
 
 namespace quaylight {

@@ -7,7 +7,7 @@
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 #include "Quaylight/agent-hooks/relay/AgentHookRelay.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 
 namespace quaylight {
 namespace {

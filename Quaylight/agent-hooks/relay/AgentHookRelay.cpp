@@ -11,11 +11,12 @@
 #include <cmath>
 
 #include "ProcessCoreKit/support/Log.h"
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
-#include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
+#include "Quaylight/agent-hooks/support/UnixSocketAddress.h"
 #include "Quaylight/agent-hooks/protocol/AgentHookProtocol.h"
-#include "QuaylightKit/platform/FileDescriptorIO.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/FileDescriptorIO.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 #include "QuaylightKit/project/ProjectResolver.h"
 
 namespace quaylight {
@@ -32,20 +33,6 @@ std::optional<std::int64_t> wholeNumber(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool setBlocking(int fd, bool blocking) {
     int flags = fcntl(fd, F_GETFL);
@@ -143,7 +130,7 @@ std::string AgentHookRelay::readBoundedStandardInput() {
 
 bool AgentHookRelay::send(std::string_view payload, const std::string& socketPath, double timeoutSeconds) {
     if (socketPath.size() > AgentHookPaths::maxSocketPathBytes) return false;
-    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    OwnedDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.get() < 0) return false;
 
     auto address = unixSocketAddress(socketPath);

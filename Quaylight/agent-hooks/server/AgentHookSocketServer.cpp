@@ -8,8 +8,8 @@
 
 #include <cerrno>
 
-#include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "Quaylight/agent-hooks/support/UnixSocketAddress.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 
 namespace quaylight {
 namespace {

@@ -31,12 +31,12 @@ void runGuarded(const std::function<void()>& work, const std::string& label) {
 }  // namespace
 
 SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
-    epoll_ = epoll_create1(EPOLL_CLOEXEC);
-    wakeFD_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    epoll_.reset(epoll_create1(EPOLL_CLOEXEC));
+    wakeFD_.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.u64 = wakeID;
-    epoll_ctl(epoll_, EPOLL_CTL_ADD, wakeFD_, &event);
+    epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, wakeFD_.get(), &event);
     thread_ = std::thread([this] { loop(); });
 }
 
@@ -47,13 +47,11 @@ SerialQueue::~SerialQueue() {
     }
     wake();
     if (thread_.joinable()) thread_.join();
-    close(wakeFD_);
-    close(epoll_);
 }
 
 void SerialQueue::wake() {
     std::uint64_t one = 1;
-    while (write(wakeFD_, &one, sizeof one) < 0 && errno == EINTR) {
+    while (write(wakeFD_.get(), &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
@@ -88,7 +86,7 @@ SerialQueue::WatchID SerialQueue::watchReadable(int fd, std::function<void()> ha
     epoll_event event{};
     event.events = EPOLLIN | EPOLLRDHUP;
     event.data.u64 = id;
-    if (epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event) != 0) return 0;
+    if (epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &event) != 0) return 0;
     watches_.emplace(id, Watch{fd, std::move(handler)});
     return id;
 }
@@ -96,7 +94,7 @@ SerialQueue::WatchID SerialQueue::watchReadable(int fd, std::function<void()> ha
 void SerialQueue::unwatch(WatchID id) {
     auto it = watches_.find(id);
     if (it == watches_.end()) return;
-    epoll_ctl(epoll_, EPOLL_CTL_DEL, it->second.fd, nullptr);
+    epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, it->second.fd, nullptr);
     watches_.erase(it);
 }
 
@@ -122,12 +120,12 @@ void SerialQueue::loop() {
                                                                      std::chrono::steady_clock::now());
             timeout = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
         }
-        int ready = epoll_wait(epoll_, events.data(), static_cast<int>(events.size()), timeout);
+        int ready = epoll_wait(epoll_.get(), events.data(), static_cast<int>(events.size()), timeout);
         if (ready < 0 && errno != EINTR) ready = 0;
         for (int i = 0; i < ready; ++i) {
             if (events[static_cast<std::size_t>(i)].data.u64 == wakeID) {
                 std::uint64_t count = 0;
-                while (read(wakeFD_, &count, sizeof count) < 0 && errno == EINTR) {
+                while (read(wakeFD_.get(), &count, sizeof count) < 0 && errno == EINTR) {
                 }
                 continue;
             }

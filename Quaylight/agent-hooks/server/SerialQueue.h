@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 #include <vector>
 
 namespace quaylight {
@@ -46,8 +48,8 @@ private:
     void runDueTimers();
 
     std::string label_;
-    int epoll_ = -1;
-    int wakeFD_ = -1;
+    OwnedDescriptor epoll_;
+    OwnedDescriptor wakeFD_;
 
     std::mutex mutex_;
     std::vector<std::function<void()>> pending_;  // guarded by mutex_

@@ -2,10 +2,12 @@
 // updates are in the two files beside this one.
 #include "Quaylight/agent-inventory/reducer/AgentInventoryReducer.h"
 
+#include "Quaylight/agent-inventory/reducer/HookSessionState.h"
+
 #include <algorithm>
 #include <utility>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 
@@ -157,60 +159,88 @@ void AgentInventoryReducer::applyHookEvent(const AgentHookProtocol::Envelope& en
     expireTransients(at);
     noteInputTime(at);
 
-    const AgentKind provider = envelope.provider;
-    HookKey key{provider, envelope.sessionID};
-    if (auto mark = terminatedGenerations_.find(key); mark != terminatedGenerations_.end()) {
-        if (envelope.event != EventKind::sessionStart) return;  // a late event of an ended session
-        terminatedGenerations_.erase(mark);
-    }
+    const HookKey key{envelope.provider, envelope.sessionID};
+    if (isLateEventOfEndedSession(key, envelope.event)) return;
+    const auto agent = originAgentFor(origin, envelope.provider);
+    if (agent) liftProcessFallbackSuppression(*agent, envelope.provider, at);
 
-    // The origin's agent process counts only when it can be this provider's.
-    std::optional<AgentProcessIdentity> agent;
-    if (const auto& candidate = origin.agentProcess) {
-        auto resolved = hostDerivedProvider(kindOf(origin.host), candidate->kind);
-        if (candidate->kind == provider || resolved == provider || knownProvider(*candidate) == provider)
-            agent = candidate;
-    }
-    if (agent) {
-        if (auto s = suppressedProcessFallbacks_.find(*agent); s != suppressedProcessFallbacks_.end()) {
-            s->second.sourceProviders.erase(provider);
-            s->second.changedAt = at;
-            if (s->second.sourceProviders.empty()) suppressedProcessFallbacks_.erase(s);
-        }
-    }
-
-    auto existing = hookRecords_.find(key);
-    AgentKind presented;
-    if (!agent) {
-        if (origin.host)
-            presented = hostDerivedProvider(origin.host->kind, provider);
-        else
-            presented = existing != hookRecords_.end() ? existing->second.presentedProvider : provider;
-    } else {
-        auto fallback = knownProvider(*agent);
-        if (!fallback && existing != hookRecords_.end()) fallback = existing->second.presentedProvider;
-        presented = reconcileProviderPresentation(*agent, kindOf(origin.host), fallback, at);
-    }
-
-    HookRecord record;
-    if (existing != hookRecords_.end()) {
-        record = existing->second;
-    } else {
-        record.provider = provider;
-        record.sessionID = envelope.sessionID;
-        record.host = origin.host;
-        record.projectName = envelope.projectName;
-        record.agentProcess = agent;
-        record.runtime = origin.runtime;
-        record.firstEventAt = at;
-    }
+    const auto existing = hookRecords_.find(key);
+    const HookRecord* previous = existing != hookRecords_.end() ? &existing->second : nullptr;
+    const AgentKind presented = presentedHookProvider(envelope.provider, agent, origin, previous, at);
+    HookRecord record = previous ? *previous : newHookRecord(envelope, origin, agent, at);
     record.presentedProvider = presented;
     record.lastEventAt = at;
     record.staleEvidence = false;
+    takeOriginEvidence(record, agent, origin, presented, at);
+    if (envelope.projectName) record.projectName = envelope.projectName;
 
+    if (envelope.event == EventKind::sessionEnded) return endHookSessionByEvent(key, std::move(record), at);
+    auto next = hookSessionStateAfter({record.state, record.stateDetail}, envelope.event);
+    record.state = next.state;
+    record.stateDetail = std::move(next.detail);
+    if (hookEligibility(record)) record.wasAmbientEligible = true;
+    hookRecords_[key] = std::move(record);
+}
+
+bool AgentInventoryReducer::isLateEventOfEndedSession(const HookKey& key, EventKind event) {
+    auto mark = terminatedGenerations_.find(key);
+    if (mark == terminatedGenerations_.end()) return false;
+    if (event != EventKind::sessionStart) return true;
+    terminatedGenerations_.erase(mark);  // a new session under the same identifier
+    return false;
+}
+
+std::optional<AgentProcessIdentity> AgentInventoryReducer::originAgentFor(const HookOrigin& origin,
+                                                                          AgentKind provider) const {
+    // The origin's agent process counts only when it can be this provider's.
+    const auto& candidate = origin.agentProcess;
+    if (!candidate) return std::nullopt;
+    auto resolved = hostDerivedProvider(kindOf(origin.host), candidate->kind);
+    if (candidate->kind == provider || resolved == provider || knownProvider(*candidate) == provider) return candidate;
+    return std::nullopt;
+}
+
+void AgentInventoryReducer::liftProcessFallbackSuppression(const AgentProcessIdentity& agent, AgentKind provider,
+                                                           WallTime at) {
+    auto s = suppressedProcessFallbacks_.find(agent);
+    if (s == suppressedProcessFallbacks_.end()) return;
+    s->second.sourceProviders.erase(provider);
+    s->second.changedAt = at;
+    if (s->second.sourceProviders.empty()) suppressedProcessFallbacks_.erase(s);
+}
+
+AgentKind AgentInventoryReducer::presentedHookProvider(AgentKind provider, const std::optional<AgentProcessIdentity>& agent,
+                                                       const HookOrigin& origin, const HookRecord* previous, WallTime at) {
+    if (!agent) {
+        if (origin.host) return hostDerivedProvider(origin.host->kind, provider);
+        return previous ? previous->presentedProvider : provider;
+    }
+    auto fallback = knownProvider(*agent);
+    if (!fallback && previous) fallback = previous->presentedProvider;
+    return reconcileProviderPresentation(*agent, kindOf(origin.host), fallback, at);
+}
+
+AgentInventoryReducer::HookRecord AgentInventoryReducer::newHookRecord(const AgentHookProtocol::Envelope& envelope,
+                                                                       const HookOrigin& origin,
+                                                                       const std::optional<AgentProcessIdentity>& agent,
+                                                                       WallTime at) {
+    HookRecord record;
+    record.provider = envelope.provider;
+    record.sessionID = envelope.sessionID;
+    record.host = origin.host;
+    record.projectName = envelope.projectName;
+    record.agentProcess = agent;
+    record.runtime = origin.runtime;
+    record.firstEventAt = at;
+    return record;
+}
+
+void AgentInventoryReducer::takeOriginEvidence(HookRecord& record, const std::optional<AgentProcessIdentity>& agent,
+                                               const HookOrigin& origin, AgentKind presented, WallTime at) {
     if (!agent) {
         if (origin.host) record.host = origin.host;
     } else {
+        // The host the agent's own evidence names wins over the origin's.
         auto evidenceHost = evidenceHostKind(*agent);
         if (origin.host && (!evidenceHost || *evidenceHost == origin.host->kind))
             record.host = origin.host;
@@ -223,62 +253,22 @@ void AgentInventoryReducer::applyHookEvent(const AgentHookProtocol::Envelope& en
             process.presence.provider = presented;
             keepHostMatching(process.presence.host, evidenceHost);
         }
+        record.agentProcess = agent;
     }
-    if (envelope.projectName) record.projectName = envelope.projectName;
-    if (agent) record.agentProcess = agent;
     if (origin.runtime) record.runtime = origin.runtime;
+}
 
-    switch (envelope.event) {
-        case EventKind::sessionStart:
-            record.state = AgentSessionState::detected;
-            record.stateDetail.reset();
-            break;
-        case EventKind::promptSubmitted:
-            record.state = AgentSessionState::working;
-            record.stateDetail.reset();
-            break;
-        case EventKind::permissionRequested:
-            record.state = AgentSessionState::needsAttention;
-            record.stateDetail = "Waiting for permission approval.";
-            break;
-        case EventKind::needsInputNotification:
-            record.state = AgentSessionState::needsAttention;
-            record.stateDetail = "The agent asked for your input.";
-            break;
-        case EventKind::idleNotification:
-            if (record.state != AgentSessionState::needsAttention) {
-                record.state = AgentSessionState::waiting;
-                record.stateDetail.reset();
-            }
-            break;
-        case EventKind::turnEnded:
-            record.state = AgentSessionState::waiting;
-            record.stateDetail.reset();
-            break;
-        case EventKind::turnFailed:
-            if (record.state != AgentSessionState::needsAttention) {
-                record.state = AgentSessionState::waiting;
-                record.stateDetail = "The last turn ended with an error.";
-            }
-            break;
-        case EventKind::sessionEnded: {
-            auto endedAgent = record.agentProcess;
-            hookRecords_[key] = std::move(record);
-            endHookSession(key, at, true);
-            if (endedAgent) {
-                auto& suppression =
-                    suppressedProcessFallbacks_.try_emplace(*endedAgent, ProcessFallbackSuppression{{}, at})
-                        .first->second;
-                suppression.sourceProviders.insert(provider);
-                suppression.changedAt = at;
-            }
-            return;
-        }
-        case EventKind::connectionTest:
-            return;
-    }
-    if (hookEligibility(record)) record.wasAmbientEligible = true;
+void AgentInventoryReducer::endHookSessionByEvent(const HookKey& key, HookRecord record, WallTime at) {
+    const auto endedAgent = record.agentProcess;
+    const AgentKind provider = record.provider;
     hookRecords_[key] = std::move(record);
+    endHookSession(key, at, true);
+    if (!endedAgent) return;
+    // The ended agent's process must not come back as a session of its own for this provider.
+    auto& suppression =
+        suppressedProcessFallbacks_.try_emplace(*endedAgent, ProcessFallbackSuppression{{}, at}).first->second;
+    suppression.sourceProviders.insert(provider);
+    suppression.changedAt = at;
 }
 
 // ---- Finishing

@@ -182,6 +182,40 @@ private:
     bool hookEligibility(const HookRecord& record) const;
     AgentSessionState effectiveHookState(const HookRecord& record) const;
     bool hasHookMappedTo(const AgentProcessIdentity& id) const;
+    // The steps of a panel scan, in the order applyPanelScan takes them.
+    using ProcessSet = std::set<AgentProcessIdentity, AgentProcessOrder>;
+    void forgetUnseenEvidence(const ProcessSet& seen, WallTime scanTime);
+    ProcessRecord scannedProcessRecord(const AgentProcessPresence& entry, const ProcessRecord* previous,
+                                       const RelatedListeners& relatedListeners, WallTime scanTime);
+    static void keepListenerOnlyProcesses(AgentProcessMap<ProcessRecord>& fresh,
+                                          const AgentProcessMap<ProcessRecord>& old,
+                                          const RelatedListeners& relatedListeners, WallTime scanTime);
+    static std::vector<std::pair<AgentProcessIdentity, ProcessRecord>> keepLaterNewsAndCollectVanished(
+        AgentProcessMap<ProcessRecord>& fresh, const AgentProcessMap<ProcessRecord>& old, WallTime scanTime);
+    void finishVanishedProcesses(const std::vector<std::pair<AgentProcessIdentity, ProcessRecord>>& vanished,
+                                 const ProcessSet& suppressedBefore, bool continuous, WallTime at);
+    void endHookSessionsTheScanOutlived(const RuntimeCurrentTest& runtimeCurrent, bool continuous, WallTime scanTime,
+                                        WallTime at);
+
+    // The steps of a tracking update: each counted run, then each finished one.
+    void applyCountedRun(const AgentProcessIdentity& id, AgentKind provider, bool isActive,
+                         std::optional<HostAppKind> currentHost, WallTime observationTime);
+    // Whether a scan, a hook event or a suppression told of `id` after `observationTime`.
+    bool hasNewsAfter(const AgentProcessIdentity& id, WallTime observationTime) const;
+    void applyFinishedRun(const AgentProcessIdentity& id, AgentKind reportedProvider, WallTime observationTime,
+                          WallTime at);
+
+    // The steps of a hook event, in the order applyHookEvent takes them.
+    bool isLateEventOfEndedSession(const HookKey& key, AgentHookProtocol::EventKind event);
+    std::optional<AgentProcessIdentity> originAgentFor(const HookOrigin& origin, AgentKind provider) const;
+    void liftProcessFallbackSuppression(const AgentProcessIdentity& agent, AgentKind provider, WallTime at);
+    AgentKind presentedHookProvider(AgentKind provider, const std::optional<AgentProcessIdentity>& agent,
+                                    const HookOrigin& origin, const HookRecord* previous, WallTime at);
+    static HookRecord newHookRecord(const AgentHookProtocol::Envelope& envelope, const HookOrigin& origin,
+                                    const std::optional<AgentProcessIdentity>& agent, WallTime at);
+    void takeOriginEvidence(HookRecord& record, const std::optional<AgentProcessIdentity>& agent,
+                            const HookOrigin& origin, AgentKind presented, WallTime at);
+    void endHookSessionByEvent(const HookKey& key, HookRecord record, WallTime at);
     // Removes a live hook session and marks its key ended; when `mayFinish` and the
     // session was eligible, leaves a finished row and a completion edge.
     void endHookSession(const HookKey& key, WallTime at, bool mayFinish);

@@ -19,63 +19,88 @@ void AgentInventoryReducer::applyPanelScan(const AgentProcessPresenceSnapshot& p
     const WallTime scanTime = observedAt.value_or(at);
     expireTransients(at);
 
-    std::set<AgentProcessIdentity, AgentProcessOrder> seen;
+    ProcessSet seen;
     for (const auto& entry : presence.entries) seen.insert(entry.identity);
     for (const auto& [id, listeners] : relatedListeners) seen.insert(id);
-    std::set<AgentProcessIdentity, AgentProcessOrder> suppressedBefore;
+    ProcessSet suppressedBefore;
     for (const auto& [id, suppression] : suppressedProcessFallbacks_) suppressedBefore.insert(id);
+    forgetUnseenEvidence(seen, scanTime);
 
+    const auto old = processRecords_;
+    AgentProcessMap<ProcessRecord> fresh;
+    for (const auto& entry : presence.entries) {
+        auto previous = old.find(entry.identity);
+        fresh[entry.identity] = scannedProcessRecord(entry, previous == old.end() ? nullptr : &previous->second,
+                                                     relatedListeners, scanTime);
+    }
+    keepListenerOnlyProcesses(fresh, old, relatedListeners, scanTime);
+    auto vanished = keepLaterNewsAndCollectVanished(fresh, old, scanTime);
+
+    const bool continuous = isContinuousScan(scanTime);
+    finishVanishedProcesses(vanished, suppressedBefore, continuous, at);
+    processRecords_ = std::move(fresh);
+    refreshMappedHookPresentation();
+    endHookSessionsTheScanOutlived(runtimeCurrent, continuous, scanTime, at);
+
+    lastSuccessfulScanAt_ = lastSuccessfulScanAt_ ? std::max(*lastSuccessfulScanAt_, scanTime) : scanTime;
+    scanIsStale_ = false;
+    noteInputTime(scanTime);
+}
+
+void AgentInventoryReducer::forgetUnseenEvidence(const ProcessSet& seen, WallTime scanTime) {
     // What is known of processes the scan no longer sees goes, unless it was learnt after
     // the scan was taken.
     std::erase_if(suppressedProcessFallbacks_,
                   [&](const auto& entry) { return !seen.contains(entry.first) && entry.second.changedAt <= scanTime; });
     std::erase_if(providerPresentationEvidence_,
                   [&](const auto& entry) { return !seen.contains(entry.first) && entry.second.observedAt <= scanTime; });
+}
 
-    const auto old = processRecords_;
-    AgentProcessMap<ProcessRecord> fresh;
-    for (const auto& entry : presence.entries) {
-        const auto& id = entry.identity;
-        auto previousEntry = old.find(id);
-        const ProcessRecord* previous = previousEntry == old.end() ? nullptr : &previousEntry->second;
-
-        // A provider that differs from the detected kind was resolved from a host app.
-        std::optional<AgentKind> fallback;
-        if (entry.provider != id.kind)
-            fallback = entry.provider;
-        else if (previous)
-            fallback = previous->provider;
-        auto presented = reconcileProviderPresentation(
-            id, entry.host ? std::optional(entry.host->kind) : std::nullopt, fallback, scanTime);
-        auto evidenceHost = evidenceHostKind(id);
-        std::optional<HostAppOccurrence> host;
-        for (const auto* candidate : {&entry.host, previous ? &previous->presence.host : nullptr}) {
-            if (candidate && *candidate && (!evidenceHost || (*candidate)->kind == *evidenceHost)) {
-                host = *candidate;
-                break;
-            }
+AgentInventoryReducer::ProcessRecord AgentInventoryReducer::scannedProcessRecord(
+    const AgentProcessPresence& entry, const ProcessRecord* previous, const RelatedListeners& relatedListeners,
+    WallTime scanTime) {
+    const auto& id = entry.identity;
+    // A provider that differs from the detected kind was resolved from a host app.
+    std::optional<AgentKind> fallback;
+    if (entry.provider != id.kind)
+        fallback = entry.provider;
+    else if (previous)
+        fallback = previous->provider;
+    auto presented =
+        reconcileProviderPresentation(id, entry.host ? std::optional(entry.host->kind) : std::nullopt, fallback, scanTime);
+    auto evidenceHost = evidenceHostKind(id);
+    std::optional<HostAppOccurrence> host;
+    for (const auto* candidate : {&entry.host, previous ? &previous->presence.host : nullptr}) {
+        if (candidate && *candidate && (!evidenceHost || (*candidate)->kind == *evidenceHost)) {
+            host = *candidate;
+            break;
         }
-
-        ProcessRecord record;
-        if (previous && previous->lastSeenAt > scanTime) {
-            // Refreshed by a tracker fact or hook event after the scan was taken.
-            record = *previous;
-            record.provider = presented;
-            record.presence.provider = presented;
-            record.presence.host = host;
-            if (!record.presence.projectName) record.presence.projectName = entry.projectName;
-        } else {
-            record.presence = AgentProcessPresence(id, presented, host, entry.projectName, entry.detectedAt);
-            record.provider = presented;
-            if (auto listeners = relatedListeners.find(id); listeners != relatedListeners.end())
-                record.relatedListenerIDs = listeners->second;
-            record.lastSeenAt = scanTime;
-            record.scanObserved = true;
-            record.wasAmbientEligible = previous && previous->wasAmbientEligible;
-        }
-        fresh[id] = std::move(record);
     }
 
+    ProcessRecord record;
+    if (previous && previous->lastSeenAt > scanTime) {
+        // Refreshed by a tracker fact or hook event after the scan was taken.
+        record = *previous;
+        record.provider = presented;
+        record.presence.provider = presented;
+        record.presence.host = host;
+        if (!record.presence.projectName) record.presence.projectName = entry.projectName;
+        return record;
+    }
+    record.presence = AgentProcessPresence(id, presented, host, entry.projectName, entry.detectedAt);
+    record.provider = presented;
+    if (auto listeners = relatedListeners.find(id); listeners != relatedListeners.end())
+        record.relatedListenerIDs = listeners->second;
+    record.lastSeenAt = scanTime;
+    record.scanObserved = true;
+    record.wasAmbientEligible = previous && previous->wasAmbientEligible;
+    return record;
+}
+
+void AgentInventoryReducer::keepListenerOnlyProcesses(AgentProcessMap<ProcessRecord>& fresh,
+                                                      const AgentProcessMap<ProcessRecord>& old,
+                                                      const RelatedListeners& relatedListeners, WallTime scanTime) {
+    // A known process the scan saw only through its listeners stays, with those listeners.
     for (const auto& [id, listeners] : relatedListeners) {
         if (fresh.contains(id)) continue;
         auto previous = old.find(id);
@@ -88,18 +113,26 @@ void AgentInventoryReducer::applyPanelScan(const AgentProcessPresenceSnapshot& p
         }
         fresh[id] = std::move(record);
     }
+}
 
+std::vector<std::pair<AgentProcessIdentity, AgentInventoryReducer::ProcessRecord>>
+AgentInventoryReducer::keepLaterNewsAndCollectVanished(AgentProcessMap<ProcessRecord>& fresh,
+                                                       const AgentProcessMap<ProcessRecord>& old, WallTime scanTime) {
     std::vector<std::pair<AgentProcessIdentity, ProcessRecord>> vanished;
     for (const auto& [id, record] : old) {
         if (fresh.contains(id)) continue;
         if (record.lastSeenAt > scanTime)
-            fresh[id] = record;
+            fresh[id] = record;  // news after the scan was taken outweighs its silence
         else
             vanished.emplace_back(id, record);
     }
+    return vanished;
+}
 
-    const bool continuous = isContinuousScan(scanTime);
-    std::set<AgentProcessIdentity, AgentProcessOrder> hookMapped;
+void AgentInventoryReducer::finishVanishedProcesses(
+    const std::vector<std::pair<AgentProcessIdentity, ProcessRecord>>& vanished, const ProcessSet& suppressedBefore,
+    bool continuous, WallTime at) {
+    ProcessSet hookMapped;
     for (const auto& [key, record] : hookRecords_)
         if (record.agentProcess) hookMapped.insert(*record.agentProcess);
     for (const auto& [id, record] : vanished) {
@@ -108,10 +141,10 @@ void AgentInventoryReducer::applyPanelScan(const AgentProcessPresenceSnapshot& p
         if (continuous && !suppressedBefore.contains(id) && !hookMapped.contains(id) && record.wasAmbientEligible)
             finishProcessSession(record, id, at);
     }
+}
 
-    processRecords_ = std::move(fresh);
-    refreshMappedHookPresentation();
-
+void AgentInventoryReducer::endHookSessionsTheScanOutlived(const RuntimeCurrentTest& runtimeCurrent, bool continuous,
+                                                           WallTime scanTime, WallTime at) {
     std::vector<std::pair<HookKey, bool>> ending;  // key, may finish
     for (const auto& [key, record] : hookRecords_) {
         if (record.lastEventAt > scanTime) continue;  // it spoke after the scan was taken
@@ -122,10 +155,6 @@ void AgentInventoryReducer::applyPanelScan(const AgentProcessPresenceSnapshot& p
         }
     }
     for (const auto& [key, mayFinish] : ending) endHookSession(key, at, mayFinish);
-
-    lastSuccessfulScanAt_ = lastSuccessfulScanAt_ ? std::max(*lastSuccessfulScanAt_, scanTime) : scanTime;
-    scanIsStale_ = false;
-    noteInputTime(scanTime);
 }
 
 }  // namespace quaylight

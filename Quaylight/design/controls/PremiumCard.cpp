@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "Quaylight/design/accessibility/DesignAccessibility.h"
+#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 

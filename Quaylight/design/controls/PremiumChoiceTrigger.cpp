@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "Quaylight/design/accessibility/DesignAccessibility.h"
+#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/PremiumTheme.h"

@@ -6,7 +6,7 @@
 namespace quaylight {
 namespace {
 
-using testing::process;
+using testsupport::process;
 
 // A chain of processes, each the parent of the next, starting at PID 100.
 std::vector<ProcessSnapshot> chain(const std::vector<std::string>& paths) {

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "ProcessCoreKit/ancestry/HostAppRecognition.h"
+#include "ProcessCoreKit/recognition/HostAppRecognition.h"
 #include "ProcessCoreKit/ancestry/ProcessAncestry.h"
 #include "tests/support/Snapshots.h"
 
 namespace quaylight {
 namespace {
 
-using testing::process;
-using testing::ProcessTable;
+using testsupport::process;
+using testsupport::ProcessTable;
 
 TEST(HostAppRecognition, RecognisesByBundleThenBasename) {
     struct Case {

@@ -35,7 +35,7 @@ TEST(WorkerPool, JobThatThrowsDoesNotStopThePool) {
 }
 
 TEST(WorkerPool, JobThatThrowsLeavesAWarning) {
-    testing::LogCapture log;
+    testsupport::LogCapture log;
     {
         WorkerPool pool(1);
         pool.submit([] { throw std::runtime_error("faulty job"); });

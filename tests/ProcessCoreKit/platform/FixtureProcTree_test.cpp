@@ -51,7 +51,7 @@ protected:
         dir.write(p + "/cmdline", cmdline);
     }
 
-    testing::TempDir dir;
+    testsupport::TempDir dir;
 };
 
 TEST_F(FixtureProcTree, ListsNumericEntriesOnly) {

@@ -12,7 +12,7 @@
 namespace quaylight {
 namespace {
 
-using testing::ChildProcess;
+using testsupport::ChildProcess;
 
 struct ListenerChild {
     ChildProcess process;
@@ -20,9 +20,9 @@ struct ListenerChild {
 };
 
 ListenerChild startListeners() {
-    auto child = ChildProcess::spawn({testing::fixtureProcessPath(), "--listen", "127.0.0.1", "--listen-dual", "--udp",
+    auto child = ChildProcess::spawn({testsupport::fixtureProcessPath(), "--listen", "127.0.0.1", "--listen-dual", "--udp",
                                       "127.0.0.1", "--connect"});
-    auto ports = testing::numbersAfter(child.readLine(), "ports");
+    auto ports = testsupport::numbersAfter(child.readLine(), "ports");
     return {std::move(child), ports};
 }
 
@@ -52,9 +52,9 @@ TEST(LiveProcesses, NetlinkAndProcFilesAgree) {
 }
 
 TEST(LiveProcesses, SharedListeningSocketIsReportedForEveryProcessHoldingIt) {
-    auto parent = ChildProcess::spawn({testing::fixtureProcessPath(), "--listen", "127.0.0.1", "--workers", "2"});
-    int port = testing::numbersAfter(parent.readLine(), "ports").at(0);
-    auto workers = testing::numbersAfter(parent.readLine(), "workers");
+    auto parent = ChildProcess::spawn({testsupport::fixtureProcessPath(), "--listen", "127.0.0.1", "--workers", "2"});
+    int port = testsupport::numbersAfter(parent.readLine(), "ports").at(0);
+    auto workers = testsupport::numbersAfter(parent.readLine(), "workers");
     auto table = ListeningSocketTable::fetch(Libproc::live());
     for (int pid : {static_cast<int>(parent.pid()), workers[0], workers[1]}) {
         auto sockets = Libproc::live().listeningSockets(pid, table);
@@ -65,20 +65,20 @@ TEST(LiveProcesses, SharedListeningSocketIsReportedForEveryProcessHoldingIt) {
 
 TEST(LiveProcesses, ArgvComesBackExactly) {
     std::vector<std::string> argv{"my-server", "--flag", "two words", "", "ünïcode"};
-    auto child = ChildProcess::spawn(argv, testing::fixtureProcessPath());
+    auto child = ChildProcess::spawn(argv, testsupport::fixtureProcessPath());
     child.readLine();
     ProcessReader reader;
     auto snapshot = reader.enrichedSnapshot(child.pid(), ::geteuid(), true);
     ASSERT_TRUE(snapshot);
     EXPECT_EQ(snapshot->argv, argv);
-    EXPECT_EQ(snapshot->executablePath, testing::fixtureProcessPath());
+    EXPECT_EQ(snapshot->executablePath, testsupport::fixtureProcessPath());
     EXPECT_EQ(snapshot->parentPID, ::getpid());
     EXPECT_TRUE(snapshot->cpuReadable);
     EXPECT_GT(snapshot->residentMemoryBytes.value_or(0), 0u);
 }
 
 TEST(LiveProcesses, IdentityIsStableAndDistinguishesProcesses) {
-    auto first = ChildProcess::spawn({testing::fixtureProcessPath()});
+    auto first = ChildProcess::spawn({testsupport::fixtureProcessPath()});
     first.readLine();
     ProcessReader reader;
     auto a = reader.liveResolveSnapshot(first.pid());
@@ -90,7 +90,7 @@ TEST(LiveProcesses, IdentityIsStableAndDistinguishesProcesses) {
         ASSERT_EQ(again->identity, a->identity);
     }
     usleep(20'000);
-    auto second = ChildProcess::spawn({testing::fixtureProcessPath()});
+    auto second = ChildProcess::spawn({testsupport::fixtureProcessPath()});
     second.readLine();
     auto b = reader.liveResolveSnapshot(second.pid());
     ASSERT_TRUE(b);
@@ -100,7 +100,7 @@ TEST(LiveProcesses, IdentityIsStableAndDistinguishesProcesses) {
 }
 
 TEST(LiveProcesses, VanishedProcessReadsAsAbsent) {
-    auto child = ChildProcess::spawn({testing::fixtureProcessPath()});
+    auto child = ChildProcess::spawn({testsupport::fixtureProcessPath()});
     child.readLine();
     pid_t pid = child.pid();
     child.finish();
@@ -111,7 +111,7 @@ TEST(LiveProcesses, VanishedProcessReadsAsAbsent) {
 }
 
 TEST(LiveProcesses, ReadsTheWorkingDirectoryAndTheCommandName) {
-    auto child = ChildProcess::spawn({testing::fixtureProcessPath(), "--chdir", "/tmp", "--name", "a name) (x"});
+    auto child = ChildProcess::spawn({testsupport::fixtureProcessPath(), "--chdir", "/tmp", "--name", "a name) (x"});
     child.readLine();
     EXPECT_EQ(Libproc::live().currentWorkingDirectory(child.pid()), "/tmp");
     auto info = Libproc::live().bsdInfo(child.pid());
@@ -121,7 +121,7 @@ TEST(LiveProcesses, ReadsTheWorkingDirectoryAndTheCommandName) {
 }
 
 TEST(LiveProcesses, OneReadIdentityMatchesTheFullRead) {
-    auto child = ChildProcess::spawn({testing::fixtureProcessPath()});
+    auto child = ChildProcess::spawn({testsupport::fixtureProcessPath()});
     child.readLine();
     auto info = Libproc::live().bsdInfo(child.pid());
     ASSERT_TRUE(info);
@@ -133,7 +133,7 @@ TEST(LiveProcesses, OneReadIdentityMatchesTheFullRead) {
 }
 
 TEST(LiveProcesses, OnlyRunningProgramsAreInspectable) {
-    auto child = ChildProcess::spawn({testing::fixtureProcessPath()});
+    auto child = ChildProcess::spawn({testsupport::fixtureProcessPath()});
     child.readLine();
     EXPECT_TRUE(Libproc::live().isInspectableProgram(child.pid()));
     EXPECT_TRUE(Libproc::live().isInspectableProgram(::getpid()));

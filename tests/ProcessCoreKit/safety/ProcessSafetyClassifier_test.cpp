@@ -8,7 +8,7 @@
 namespace quaylight {
 namespace {
 
-using testing::process;
+using testsupport::process;
 using R = ProtectionReason;
 
 TEST(ProcessSafetyClassifier, FirstMatchingRuleDecides) {

@@ -12,13 +12,13 @@ namespace {
 TEST(Log, RecordsGoToTheSinkInPlaceAndNowhereOnceItIsGone) {
     std::vector<std::string> outer;
     {
-        testing::LogCapture capture;
+        testsupport::LogCapture capture;
         logging::write(LogSeverity::warning, "worker-pool", "a job threw");
         logging::write(LogSeverity::error, "paced-loop", "the sequence ends");
         EXPECT_EQ(capture.lines(), (std::vector<std::string>{"warning [worker-pool] a job threw",
                                                              "error [paced-loop] the sequence ends"}));
         {
-            testing::LogCapture inner;
+            testsupport::LogCapture inner;
             logging::write(LogSeverity::info, "test", "inner");
             EXPECT_EQ(inner.lines(), (std::vector<std::string>{"info [test] inner"}));
         }

@@ -16,7 +16,7 @@ namespace {
 
 QProcessEnvironment offscreen() {
     auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     return environment;
 }
 
@@ -34,7 +34,7 @@ QString loneExecutable(const QTemporaryDir& folder, bool withBrokenLibrary, bool
     if (withLauncher)
         copyExecutable(folder, QStringLiteral(QUAYLIGHT_APPLICATION_LAUNCHER), QStringLiteral("quaylight-application"));
     if (withBrokenLibrary) {
-        QFile broken(folder.filePath("libquaylight-app.so"));
+        QFile broken(folder.filePath(QStringLiteral("libquaylight-app.so")));
         EXPECT_TRUE(broken.open(QIODevice::WriteOnly));
         broken.write("not a library");
     }
@@ -44,7 +44,7 @@ QString loneExecutable(const QTemporaryDir& folder, bool withBrokenLibrary, bool
 QString sharedLibrariesOf(const char* executable) {
     QProcess ldd;
     ldd.setProcessChannelMode(QProcess::MergedChannels);
-    ldd.start("ldd", {QString::fromUtf8(executable)});
+    ldd.start(QStringLiteral("ldd"), {QString::fromUtf8(executable)});
     EXPECT_TRUE(ldd.waitForFinished(30000));
     return QString::fromLocal8Bit(ldd.readAllStandardOutput());
 }
@@ -52,17 +52,17 @@ QString sharedLibrariesOf(const char* executable) {
 TEST(ApplicationLibrary, ExecutableLinksNoQt) {
     const QString libraries = sharedLibrariesOf(QUAYLIGHT_EXECUTABLE);
     EXPECT_FALSE(libraries.isEmpty());
-    EXPECT_FALSE(libraries.contains("Qt", Qt::CaseInsensitive)) << libraries.toStdString();
+    EXPECT_FALSE(libraries.contains(QStringLiteral("Qt"), Qt::CaseInsensitive)) << libraries.toStdString();
     // Linked statically (except in a sanitizer build), it maps no shared library at all.
     if (QUAYLIGHT_EXECUTABLE_IS_STATIC) {
-        EXPECT_TRUE(libraries.contains("not a dynamic executable")) << libraries.toStdString();
+        EXPECT_TRUE(libraries.contains(QStringLiteral("not a dynamic executable"))) << libraries.toStdString();
     }
 }
 
 TEST(ApplicationLibrary, LauncherLinksNoQt) {
     const QString libraries = sharedLibrariesOf(QUAYLIGHT_APPLICATION_LAUNCHER);
-    EXPECT_TRUE(libraries.contains("libc.so")) << libraries.toStdString();
-    EXPECT_FALSE(libraries.contains("Qt", Qt::CaseInsensitive)) << libraries.toStdString();
+    EXPECT_TRUE(libraries.contains(QStringLiteral("libc.so"))) << libraries.toStdString();
+    EXPECT_FALSE(libraries.contains(QStringLiteral("Qt"), Qt::CaseInsensitive)) << libraries.toStdString();
 }
 
 TEST(ApplicationLibrary, ExportsTheEntryPoint) {
@@ -113,9 +113,9 @@ TEST(ApplicationLibrary, MissingLauncherIsOneErrorSentence) {
     ASSERT_TRUE(quaylight.waitForFinished(30000));
     EXPECT_EQ(quaylight.exitCode(), 1);
     const QString error = QString::fromLocal8Bit(quaylight.readAllStandardError());
-    EXPECT_TRUE(error.startsWith("error: ")) << error.toStdString();
-    EXPECT_TRUE(error.endsWith(".\n")) << error.toStdString();
-    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("error: "))) << error.toStdString();
+    EXPECT_TRUE(error.endsWith(QStringLiteral(".\n"))) << error.toStdString();
+    EXPECT_EQ(error.count(QLatin1Char('\n')), 1) << error.toStdString();
 }
 
 TEST(ApplicationLibrary, MissingLibraryBesideTheLauncherIsOneErrorSentence) {
@@ -127,8 +127,8 @@ TEST(ApplicationLibrary, MissingLibraryBesideTheLauncherIsOneErrorSentence) {
     ASSERT_TRUE(quaylight.waitForFinished(30000));
     EXPECT_EQ(quaylight.exitCode(), 1);
     const QString error = QString::fromLocal8Bit(quaylight.readAllStandardError());
-    EXPECT_TRUE(error.startsWith("error: Quaylight could not find libquaylight-app.so")) << error.toStdString();
-    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("error: Quaylight could not find libquaylight-app.so"))) << error.toStdString();
+    EXPECT_EQ(error.count(QLatin1Char('\n')), 1) << error.toStdString();
 }
 
 TEST(ApplicationLibrary, BrokenLibraryIsOneErrorSentence) {
@@ -139,8 +139,8 @@ TEST(ApplicationLibrary, BrokenLibraryIsOneErrorSentence) {
     ASSERT_TRUE(quaylight.waitForFinished(30000));
     EXPECT_EQ(quaylight.exitCode(), 1);
     const QString error = QString::fromLocal8Bit(quaylight.readAllStandardError());
-    EXPECT_TRUE(error.startsWith("error: Quaylight could not load its application library")) << error.toStdString();
-    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("error: Quaylight could not load its application library"))) << error.toStdString();
+    EXPECT_EQ(error.count(QLatin1Char('\n')), 1) << error.toStdString();
 }
 
 TEST(ApplicationLibrary, CommandLineModesDoNotLoadTheLibrary) {
@@ -148,7 +148,7 @@ TEST(ApplicationLibrary, CommandLineModesDoNotLoadTheLibrary) {
     QTemporaryDir folder;
     const QString lone = loneExecutable(folder, true, true);
     QProcess relay;
-    relay.start(lone, {"agent-event"});
+    relay.start(lone, {QStringLiteral("agent-event")});
     relay.closeWriteChannel();
     ASSERT_TRUE(relay.waitForFinished(30000));
     EXPECT_EQ(relay.exitCode(), 0);

@@ -57,17 +57,17 @@ TEST(PremiumChip, StylesTakeTheirColoursFromTheTheme) {
 }
 
 TEST(PremiumChip, SuccessAndCodexChipsRenderIdentically) {
-    PremiumChip success("Live", PremiumChipStyle::success, LucideIconName::zap);
-    PremiumChip codex("Live", PremiumChipStyle::codex, LucideIconName::zap);
+    PremiumChip success(QStringLiteral("Live"), PremiumChipStyle::success, LucideIconName::zap);
+    PremiumChip codex(QStringLiteral("Live"), PremiumChipStyle::codex, LucideIconName::zap);
     EXPECT_EQ(test::render(success, 2.0), test::render(codex, 2.0));
 }
 
 TEST(PremiumChip, OnlySelectedAndAccentChipsGlow) {
     for (PremiumChipStyle style : {PremiumChipStyle::selected, PremiumChipStyle::accent}) {
-        PremiumChip chip("Ports", style);
+        PremiumChip chip(QStringLiteral("Ports"), style);
         expectShadow(shadowOf(&chip), withOpacity(PremiumTheme::accent(), 0.4), 7, {0, 4});
     }
-    PremiumChip neutral("All", PremiumChipStyle::neutral);
+    PremiumChip neutral(QStringLiteral("All"), PremiumChipStyle::neutral);
     EXPECT_TRUE(shadowOf(&neutral).isClear());
     neutral.setChipStyle(PremiumChipStyle::selected);
     EXPECT_FALSE(shadowOf(&neutral).isClear());
@@ -77,10 +77,10 @@ TEST(PremiumChip, OnlySelectedAndAccentChipsGlow) {
 
 TEST(PremiumChip, PaddingIconAndSpacingMakeItsIdealSize) {
     const QFontMetricsF metrics(PremiumTheme::display(11.5, PremiumFontWeight::medium));
-    PremiumChip plain("Ports", PremiumChipStyle::neutral);
-    PremiumChip withIcon("Ports", PremiumChipStyle::neutral, LucideIconName::list);
-    EXPECT_EQ(plain.sizeHint().width(), int(std::ceil(11 + metrics.horizontalAdvance("Ports") + 11)));
-    EXPECT_EQ(withIcon.sizeHint().width(), int(std::ceil(11 + 12 + 6 + metrics.horizontalAdvance("Ports") + 11)));
+    PremiumChip plain(QStringLiteral("Ports"), PremiumChipStyle::neutral);
+    PremiumChip withIcon(QStringLiteral("Ports"), PremiumChipStyle::neutral, LucideIconName::list);
+    EXPECT_EQ(plain.sizeHint().width(), int(std::ceil(11 + metrics.horizontalAdvance(QStringLiteral("Ports")) + 11)));
+    EXPECT_EQ(withIcon.sizeHint().width(), int(std::ceil(11 + 12 + 6 + metrics.horizontalAdvance(QStringLiteral("Ports")) + 11)));
     EXPECT_EQ(plain.sizeHint().height(), int(std::ceil(5 + metrics.height() + 5)));
     EXPECT_EQ(plain.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
 }
@@ -102,14 +102,14 @@ TEST(PremiumButton, KindsTakeTheirColoursFromTheTheme) {
 
 TEST(PremiumButton, MeasuresFollowTheStyle) {
     const QFontMetricsF metrics(PremiumTheme::display(12, PremiumFontWeight::semibold));
-    PremiumButton standard("Kill Process");
-    EXPECT_EQ(standard.sizeHint(), QSize(int(std::ceil(metrics.horizontalAdvance("Kill Process") + 30)), 34));
+    PremiumButton standard(QStringLiteral("Kill Process"));
+    EXPECT_EQ(standard.sizeHint(), QSize(int(std::ceil(metrics.horizontalAdvance(QStringLiteral("Kill Process")) + 30)), 34));
     EXPECT_EQ(standard.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
 
-    PremiumButton row("Connect", {PremiumButtonKind::ghost, 26, 10, 11, false});
-    EXPECT_EQ(row.sizeHint(), QSize(int(std::ceil(metrics.horizontalAdvance("Connect") + 22)), 26));
+    PremiumButton row(QStringLiteral("Connect"), {PremiumButtonKind::ghost, 26, 10, 11, false});
+    EXPECT_EQ(row.sizeHint(), QSize(int(std::ceil(metrics.horizontalAdvance(QStringLiteral("Connect")) + 22)), 26));
 
-    PremiumButton wide("Cancel", {PremiumButtonKind::secondary, 32, 10, 15, true});
+    PremiumButton wide(QStringLiteral("Cancel"), {PremiumButtonKind::secondary, 32, 10, 15, true});
     EXPECT_EQ(wide.sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
 }
 
@@ -131,7 +131,7 @@ TEST(PremiumButton, PrimaryGlowsAndPressingShrinksDimsAndTightensTheGlow) {
 TEST(PremiumButton, DisabledPrimaryHasNoGlowAndDrawsAtReducedOpacityPressedOrNot) {
     QWidget window;
     installReduceMotion(&window, std::make_shared<FakeReduceMotion>(true));
-    auto* button = new PremiumButton("Open", {PremiumButtonKind::primary}, &window);
+    auto* button = new PremiumButton(QStringLiteral("Open"), {PremiumButtonKind::primary}, &window);
     button->setEnabled(false);
     for (bool down : {false, true}) {
         button->setDown(down);
@@ -148,7 +148,7 @@ TEST(PremiumButton, PressWithReduceMotionJumpsWithoutAnimation) {
     QWidget window;
     auto reduce = std::make_shared<FakeReduceMotion>(true);
     installReduceMotion(&window, reduce);
-    auto* ghost = new PremiumButton("Connect", {PremiumButtonKind::ghost}, &window);
+    auto* ghost = new PremiumButton(QStringLiteral("Connect"), {PremiumButtonKind::ghost}, &window);
     test::render(window);
     QTest::mousePress(ghost, Qt::LeftButton, {}, ghost->rect().center());
     EXPECT_NEAR(ghost->appearance().scale, 0.985, 1e-12);
@@ -166,7 +166,7 @@ TEST(PremiumButton, PressWithReduceMotionJumpsWithoutAnimation) {
 
 TEST(PremiumButton, OnlyTheRoundedShapeTakesClicks) {
     QWidget window;
-    auto* button = new PremiumButton("Open", {PremiumButtonKind::primary}, &window);
+    auto* button = new PremiumButton(QStringLiteral("Open"), {PremiumButtonKind::primary}, &window);
     test::render(window);
     QSignalSpy clicks(button, &QAbstractButton::clicked);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(1, 1));  // (0, 0) would mean the centre
@@ -176,7 +176,7 @@ TEST(PremiumButton, OnlyTheRoundedShapeTakesClicks) {
 }
 
 TEST(PremiumButton, DrawsItsFillBehindTheLabel) {
-    PremiumButton destructive("", {PremiumButtonKind::destructive, 34, 10, 15, false});
+    PremiumButton destructive(QStringLiteral(""), {PremiumButtonKind::destructive, 34, 10, 15, false});
     destructive.resize(80, 34);
     const QImage image = test::render(destructive);
     EXPECT_EQ(pixelAt(image, 40, 17).rgb(), PremiumTheme::destructiveButtonFill().rgb());
@@ -186,7 +186,7 @@ TEST(PremiumButton, DrawsItsFillBehindTheLabel) {
 // ---- Menu pieces
 
 TEST(PremiumMenuButton, RowIs34PointsHighWithTenPointPadding) {
-    PremiumMenuButton row({"Copy Port", LucideIconName::hash});
+    PremiumMenuButton row({QStringLiteral("Copy Port"), LucideIconName::hash});
     row.resize(206, 34);
     EXPECT_EQ(row.sizeHint().height(), 34);
     const auto layout = row.rowLayout();
@@ -197,28 +197,28 @@ TEST(PremiumMenuButton, RowIs34PointsHighWithTenPointPadding) {
 }
 
 TEST(PremiumMenuButton, TrailingTextHidesTheCheckMarkButTheRowStaysSelected) {
-    PremiumMenuButton row({"Compact", std::nullopt, QStringLiteral("⌘1"), false, true});
+    PremiumMenuButton row({QStringLiteral("Compact"), std::nullopt, QStringLiteral("⌘1"), false, true});
     row.resize(176, 34);
     const auto layout = row.rowLayout();
     ASSERT_TRUE(layout.trailing);
-    const qreal textWidth = QFontMetricsF(PremiumTheme::mono(10.5, QFont::Normal)).horizontalAdvance("⌘1");
+    const qreal textWidth = QFontMetricsF(PremiumTheme::mono(10.5, QFont::Normal)).horizontalAdvance(QStringLiteral("⌘1"));
     EXPECT_NEAR(layout.trailing->width(), textWidth, 1e-9);
     EXPECT_NEAR(layout.trailing->right(), 176 - 10, 1e-9);
     auto* accessible = QAccessible::queryAccessibleInterface(&row);
     ASSERT_NE(accessible, nullptr);
     EXPECT_TRUE(accessible->state().selected);
 
-    PremiumMenuButton checked({"Compact", std::nullopt, std::nullopt, false, true});
+    PremiumMenuButton checked({QStringLiteral("Compact"), std::nullopt, std::nullopt, false, true});
     checked.resize(176, 34);
     ASSERT_TRUE(checked.rowLayout().trailing);
     EXPECT_EQ(checked.rowLayout().trailing->size(), QSizeF(13, 13));
 
-    PremiumMenuButton plain({"Comfortable"});
+    PremiumMenuButton plain({QStringLiteral("Comfortable")});
     EXPECT_FALSE(QAccessible::queryAccessibleInterface(&plain)->state().selected);
 }
 
 TEST(PremiumMenuButton, HighlightedDestructiveRowIsWhiteOnAccent) {
-    PremiumMenuButtonFields fields{"Kill Process…", LucideIconName::ban, std::nullopt, true, false, true};
+    PremiumMenuButtonFields fields{QStringLiteral("Kill Process…"), LucideIconName::ban, std::nullopt, true, false, true};
     auto colors = premiumMenuButtonColors(fields, false);
     EXPECT_EQ(colors.title, white());
     EXPECT_EQ(colors.icon, white());
@@ -231,7 +231,7 @@ TEST(PremiumMenuButton, HighlightedDestructiveRowIsWhiteOnAccent) {
     EXPECT_EQ(colors.background.alpha(), 0);
     EXPECT_EQ(premiumMenuButtonColors(fields, true).background, PremiumTheme::popupHover());
 
-    const auto normal = premiumMenuButtonColors({"Copy Port"}, false);
+    const auto normal = premiumMenuButtonColors({QStringLiteral("Copy Port")}, false);
     EXPECT_EQ(normal.title, white(0.93));
     EXPECT_NEAR(normal.icon.alphaF(), 0.93 * 0.62, 1e-3);
     EXPECT_EQ(normal.trailing, PremiumTheme::textSecondary());
@@ -239,7 +239,7 @@ TEST(PremiumMenuButton, HighlightedDestructiveRowIsWhiteOnAccent) {
 
 TEST(PremiumMenuButton, HoverIsTrackedAndReportedAndTheWholeRowClicks) {
     QWidget window;
-    auto* row = new PremiumMenuButton({"Copy URL", LucideIconName::link2}, &window);
+    auto* row = new PremiumMenuButton({QStringLiteral("Copy URL"), LucideIconName::link2}, &window);
     row->resize(200, 34);
     test::render(window);
     QSignalSpy hovers(row, &PremiumMenuButton::hoverChanged);
@@ -269,7 +269,7 @@ TEST(PremiumMenuDivider, IsAHairlineWithFivePointsAboveAndBelow) {
 
 TEST(PremiumMenuSurface, PadsItsRowsAndCastsADeepShadow) {
     PremiumMenuSurface menu(218);
-    menu.addRow(new PremiumMenuButton({"Copy Port"}));
+    menu.addRow(new PremiumMenuButton({QStringLiteral("Copy Port")}));
     EXPECT_EQ(menu.width(), 218);
     EXPECT_EQ(menu.contentLayout()->contentsMargins(), QMargins(6, 6, 6, 6));
     EXPECT_EQ(menu.contentLayout()->spacing(), 0);
@@ -293,7 +293,7 @@ TEST(PremiumDialogSurface, PadsItsContentCastsADeeperShadowAndIsModal) {
 
 TEST(PremiumCard, PadsItsContentOnItsFill) {
     PremiumCard card(14, 14, PremiumTheme::cardFill(), PremiumTheme::cardBorder());
-    auto* content = new QLabel("Listener list");
+    auto* content = new QLabel(QStringLiteral("Listener list"));
     card.setContent(content);
     EXPECT_EQ(card.contentLayout()->contentsMargins(), QMargins(14, 14, 14, 14));
     card.resize(200, 80);
@@ -306,28 +306,28 @@ TEST(PremiumCard, PadsItsContentOnItsFill) {
 // ---- Choice trigger
 
 TEST(PremiumChoiceTrigger, KeepsItsOwnSizeOf30PointsHigh) {
-    PremiumChoiceTrigger trigger("density", "Row density", "Compact");
+    PremiumChoiceTrigger trigger(QStringLiteral("density"), QStringLiteral("Row density"), QStringLiteral("Compact"));
     const QFontMetricsF metrics(PremiumTheme::display(11.5, PremiumFontWeight::medium));
-    EXPECT_EQ(trigger.sizeHint(), QSize(int(std::ceil(10 + metrics.horizontalAdvance("Compact") + 7 + 12 + 10)), 30));
+    EXPECT_EQ(trigger.sizeHint(), QSize(int(std::ceil(10 + metrics.horizontalAdvance(QStringLiteral("Compact")) + 7 + 12 + 10)), 30));
     EXPECT_EQ(trigger.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
     EXPECT_EQ(trigger.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
 }
 
 TEST(PremiumChoiceTrigger, AnnouncesItsValueStateAndHint) {
-    PremiumChoiceTrigger trigger("density", "Row density", "Compact");
+    PremiumChoiceTrigger trigger(QStringLiteral("density"), QStringLiteral("Row density"), QStringLiteral("Compact"));
     auto* accessible = QAccessible::queryAccessibleInterface(&trigger);
     ASSERT_NE(accessible, nullptr);
-    EXPECT_EQ(accessible->text(QAccessible::Name), "Row density");
-    EXPECT_EQ(accessible->text(QAccessible::Value), "Compact, collapsed");
-    EXPECT_EQ(accessible->text(QAccessible::Description), "Opens choices");
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Row density"));
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Compact, collapsed"));
+    EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("Opens choices"));
     trigger.setExpanded(true);
-    EXPECT_EQ(accessible->text(QAccessible::Value), "Compact, expanded");
-    EXPECT_EQ(accessible->text(QAccessible::Description), "Use the arrow keys to choose");
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Compact, expanded"));
+    EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("Use the arrow keys to choose"));
 }
 
 TEST(PremiumChoiceTrigger, ChevronTurnsOverWhileExpanded) {
-    PremiumChoiceTrigger collapsed("a", "A", "Compact");
-    PremiumChoiceTrigger expanded("a", "A", "Compact", true);
+    PremiumChoiceTrigger collapsed(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("Compact"));
+    PremiumChoiceTrigger expanded(QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("Compact"), true);
     const QImage up = test::render(collapsed, 2.0);
     const QImage down = test::render(expanded, 2.0);
     const QRect chevron(up.width() - 2 * (10 + 12), 0, 2 * 12, up.height());
@@ -350,22 +350,22 @@ TEST(PremiumChoiceTrigger, ChevronTurnsOverWhileExpanded) {
 }
 
 TEST(PremiumChoiceAnchors, LaterAnchorsReplaceEarlierOnesOfTheSameId) {
-    PremiumChoiceAnchors merged{{"density", QRect(0, 0, 10, 10)}, {"filter", QRect(1, 1, 5, 5)}};
-    PremiumChoiceAnchorKey::reduce(merged, {{"density", QRect(20, 20, 10, 10)}});
-    EXPECT_EQ(merged.at("density"), QRect(20, 20, 10, 10));
-    EXPECT_EQ(merged.at("filter"), QRect(1, 1, 5, 5));
+    PremiumChoiceAnchors merged{{QStringLiteral("density"), QRect(0, 0, 10, 10)}, {QStringLiteral("filter"), QRect(1, 1, 5, 5)}};
+    PremiumChoiceAnchorKey::reduce(merged, {{QStringLiteral("density"), QRect(20, 20, 10, 10)}});
+    EXPECT_EQ(merged.at(QStringLiteral("density")), QRect(20, 20, 10, 10));
+    EXPECT_EQ(merged.at(QStringLiteral("filter")), QRect(1, 1, 5, 5));
 
     QWidget popout;
     auto* layout = new QHBoxLayout(&popout);
     layout->setContentsMargins(7, 9, 0, 0);
-    auto* first = new PremiumChoiceTrigger("density", "Row density", "Compact");
-    auto* second = new PremiumChoiceTrigger("density", "Row density", "Comfortable");
+    auto* first = new PremiumChoiceTrigger(QStringLiteral("density"), QStringLiteral("Row density"), QStringLiteral("Compact"));
+    auto* second = new PremiumChoiceTrigger(QStringLiteral("density"), QStringLiteral("Row density"), QStringLiteral("Comfortable"));
     layout->addWidget(first);
     layout->addWidget(second);
     test::render(popout);
     const auto anchors = collectChoiceAnchors(&popout);
     ASSERT_EQ(anchors.size(), 1u);
-    EXPECT_EQ(anchors.at("density"), second->geometry());
+    EXPECT_EQ(anchors.at(QStringLiteral("density")), second->geometry());
 }
 
 // ---- Surface

@@ -59,23 +59,23 @@ std::unique_ptr<QWidget> darkSheet() {
 
 PremiumMenuSurface* actionMenu() {
     auto* menu = new PremiumMenuSurface(218);
-    menu->addRow(new PremiumMenuButton({"Open in Browser", LucideIconName::globe, QStringLiteral("↵"), true}));
-    menu->addRow(new PremiumMenuButton({"Copy URL", LucideIconName::link2}));
-    menu->addRow(new PremiumMenuButton({"Copy Port", LucideIconName::hash}));
-    menu->addRow(new PremiumMenuButton({"Focus App", LucideIconName::monitor}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Open in Browser"), LucideIconName::globe, QStringLiteral("↵"), true}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Copy URL"), LucideIconName::link2}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Copy Port"), LucideIconName::hash}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Focus App"), LucideIconName::monitor}));
     menu->addRow(new PremiumMenuDivider);
-    menu->addRow(new PremiumMenuButton({"Kill Process…", LucideIconName::ban, std::nullopt, false, false, true}));
-    menu->addRow(new PremiumMenuButton({"Force Kill…", LucideIconName::zap, std::nullopt, false, false, true}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Kill Process…"), LucideIconName::ban, std::nullopt, false, false, true}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Force Kill…"), LucideIconName::zap, std::nullopt, false, false, true}));
     return menu;
 }
 
 PremiumMenuSurface* sortMenu() {
     auto* menu = new PremiumMenuSurface(166);
-    menu->addRow(new PremiumMenuButton({"Port", std::nullopt, std::nullopt, false, true}));
-    menu->addRow(new PremiumMenuButton({"Name"}));
-    menu->addRow(new PremiumMenuButton({"CPU"}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Port"), std::nullopt, std::nullopt, false, true}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Name")}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("CPU")}));
     menu->addRow(new PremiumMenuDivider);
-    menu->addRow(new PremiumMenuButton({"Refresh now", LucideIconName::refreshCw}));
+    menu->addRow(new PremiumMenuButton({QStringLiteral("Refresh now"), LucideIconName::refreshCw}));
     return menu;
 }
 
@@ -83,9 +83,9 @@ PremiumDialogSurface* dialog() {
     auto* card = new PremiumDialogSurface(360);
     auto* layout = card->contentLayout();
     layout->setSpacing(12);
-    layout->addWidget(text("Kill node on port 3000?", PremiumTheme::display(15, PremiumFontWeight::semibold),
+    layout->addWidget(text(QStringLiteral("Kill node on port 3000?"), PremiumTheme::display(15, PremiumFontWeight::semibold),
                            PremiumTheme::textPrimary()));
-    auto* body = text("Quaylight sends SIGTERM to PID 48213. Unsaved work in that process may be lost.",
+    auto* body = text(QStringLiteral("Quaylight sends SIGTERM to PID 48213. Unsaved work in that process may be lost."),
                       PremiumTheme::display(12, PremiumFontWeight::regular), PremiumTheme::textSecondary());
     body->setWordWrap(true);
     body->setMinimumHeight(body->heightForWidth(360 - 2 * 18));
@@ -94,8 +94,8 @@ PremiumDialogSurface* dialog() {
     auto* buttonRow = new QHBoxLayout(buttons);
     buttonRow->setContentsMargins(0, 4, 0, 0);
     buttonRow->setSpacing(8);
-    buttonRow->addWidget(new PremiumButton("Cancel", {PremiumButtonKind::secondary, 32, 10, 15, true}));
-    buttonRow->addWidget(new PremiumButton("Kill Process", {PremiumButtonKind::destructive, 32, 10, 15, true}));
+    buttonRow->addWidget(new PremiumButton(QStringLiteral("Cancel"), {PremiumButtonKind::secondary, 32, 10, 15, true}));
+    buttonRow->addWidget(new PremiumButton(QStringLiteral("Kill Process"), {PremiumButtonKind::destructive, 32, 10, 15, true}));
     layout->addWidget(buttons);
     return card;
 }
@@ -110,36 +110,36 @@ QWidget* controlsScene() {
     grid->setVerticalSpacing(10);
     surface->contentLayout()->addLayout(grid);
 
-    auto* pressed = new PremiumButton("Pressed", {PremiumButtonKind::primary});
+    auto* pressed = new PremiumButton(QStringLiteral("Pressed"), {PremiumButtonKind::primary});
     pressed->setDown(true);
-    auto* disabled = new PremiumButton("Disabled", {PremiumButtonKind::primary});
+    auto* disabled = new PremiumButton(QStringLiteral("Disabled"), {PremiumButtonKind::primary});
     disabled->setEnabled(false);
-    grid->addWidget(heading("Buttons"), 0, 0, 1, 3);
-    grid->addWidget(row({new PremiumButton("Open in Browser", {PremiumButtonKind::primary}),
-                         new PremiumButton("Email Support", {PremiumButtonKind::secondary, 30, 10, 11}),
-                         new PremiumButton("Kill Process", {PremiumButtonKind::destructive}),
-                         new PremiumButton("Connect", {PremiumButtonKind::ghost, 26, 10, 11}), pressed, disabled}),
+    grid->addWidget(heading(QStringLiteral("Buttons")), 0, 0, 1, 3);
+    grid->addWidget(row({new PremiumButton(QStringLiteral("Open in Browser"), {PremiumButtonKind::primary}),
+                         new PremiumButton(QStringLiteral("Email Support"), {PremiumButtonKind::secondary, 30, 10, 11}),
+                         new PremiumButton(QStringLiteral("Kill Process"), {PremiumButtonKind::destructive}),
+                         new PremiumButton(QStringLiteral("Connect"), {PremiumButtonKind::ghost, 26, 10, 11}), pressed, disabled}),
                     1, 0, 1, 3);
 
-    grid->addWidget(heading("Chips"), 2, 0, 1, 3);
-    grid->addWidget(row({new PremiumChip("All", PremiumChipStyle::neutral, LucideIconName::list),
-                         new PremiumChip("Ports", PremiumChipStyle::selected, LucideIconName::layoutList),
-                         new PremiumChip("Agents", PremiumChipStyle::accent),
-                         new PremiumChip("Codex", PremiumChipStyle::codex),
-                         new PremiumChip("Claude Code", PremiumChipStyle::claude),
-                         new PremiumChip("Live", PremiumChipStyle::success, LucideIconName::zap),
-                         new PremiumChip("Waiting", PremiumChipStyle::warning, LucideIconName::clock),
-                         new PremiumChip("Needs attention", PremiumChipStyle::danger, LucideIconName::bell),
-                         new PremiumChip("Info", PremiumChipStyle::info)},
+    grid->addWidget(heading(QStringLiteral("Chips")), 2, 0, 1, 3);
+    grid->addWidget(row({new PremiumChip(QStringLiteral("All"), PremiumChipStyle::neutral, LucideIconName::list),
+                         new PremiumChip(QStringLiteral("Ports"), PremiumChipStyle::selected, LucideIconName::layoutList),
+                         new PremiumChip(QStringLiteral("Agents"), PremiumChipStyle::accent),
+                         new PremiumChip(QStringLiteral("Codex"), PremiumChipStyle::codex),
+                         new PremiumChip(QStringLiteral("Claude Code"), PremiumChipStyle::claude),
+                         new PremiumChip(QStringLiteral("Live"), PremiumChipStyle::success, LucideIconName::zap),
+                         new PremiumChip(QStringLiteral("Waiting"), PremiumChipStyle::warning, LucideIconName::clock),
+                         new PremiumChip(QStringLiteral("Needs attention"), PremiumChipStyle::danger, LucideIconName::bell),
+                         new PremiumChip(QStringLiteral("Info"), PremiumChipStyle::info)},
                         8),
                     3, 0, 1, 3);
 
-    grid->addWidget(heading("Menus"), 4, 0);
-    grid->addWidget(heading("Choice triggers and card"), 4, 1, 1, 2);
+    grid->addWidget(heading(QStringLiteral("Menus")), 4, 0);
+    grid->addWidget(heading(QStringLiteral("Choice triggers and card")), 4, 1, 1, 2);
     grid->addWidget(row({actionMenu(), sortMenu()}, 16, Qt::AlignTop), 5, 0, 5, 1, Qt::AlignTop);
 
-    auto* triggers = row({new PremiumChoiceTrigger("density", "Row density", "Compact"),
-                          new PremiumChoiceTrigger("filter", "Default filter", "All listeners", true)});
+    auto* triggers = row({new PremiumChoiceTrigger(QStringLiteral("density"), QStringLiteral("Row density"), QStringLiteral("Compact")),
+                          new PremiumChoiceTrigger(QStringLiteral("filter"), QStringLiteral("Default filter"), QStringLiteral("All listeners"), true)});
     grid->addWidget(triggers, 5, 1, 1, 2, Qt::AlignTop);
     auto* card = new PremiumCard(14, 14, PremiumTheme::cardFill(), PremiumTheme::cardBorder());
     auto* mark = new PlugMark(true, {2.1, 2.0, 8.9});
@@ -154,16 +154,16 @@ QWidget* controlsScene() {
     auto* wordsLayout = new QVBoxLayout(words);
     wordsLayout->setContentsMargins(0, 0, 0, 0);
     wordsLayout->setSpacing(2);
-    wordsLayout->addWidget(text("Quaylight", PremiumTheme::display(14, PremiumFontWeight::semibold),
+    wordsLayout->addWidget(text(QStringLiteral("Quaylight"), PremiumTheme::display(14, PremiumFontWeight::semibold),
                                 PremiumTheme::textPrimary()));
-    wordsLayout->addWidget(text("12 listeners · 3 agents", PremiumTheme::mono(10.5, QFont::Normal),
+    wordsLayout->addWidget(text(QStringLiteral("12 listeners · 3 agents"), PremiumTheme::mono(10.5, QFont::Normal),
                                 PremiumTheme::textSecondary()));
     cardLayout->addWidget(words, 1);
     card->setContent(cardRow);
     card->setFixedWidth(300);
     grid->addWidget(card, 6, 1, 1, 2, Qt::AlignTop);
 
-    grid->addWidget(heading("Dialog"), 7, 1, 1, 2);
+    grid->addWidget(heading(QStringLiteral("Dialog")), 7, 1, 1, 2);
     grid->addWidget(dialog(), 8, 1, 1, 2, Qt::AlignLeft | Qt::AlignTop);
     grid->setRowStretch(9, 1);
     grid->setColumnStretch(3, 1);
@@ -173,7 +173,7 @@ QWidget* controlsScene() {
 TEST(Gallery, RendersTheControls) {
     std::unique_ptr<QWidget> scene(controlsScene());
     const QImage image = test::render(*scene, 2.0);
-    const QString path = test::saveToGallery(image, "controls");
+    const QString path = test::saveToGallery(image, QStringLiteral("controls"));
     EXPECT_FALSE(image.isNull()) << path.toStdString();
     EXPECT_GT(test::countOpaquePixels(image), image.width() * image.height() / 2);
 }
@@ -199,7 +199,7 @@ TEST(Gallery, RendersEveryIcon) {
         ++index;
     }
     const QImage image = test::render(*sheet, 2.0, PremiumTheme::panelTop());
-    test::saveToGallery(image, "icons");
+    test::saveToGallery(image, QStringLiteral("icons"));
     EXPECT_FALSE(image.isNull());
 }
 
@@ -218,7 +218,7 @@ TEST(Gallery, RendersTheBrandMarkAndStatusIcon) {
             layout->addWidget(mark);
         }
     }
-    test::saveToGallery(test::render(*sheet, 2.0, PremiumTheme::panelTop()), "brand-mark");
+    test::saveToGallery(test::render(*sheet, 2.0, PremiumTheme::panelTop()), QStringLiteral("brand-mark"));
 
     // The tray icon on a dark and a light panel, at 1x and 2x.
     const QIcon icon = MenuBarIcon::statusImage(Qt::white);
@@ -237,7 +237,7 @@ TEST(Gallery, RendersTheBrandMarkAndStatusIcon) {
     painter.drawPixmap(110, 20, dark.pixmap(QSize(18, 14)));
     painter.drawPixmap(140, 10, twice(dark.pixmap(QSize(18, 14), 2.0)));
     painter.end();
-    test::saveToGallery(tray, "status-icon");
+    test::saveToGallery(tray, QStringLiteral("status-icon"));
 }
 
 }  // namespace

@@ -29,13 +29,13 @@ TEST(LucideIcons, EveryNameRendersInTheCallersColour) {
 
 TEST(LucideIcons, NamesMapToTheirDrawings) {
     EXPECT_EQ(allLucideIconNames().size(), 33u);
-    EXPECT_EQ(lucideResourceName(LucideIconName::helpCircle), "circle-help");
-    EXPECT_EQ(lucideResourceName(LucideIconName::memory), "memory-stick");
-    EXPECT_EQ(lucideResourceName(LucideIconName::textAlign), "align-left");
-    EXPECT_EQ(lucideResourceName(LucideIconName::moreHorizontal), "more-horizontal");
-    EXPECT_EQ(lucideResourceName(LucideIconName::chevronDown), "chevron-down");
+    EXPECT_EQ(lucideResourceName(LucideIconName::helpCircle), QStringLiteral("circle-help"));
+    EXPECT_EQ(lucideResourceName(LucideIconName::memory), QStringLiteral("memory-stick"));
+    EXPECT_EQ(lucideResourceName(LucideIconName::textAlign), QStringLiteral("align-left"));
+    EXPECT_EQ(lucideResourceName(LucideIconName::moreHorizontal), QStringLiteral("more-horizontal"));
+    EXPECT_EQ(lucideResourceName(LucideIconName::chevronDown), QStringLiteral("chevron-down"));
     for (LucideIconName name : allLucideIconNames()) {
-        EXPECT_TRUE(QFile::exists(":/Icons/" + lucideResourceName(name) + ".svg")) << lucideResourceName(name).toStdString();
+        EXPECT_TRUE(QFile::exists(QStringLiteral(":/Icons/") + lucideResourceName(name) + QStringLiteral(".svg"))) << lucideResourceName(name).toStdString();
     }
 }
 
@@ -56,9 +56,9 @@ TEST(LucideIcons, MissingDrawingIsAnEmptySquareWithoutALogLineAndIsLookedForAgai
         const QImage image = renderLucideIcon(LucideIconName::bolt, 14, Qt::white, 1.0, &cache);
         EXPECT_EQ(image.size(), QSize(14, 14));
         EXPECT_EQ(test::countOpaquePixels(image), 0);
-        EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join("\n").toStdString();
+        EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join(QLatin1Char('\n')).toStdString();
     }
-    ASSERT_TRUE(QFile::copy(":/Icons/bolt.svg", folder.filePath("bolt.svg")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(":/Icons/bolt.svg"), folder.filePath(QStringLiteral("bolt.svg"))));
     EXPECT_GT(test::countOpaquePixels(renderLucideIcon(LucideIconName::bolt, 14, Qt::white, 1.0, &cache)), 10);
 }
 
@@ -66,7 +66,7 @@ TEST(LucideIcons, UnreadableDrawingIsAnEmptySquareWithoutALogLine) {
     QTemporaryDir folder;
     for (const auto& [name, content] : {std::pair{"bolt", "<svg><path d='M0 0"}, std::pair{"zap", "not xml at all"},
                                         std::pair{"x", ""}}) {
-        QFile file(folder.filePath(QString::fromLatin1(name) + ".svg"));
+        QFile file(folder.filePath(QString::fromLatin1(name) + QStringLiteral(".svg")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
@@ -76,7 +76,7 @@ TEST(LucideIcons, UnreadableDrawingIsAnEmptySquareWithoutALogLine) {
         EXPECT_EQ(cache.image(lucideResourceName(name)), nullptr);
         EXPECT_EQ(test::countOpaquePixels(renderLucideIcon(name, 14, Qt::white, 1.0, &cache)), 0);
     }
-    EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join("\n").toStdString();
+    EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(LucideIcons, WidgetIsASquareOfItsSizeInItsForegroundColour) {
@@ -98,11 +98,11 @@ TEST(LucideIcons, LabelledIconIsAnnouncedByItsLabelAndAnUnlabelledOneIsHidden) {
     auto* hidden = QAccessible::queryAccessibleInterface(&decoration);
     ASSERT_NE(announced, nullptr);
     ASSERT_NE(hidden, nullptr);
-    EXPECT_EQ(announced->text(QAccessible::Name), "Search");
+    EXPECT_EQ(announced->text(QAccessible::Name), QStringLiteral("Search"));
     EXPECT_EQ(announced->childCount(), 0);
     EXPECT_FALSE(announced->state().invisible);
     EXPECT_TRUE(hidden->state().invisible);
-    EXPECT_EQ(hidden->text(QAccessible::Name), "");
+    EXPECT_EQ(hidden->text(QAccessible::Name), QStringLiteral(""));
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST(PremiumTheme, PaletteHoldsTheDesignedValues) {
 TEST(PremiumTheme, AccentIsTheBrandColour) {
     EXPECT_EQ(PremiumTheme::accent(), BrandColor::accent());
     EXPECT_EQ(&PremiumTheme::accent(), &BrandColor::accent());
-    EXPECT_EQ(BrandColor::accent().name(), "#006dfc");
+    EXPECT_EQ(BrandColor::accent().name(), QStringLiteral("#006dfc"));
 }
 
 TEST(PremiumTheme, DisplayFontsResolveToTheNamedInterDisplayFaces) {
@@ -73,13 +73,13 @@ TEST(PremiumTheme, DisplayFontsResolveToTheNamedInterDisplayFaces) {
     for (const auto& [weight, name] : faces) {
         const QFont font = PremiumTheme::display(13, weight);
         EXPECT_EQ(postScriptName(font), QString::fromLatin1(name));
-        EXPECT_EQ(QFontInfo(font).family(), "Inter Display");
+        EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Inter Display"));
     }
 }
 
 TEST(PremiumTheme, MonoFontResolvesToFragmentMono) {
     const QFont font = PremiumTheme::mono(10.5, QFont::Medium);
-    EXPECT_EQ(postScriptName(font), "FragmentMono-Regular");
+    EXPECT_EQ(postScriptName(font), QStringLiteral("FragmentMono-Regular"));
     EXPECT_EQ(font.weight(), QFont::Medium);
 }
 
@@ -104,7 +104,7 @@ TEST(PremiumTheme, MissingFaceFallsBackToTheSystemFontOfTheWeight) {
     EXPECT_NEAR(font.pointSizeF(), fixedPointSize(13), 1e-9);
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    const QFont mono = faceOrFallback({"NoSuchMono-Regular", "No Such Mono Here", QFont::Normal}, 10.5, QFont::Medium, fixed);
+    const QFont mono = faceOrFallback({QStringLiteral("NoSuchMono-Regular"), QStringLiteral("No Such Mono Here"), QFont::Normal}, 10.5, QFont::Medium, fixed);
     EXPECT_EQ(mono.family(), fixed.family());
     EXPECT_EQ(mono.weight(), QFont::Medium);
 }
@@ -116,30 +116,31 @@ TEST(PremiumTheme, PresentFacesAreAvailable) {
 
 TEST(BrandFont, BundlesEveryFontFile) {
     const QStringList files = QDir(QStringLiteral(":/Fonts")).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(files, QStringList({"FragmentMono-Regular.woff2", "InterDisplay-Bold.otf", "InterDisplay-Medium.otf",
-                                  "InterDisplay-Regular.otf", "InterDisplay-SemiBold.otf"}));
+    EXPECT_EQ(files, QStringList({QStringLiteral("FragmentMono-Regular.woff2"), QStringLiteral("InterDisplay-Bold.otf"),
+                                  QStringLiteral("InterDisplay-Medium.otf"),
+                                  QStringLiteral("InterDisplay-Regular.otf"), QStringLiteral("InterDisplay-SemiBold.otf")}));
 }
 
 TEST(BrandFont, SkipsFacesTheFontSystemAlreadyHas) {
     // The test's main registered the bundle once; a second pass adds nothing.
     const auto before = QFontDatabase::families().size();
     const auto report = BrandFont::registerBundledFonts();
-    EXPECT_TRUE(report.registered.isEmpty()) << report.registered.join(", ").toStdString();
+    EXPECT_TRUE(report.registered.isEmpty()) << report.registered.join(QStringLiteral(", ")).toStdString();
     EXPECT_EQ(report.skipped.size(), 5);
     EXPECT_EQ(QFontDatabase::families().size(), before);
 }
 
 TEST(BrandFont, SkipsUnreadableFilesAndMissingFolders) {
     QTemporaryDir folder;
-    QFile broken(folder.filePath("broken.ttf"));
+    QFile broken(folder.filePath(QStringLiteral("broken.ttf")));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write("not a font");
     broken.close();
     const auto report = BrandFont::registerBundledFonts(folder.path());
     EXPECT_TRUE(report.registered.isEmpty());
-    EXPECT_EQ(report.skipped, QStringList({"broken.ttf"}));
+    EXPECT_EQ(report.skipped, QStringList({QStringLiteral("broken.ttf")}));
 
-    const auto none = BrandFont::registerBundledFonts(folder.filePath("no-such-folder"));
+    const auto none = BrandFont::registerBundledFonts(folder.filePath(QStringLiteral("no-such-folder")));
     EXPECT_TRUE(none.registered.isEmpty());
     EXPECT_TRUE(none.skipped.isEmpty());
 }
@@ -147,11 +148,11 @@ TEST(BrandFont, SkipsUnreadableFilesAndMissingFolders) {
 TEST(BrandFont, RegistersTtfFilesBeforeWoff2AndOtf) {
     QTemporaryDir folder;
     for (const char* name : {"a.otf", "b.woff2", "c.ttf"}) {
-        QFile file(folder.filePath(name));
+        QFile file(folder.filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("not a font");
     }
-    EXPECT_EQ(BrandFont::registerBundledFonts(folder.path()).skipped, QStringList({"c.ttf", "b.woff2", "a.otf"}));
+    EXPECT_EQ(BrandFont::registerBundledFonts(folder.path()).skipped, QStringList({QStringLiteral("c.ttf"), QStringLiteral("b.woff2"), QStringLiteral("a.otf")}));
 }
 
 }  // namespace

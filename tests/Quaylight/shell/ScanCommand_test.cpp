@@ -28,7 +28,7 @@ namespace quaylight {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ChildProcess;
+using testsupport::ChildProcess;
 
 struct CommandRun {
     int status = -1;
@@ -38,7 +38,7 @@ struct CommandRun {
 // Runs the executable with its standard output going to `outputPath` (a file of its own
 // when empty) and returns its exit status and both outputs.
 CommandRun runQuaylight(const std::vector<std::string>& arguments, std::string outputPath = {}) {
-    testing::TempDir temp;
+    testsupport::TempDir temp;
     const bool ownOutput = outputPath.empty();
     if (ownOutput) outputPath = (temp / "out").string();
     const std::string errorPath = (temp / "err").string();
@@ -98,7 +98,7 @@ std::optional<std::string> program(std::initializer_list<const char*> candidates
 
 // A project folder (marked by package.json) whose real path is known.
 struct Project {
-    testing::TempDir temp;
+    testsupport::TempDir temp;
     fs::path root;
     Project() {
         temp.write("site/package.json", "{\"name\":\"site\"}\n");
@@ -159,7 +159,7 @@ process.stdin.on('end', () => process.exit(0));
 process.stdin.resume();
 )JS");
     auto server = ChildProcess::spawn({*node, fs::canonical(script).string()}, std::nullopt, project.root.string());
-    auto ports = testing::numbersAfter(server.readLine(), "ports");
+    auto ports = testsupport::numbersAfter(server.readLine(), "ports");
     ASSERT_EQ(ports.size(), 2u);
 
     auto rows = rowsOf(scanReport(), server.pid());
@@ -185,12 +185,12 @@ TEST(ScanCommand, PreForkWorkersSharingOneSocketAreOnePool) {
     Project project;
     fs::create_directories(project.root / "server");
     const auto executable = project.temp.path() / "pool-srv";  // short, so the table shows the pool size
-    fs::copy_file(testing::fixtureProcessPath(), executable);
+    fs::copy_file(testsupport::fixtureProcessPath(), executable);
     fs::permissions(executable, fs::perms::owner_all);
     auto supervisor = ChildProcess::spawn({executable.string(), "--listen", "127.0.0.1", "--workers", "3"}, std::nullopt,
                                           (project.root / "server").string());
-    int port = testing::numbersAfter(supervisor.readLine(), "ports").at(0);
-    auto workers = testing::numbersAfter(supervisor.readLine(), "workers");
+    int port = testsupport::numbersAfter(supervisor.readLine(), "ports").at(0);
+    auto workers = testsupport::numbersAfter(supervisor.readLine(), "workers");
     ASSERT_EQ(workers.size(), 3u);
 
     auto rows = rowsOf(scanReport(), supervisor.pid());
@@ -238,11 +238,11 @@ std::optional<std::string> interfaceAddress() {
 }
 
 TEST(ScanCommand, SpecificAddresses) {
-    std::vector<std::string> argv{testing::fixtureProcessPath(), "--listen", "127.0.0.2"};
+    std::vector<std::string> argv{testsupport::fixtureProcessPath(), "--listen", "127.0.0.2"};
     auto specific = interfaceAddress();
     if (specific) argv.insert(argv.end(), {"--listen", *specific});
     auto child = ChildProcess::spawn(argv, std::nullopt, "/");
-    auto ports = testing::numbersAfter(child.readLine(), "ports");
+    auto ports = testsupport::numbersAfter(child.readLine(), "ports");
 
     auto rows = rowsOf(scanReport(), child.pid());
     const auto* second = onPort(rows, ports.at(0));
@@ -264,12 +264,12 @@ TEST(ScanCommand, SpecificAddresses) {
 }
 
 TEST(ScanCommand, UntrustedProgramNamesAreShownSafely) {
-    testing::TempDir temp;
+    testsupport::TempDir temp;
     const auto executable = temp.path() / "evil\x1b[31mname\xff";
-    fs::copy_file(testing::fixtureProcessPath(), executable);
+    fs::copy_file(testsupport::fixtureProcessPath(), executable);
     fs::permissions(executable, fs::perms::owner_all);
     auto child = ChildProcess::spawn({executable.string(), "--listen", "127.0.0.1"});
-    int port = testing::numbersAfter(child.readLine(), "ports").at(0);
+    int port = testsupport::numbersAfter(child.readLine(), "ports").at(0);
 
     auto table = runQuaylight({"scan"});
     EXPECT_EQ(table.status, 0);

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 #include "ProcessCoreKit/support/Text.h"
 #include "QuaylightKit/engine/PortEngine.h"
 #include "tests/QuaylightKit/Snapshots.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 struct FakeMachine {
     std::uint32_t uid = 501;
@@ -114,4 +114,4 @@ struct FakeMachine {
     }
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

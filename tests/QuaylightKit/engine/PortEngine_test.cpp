@@ -9,9 +9,9 @@
 namespace quaylight {
 namespace {
 
-using testing::FakeMachine;
-using testing::makeProcess;
-using testing::socketOn;
+using testsupport::FakeMachine;
+using testsupport::makeProcess;
+using testsupport::socketOn;
 
 const PortListener* rowOf(const ScanResult& result, std::int32_t pid, std::int64_t port) {
     for (const auto& l : result.listeners)

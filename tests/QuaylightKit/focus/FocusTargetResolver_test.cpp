@@ -9,7 +9,7 @@
 namespace quaylight {
 namespace {
 
-using testing::makeProcess;
+using testsupport::makeProcess;
 
 struct Tree {
     std::map<std::int32_t, ProcessSnapshot> byPID;

@@ -9,7 +9,7 @@
 namespace quaylight {
 namespace {
 
-using testing::makeListener;
+using testsupport::makeListener;
 using F = FilterCategory;
 
 PortListener classified(std::optional<Runtime> runtime, std::optional<Framework> framework,

@@ -7,8 +7,8 @@
 namespace quaylight {
 namespace {
 
-using testing::makeListener;
-using testing::resultOf;
+using testsupport::makeListener;
+using testsupport::resultOf;
 using F = FilterCategory;
 
 PortListener hiddenRow(std::int32_t pid, std::int64_t port) {

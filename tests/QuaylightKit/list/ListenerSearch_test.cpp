@@ -9,7 +9,7 @@ namespace {
 
 // A next.js server of Claude Code in a VS Code terminal, in the project "Shop".
 PortListener nextServer() {
-    auto l = testing::makeListener(42, 3000, "/home/me/.nvm/versions/node/v22/bin/node");
+    auto l = testsupport::makeListener(42, 3000, "/home/me/.nvm/versions/node/v22/bin/node");
     l.process.name = "next-server";
     l.process.argv = std::vector<std::string>{"node", "/home/me/Shop/node_modules/.bin/next", "dev", "--port=3000"};
     l.classification.runtime = Runtime::node;
@@ -22,7 +22,7 @@ PortListener nextServer() {
 }
 
 PortListener redis() {
-    auto l = testing::makeListener(7, 6379, "/opt/Redis/bin/redis-server");
+    auto l = testsupport::makeListener(7, 6379, "/opt/Redis/bin/redis-server");
     l.classification.service = KnownService::redis;
     l.classification.label = "Redis";
     return l;
@@ -67,9 +67,9 @@ TEST(ListenerSearch, TrimmedLowercasedQueryMatchesAnyOfTheRowsTexts) {
 }
 
 TEST(ListenerSearch, APathOrArgumentHoldingThePortMatchesToo) {
-    auto l = testing::makeListener(9, 8080, "/srv/app3000/bin/server");
+    auto l = testsupport::makeListener(9, 8080, "/srv/app3000/bin/server");
     EXPECT_TRUE(ListenerSearch::matches(l, "3000"));
-    EXPECT_FALSE(ListenerSearch::matches(testing::makeListener(9, 8080), "3000"));
+    EXPECT_FALSE(ListenerSearch::matches(testsupport::makeListener(9, 8080), "3000"));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 namespace quaylight {
 namespace {
 
-using testing::makeListener;
+using testsupport::makeListener;
 
 std::vector<std::int32_t> pids(const std::vector<PortListener>& list) {
     std::vector<std::int32_t> out;

@@ -8,7 +8,7 @@ namespace {
 
 PortListener listener(std::int32_t pid, std::int64_t port, VisibilityClass visibility = VisibilityClass::defaultVisible) {
     PortListener l;
-    l.process = testing::makeProcess(pid, "/usr/bin/node", 1, 501, 900);
+    l.process = testsupport::makeProcess(pid, "/usr/bin/node", 1, 501, 900);
     l.process.identity.startTimeMicroseconds = 5;
     l.port = port;
     l.endpoints = {{"127.0.0.1", AddressFamily::ipv4, port}, {"::1", AddressFamily::ipv6, port}};

@@ -12,7 +12,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 
 TEST(ProcessSignaller, SignalsTheProcessTheHandleWasOpenedOn) {
     auto child = spawnOwnChild({});

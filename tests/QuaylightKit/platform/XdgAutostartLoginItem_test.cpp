@@ -37,7 +37,7 @@ private:
 };
 
 TEST(XdgAutostartLoginItem, WritesReadsAndRemovesARealEntry) {
-    testing::TempDir dir;
+    testsupport::TempDir dir;
     const auto configHome = (dir / "config").string();  // not there yet
     ConfigHomeVariable variable(configHome);
     XdgAutostartLoginItem item(kExecutable);
@@ -67,7 +67,7 @@ TEST(XdgAutostartLoginItem, WritesReadsAndRemovesARealEntry) {
 }
 
 TEST(XdgAutostartLoginItem, AnEntryCountsOnlyWhenItStartsThisExecutableAndIsOn) {
-    testing::TempDir dir;
+    testsupport::TempDir dir;
     XdgAutostartLoginItem item(kExecutable, dir.path().string());
     const std::string head = "[Desktop Entry]\nType=Application\nName=Quaylight\n";
     const std::vector<std::pair<std::string, Status>> cases{
@@ -93,7 +93,7 @@ TEST(XdgAutostartLoginItem, AnEntryCountsOnlyWhenItStartsThisExecutableAndIsOn) 
 }
 
 TEST(XdgAutostartLoginItem, PathsWithBlanksQuotesAndPercentSurviveTheExecLine) {
-    testing::TempDir dir;
+    testsupport::TempDir dir;
     for (std::string path : {"/opt/My Apps/bin/quaylight", "/opt/a\"b$c`d\\e/quaylight", "/opt/100%/quaylight"}) {
         XdgAutostartLoginItem item(path, dir.path().string());
         EXPECT_EQ(XdgAutostartLoginItem::launchedProgram(XdgAutostartLoginItem::entryText(path)), path);

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <set>
 
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 #include "QuaylightKit/project/PathStandardization.h"
 #include "QuaylightKit/project/ProjectResolver.h"
 #include "tests/support/TempDir.h"
@@ -159,7 +159,7 @@ TEST(ProjectResolver, WorkingDirectoryWinsOverArguments) {
 }
 
 TEST(ProjectResolver, RealFoldersAndASymlinkedHome) {
-    testing::TempDir temp;
+    testsupport::TempDir temp;
     auto real = std::filesystem::canonical(temp.path());
     temp.write("data/me/.git/HEAD", "ref: refs/heads/main\n");
     temp.write("data/me/code/site/package.json", "{}");

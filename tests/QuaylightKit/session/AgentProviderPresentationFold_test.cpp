@@ -7,8 +7,8 @@
 namespace quaylight {
 namespace {
 
-using testing::makeListener;
-using testing::resultOf;
+using testsupport::makeListener;
+using testsupport::resultOf;
 
 AgentProcessIdentity agent(std::int32_t pid, AgentKind kind) { return {{pid, 500, 0}, kind}; }
 

@@ -7,8 +7,8 @@
 namespace quaylight {
 namespace {
 
-using testing::makeListener;
-using testing::resultOf;
+using testsupport::makeListener;
+using testsupport::resultOf;
 using Activity = ScanFrame::Activity;
 
 PortListener withCPU(PortListener l, std::optional<std::uint64_t> nanos) {
@@ -28,7 +28,7 @@ TEST(ListenerActivityFold, FirstSightingIsUnknownAndTheNextHasALevel) {
 }
 
 TEST(ListenerActivityFold, PoolsAreLeftOutAndUnreadableCPUIsUnknownWithoutSample) {
-    auto pool = testing::makePoolListener(2, 8000, 2, {9, 1, 0});
+    auto pool = testsupport::makePoolListener(2, 8000, 2, {9, 1, 0});
     auto unreadable = withCPU(makeListener(3, 3000), std::nullopt);
     auto step = ListenerActivityFold::step(resultOf({pool, unreadable}, 10), {{pool.id(), {5, {}}}});
     EXPECT_FALSE(step.activity.contains(pool.id()));

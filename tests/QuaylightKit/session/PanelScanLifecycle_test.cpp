@@ -12,14 +12,14 @@ namespace {
 
 using namespace std::chrono_literals;
 using Surface = OnboardingPresentation::Surface;
-using testing::makeListener;
-using testing::resultOf;
+using testsupport::makeListener;
+using testsupport::resultOf;
 
 struct PanelScanLifecycleTest : ::testing::Test {
     std::shared_ptr<ManualSleeper> sleeper = std::make_shared<ManualSleeper>(ManualSleeper::Mode::hold);
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(1);
     ManualQueue owner;
-    testing::ScanScript script;
+    testsupport::ScanScript script;
     std::vector<std::string> log;  // what the owner saw, in order
     std::vector<PanelScanLifecycleEvent> events;
     std::vector<PanelScanLifecycle::EvidenceReply> pendingEvidence;

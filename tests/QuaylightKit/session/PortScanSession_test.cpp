@@ -13,8 +13,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Sleeps = std::vector<SleepDuration>;
-using testing::makeListener;
-using testing::resultOf;
+using testsupport::makeListener;
+using testsupport::resultOf;
 
 struct PortScanSessionTest : ::testing::Test {
     std::shared_ptr<ManualSleeper> sleeper = std::make_shared<ManualSleeper>();
@@ -23,7 +23,7 @@ struct PortScanSessionTest : ::testing::Test {
     std::atomic<BatteryMode> batteryMode = BatteryMode::balanced;
     std::optional<DefaultFilterSetting> setting = DefaultFilterSetting::agents;
     std::optional<FilterCategory> lastUsed;
-    testing::ScanScript script;
+    testsupport::ScanScript script;
 
     std::shared_ptr<PortScanSession> make() {
         return std::make_shared<PortScanSession>(
@@ -219,7 +219,7 @@ TEST_F(PortScanSessionTest, StartingFilterComesFromTheSettingAndTheFirstScan) {
 
 TEST_F(PortScanSessionTest, ActivityIsFoldedAcrossFramesAndSurvivesAFailure) {
     auto busy = makeListener(1, 3000);
-    auto poolRow = testing::makePoolListener(2, 8000, 3, {99, 5, 0});
+    auto poolRow = testsupport::makePoolListener(2, 8000, 3, {99, 5, 0});
     auto first = resultOf({busy, poolRow}, 100);
     busy.process.cpuTimeNanos = *busy.process.cpuTimeNanos + 1'500'000'000;  // 1.5 s of CPU in 2 s
     auto third = resultOf({busy, poolRow}, 102);

@@ -11,7 +11,7 @@
 #include "ProcessCoreKit/records/ScanError.h"
 #include "QuaylightKit/listener/ScanResult.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 struct ScanScript {
     std::vector<std::optional<ScanResult>> steps{ScanResult{}};
@@ -37,4 +37,4 @@ struct ScanScript {
     void release() { gate.set_value(); }
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -14,7 +14,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 
 // Refuses any request naming a live process that is not one of the test's own descendants;
 // a PID that names no process at all is let through (the terminator then finds it gone, or

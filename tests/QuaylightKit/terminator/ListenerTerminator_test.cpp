@@ -15,9 +15,9 @@
 namespace quaylight {
 namespace {
 
-using testing::FakeMachine;
-using testing::makeProcess;
-using testing::socketOn;
+using testsupport::FakeMachine;
+using testsupport::makeProcess;
+using testsupport::socketOn;
 
 // Answers each open and send from its tables (default: success) and records them.
 struct FakeSignaller final : ProcessSignaller {

@@ -18,7 +18,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 // A PID no process has (above any pid_max): "self" for the terminator under test, so that
 // the test process and its children are neither itself nor launched by it.
@@ -97,4 +97,4 @@ inline bool waitUntilEnded(std::int32_t pid) {
     return false;
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -7,8 +7,8 @@
 namespace quaylight {
 namespace {
 
-using testing::makeListener;
-using testing::makePoolListener;
+using testsupport::makeListener;
+using testsupport::makePoolListener;
 
 const ProcessSafetyClassifier::Context kContext{9999, 501};
 const ProcessIdentity kSupervisor{77, 500, 3};
@@ -95,7 +95,7 @@ TEST(StopRequests, StopVisibleHasOneTargetPerProcessOrSupervisor) {
 }
 
 TEST(StopRequests, StopAgentChecksTheLiveProcess) {
-    auto codex = testing::makeProcess(60, "/home/me/.local/bin/codex", 1, 501, 800);
+    auto codex = testsupport::makeProcess(60, "/home/me/.local/bin/codex", 1, 501, 800);
     codex.sameUser = true;
     const AgentProcessIdentity identity{codex.identity, AgentKind::codex};
     auto request = StopAgentRequest::request("hook:abc", AgentKind::claude, identity, codex, false, false, kContext);
@@ -105,7 +105,7 @@ TEST(StopRequests, StopAgentChecksTheLiveProcess) {
 
     auto later = codex;
     later.identity.startTimeMicroseconds = 1;
-    auto node = testing::makeProcess(60, "/usr/bin/node", 1, 501, 800);
+    auto node = testsupport::makeProcess(60, "/usr/bin/node", 1, 501, 800);
     node.sameUser = true;
     EXPECT_FALSE(StopAgentRequest::request("s", AgentKind::codex, identity, std::nullopt, false, false, kContext));
     EXPECT_FALSE(StopAgentRequest::request("s", AgentKind::codex, identity, later, false, false, kContext));

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TidewatchKit/platform/NotchScreens.h"
+#include "TidewatchKit/platform/FakeNotchScreens.h"
 
 namespace quaylight {
 namespace {

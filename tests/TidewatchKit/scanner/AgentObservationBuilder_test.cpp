@@ -8,8 +8,8 @@ namespace quaylight {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::process;
-using testing::withArgv;
+using testsupport::process;
+using testsupport::withArgv;
 
 const WallTime t0 = wallTimeFromMicroseconds(1'700'000'000'000'000);
 const WallTime t1 = t0 + 1s;

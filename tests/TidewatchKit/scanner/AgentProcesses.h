@@ -22,7 +22,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class AgentProcesses {
 public:
@@ -71,4 +71,4 @@ private:
 // idle process stays far below the working threshold.
 inline void betweenScans() { std::this_thread::sleep_for(std::chrono::milliseconds(250)); }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -8,7 +8,7 @@
 namespace quaylight {
 namespace {
 
-using testing::AgentProcesses;
+using testsupport::AgentProcesses;
 
 const AgentObservation* observationOf(const AgentScanner::Result& result, pid_t pid) {
     for (const auto& observation : result.observations)
@@ -22,7 +22,7 @@ AgentScanner::Result scanUntil(Done done) {
     AgentScanner scanner{AgentScannerDependencies::live()};
     auto result = scanner.scanLightweight({}, wallNow());
     for (int tick = 0; tick < 20 && !done(result); ++tick) {
-        testing::betweenScans();
+        testsupport::betweenScans();
         result = scanner.scanLightweight(result.nextSamples, wallNow());
     }
     return result;

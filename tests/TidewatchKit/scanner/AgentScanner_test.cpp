@@ -10,8 +10,8 @@ namespace quaylight {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::FakeMachine;
-using testing::process;
+using testsupport::FakeMachine;
+using testsupport::process;
 
 const WallTime now = wallTimeFromMicroseconds(1'700'000'000'000'000);
 

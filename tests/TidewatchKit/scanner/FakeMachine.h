@@ -6,7 +6,7 @@
 
 #include "TidewatchKit/scanner/AgentScanner.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 // A machine of snapshots by PID; records which reads the scanner made.
 struct FakeMachine {
@@ -48,4 +48,4 @@ struct FakeMachine {
     }
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -11,9 +11,9 @@ namespace quaylight {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::AgentProcesses;
-using testing::FakeMachine;
-using testing::process;
+using testsupport::AgentProcesses;
+using testsupport::FakeMachine;
+using testsupport::process;
 
 TEST(AgentTrackingLiveSource, FailedScanKeepsRunsAndSamples) {
     FakeMachine machine;
@@ -53,7 +53,7 @@ TEST(AgentTrackingLiveSource, RealAgentBecomesActiveAndIsReportedFinishedOnceWhe
     AgentTrackingLiveSource source;
     auto update = source.refresh();
     for (int tick = 0; tick < 20 && std::none_of(update.countedRuns.begin(), update.countedRuns.end(), isOurs); ++tick) {
-        testing::betweenScans();
+        testsupport::betweenScans();
         update = source.refresh();
     }
     auto ours = std::find_if(update.countedRuns.begin(), update.countedRuns.end(), isOurs);

@@ -40,7 +40,7 @@ TEST(AgentHookCommand, ShellSpecialCharactersInThePathAreEscaped) {
 }
 
 TEST(AgentHookCommand, TheShellReadsTheEscapedPathBackExactly) {
-    testing::TempDir dir;
+    testsupport::TempDir dir;
     std::string path = "/nonexistent/$HOME/`x`/\"q\"/back\\slash/it's";
     auto script = dir.write("print.sh", "SOCK=\"" + AgentHookCommand::escapedForDoubleQuotes(path) +
                                             "\"; printf %s \"$SOCK\"");

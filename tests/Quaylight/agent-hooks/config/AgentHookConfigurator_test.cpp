@@ -19,12 +19,12 @@ using C = AgentHookConfigurator;
 using Kind = C::ConfigError::Kind;
 using StateKind = C::InstallState::Kind;
 using Json = nlohmann::ordered_json;
-using testing::folderEntries;
-using testing::readFile;
+using testsupport::folderEntries;
+using testsupport::readFile;
 
 class SettingsFile : public ::testing::Test {
 protected:
-    testing::HookHome home;
+    testsupport::HookHome home;
     std::string path = home.claudeSettings();
 
     std::vector<C::DesiredEntry> claude() const { return ClaudeHookConfigurator::desiredEntries(home.socketPath()); }

@@ -17,7 +17,7 @@ using EventKind = AgentHookProtocol::EventKind;
 
 class ConnectionStore : public ::testing::Test {
 protected:
-    testing::HookHome home;
+    testsupport::HookHome home;
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
     WallTime clock = wallTimeFromMicroseconds(1'700'000'000'000'000);
 
@@ -63,7 +63,7 @@ TEST_F(ConnectionStore, ConnectingCreatesTheFileAndAwaitsTheFirstEvent) {
     EXPECT_TRUE(store.isConfigured(AgentKind::codex));
     EXPECT_EQ(store.connection(AgentKind::codex),
               (AgentProviderConnection{AgentKind::codex, Status::of(StatusKind::configuredAwaitingTrust), true}));
-    EXPECT_EQ(nlohmann::json::parse(testing::readFile(home.codexHooks()))["hooks"].size(), 4u);
+    EXPECT_EQ(nlohmann::json::parse(testsupport::readFile(home.codexHooks()))["hooks"].size(), 4u);
     EXPECT_EQ(configuredChanges, 1);
     EXPECT_GE(publications, 1);
 
@@ -113,7 +113,7 @@ TEST_F(ConnectionStore, DisconnectingAnUnparsableFileStillDisconnects) {
     EXPECT_EQ(store.actionNotice(),
               "Disconnected locally, but Quaylight's entries may remain in the Claude settings: The Claude settings "
               "file contains invalid JSON. Quaylight won't overwrite it \u2014 fix the file, then retry.");
-    EXPECT_EQ(testing::readFile(home.claudeSettings()), "{not json");
+    EXPECT_EQ(testsupport::readFile(home.claudeSettings()), "{not json");
 
     // Reconnecting later starts again without the old event time.
     home.place(home.claudeSettings(), "{}");
@@ -128,7 +128,7 @@ TEST_F(ConnectionStore, DisconnectRemovesOnlyOwnEntries) {
     store.connect(AgentKind::claude);
     store.disconnect(AgentKind::claude);
     EXPECT_EQ(store.actionNotice(), std::nullopt);
-    EXPECT_EQ(nlohmann::ordered_json::parse(testing::readFile(home.claudeSettings())),
+    EXPECT_EQ(nlohmann::ordered_json::parse(testsupport::readFile(home.claudeSettings())),
               nlohmann::ordered_json::parse(home.fixture("claude_settings_user_hooks.removed.json")));
 }
 
@@ -146,7 +146,7 @@ TEST_F(ConnectionStore, FailureNoticesName) {
 }
 
 TEST_F(ConnectionStore, RelaySelfTestAgainstTheRealServer) {
-    testing::EnvelopeCollector collector;
+    testsupport::EnvelopeCollector collector;
     AgentHookSocketServer server(AgentHookPaths::standard(home.home(), "/tmp"), {}, collector.handler());
     ASSERT_EQ(server.start(), std::nullopt);
 

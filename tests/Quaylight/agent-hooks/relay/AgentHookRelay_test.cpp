@@ -178,7 +178,7 @@ TEST(AgentHookRelay, AWorldThatThrowsStillEndsTheRunWithZero) {
 }
 
 TEST(AgentHookRelay, ADroppedEventLeavesAWarning) {
-    testing::LogCapture log;
+    testsupport::LogCapture log;
     FakeWorld world;
     auto environment = world.environment();
     environment.readInput = []() -> std::string { throw std::runtime_error("read failed"); };
@@ -217,11 +217,11 @@ TEST(AgentHookRelay, ALongHomeSendsToTheTemporaryFolder) {
 }
 
 TEST(AgentHookRelay, SendFailsWithoutAListener) {
-    testing::TempDir dir;
+    testsupport::TempDir dir;
     std::string path = (dir / "agent-events.sock").string();
     EXPECT_FALSE(Relay::send("{}", path, 0.5));  // nothing there
 
-    int stale = testing::bindWithoutListening(path);
+    int stale = testsupport::bindWithoutListening(path);
     ASSERT_GE(stale, 0);
     EXPECT_FALSE(Relay::send("{}", path, 0.5));  // a socket file nobody accepts on
     close(stale);
@@ -230,8 +230,8 @@ TEST(AgentHookRelay, SendFailsWithoutAListener) {
 }
 
 TEST(AgentHookRelay, SendHandsTheWholePayloadToAListeningServer) {
-    testing::TempDir dir;
-    testing::EnvelopeCollector collector;
+    testsupport::TempDir dir;
+    testsupport::EnvelopeCollector collector;
     AgentHookSocketServer server(AgentHookPaths::standard(dir.path().string(), "/tmp"), {}, collector.handler());
     ASSERT_EQ(server.start(), std::nullopt);
     Envelope envelope{1, AgentKind::codex, EventKind::sessionStart, "abc", std::nullopt, 5};

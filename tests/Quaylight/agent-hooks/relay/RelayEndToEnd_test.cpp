@@ -18,13 +18,13 @@ namespace {
 
 using Envelope = AgentHookProtocol::Envelope;
 using EventKind = AgentHookProtocol::EventKind;
-using testing::runRelay;
+using testsupport::runRelay;
 
 class RelayEndToEnd : public ::testing::Test {
 protected:
-    testing::HookHome home;
+    testsupport::HookHome home;
     std::string workingDirectory = home.home() + "/code/site/server";
-    testing::EnvelopeCollector collector;
+    testsupport::EnvelopeCollector collector;
     std::unique_ptr<AgentHookSocketServer> server;
 
     void SetUp() override {
@@ -38,7 +38,7 @@ protected:
     }
 
     std::string hookInput(const std::string& name) {
-        std::string text = testing::readFile(std::string(QUAYLIGHT_TEST_DATA_DIR) + "/hook-input/" + name);
+        std::string text = testsupport::readFile(std::string(QUAYLIGHT_TEST_DATA_DIR) + "/hook-input/" + name);
         auto at = text.find("@CWD@");
         if (at != std::string::npos) text.replace(at, 5, workingDirectory);
         return text;
@@ -158,7 +158,7 @@ TEST_F(RelayEndToEnd, WithoutAServerTheRelayStillExitsZero) {
     expectExitsZero({"--provider", "claude", "--protocol", "1"}, hookInput("stop.json"));
 
     // A socket file that nobody accepts on.
-    int stale = testing::bindWithoutListening(server->paths().socketPath);
+    int stale = testsupport::bindWithoutListening(server->paths().socketPath);
     ASSERT_GE(stale, 0);
     expectExitsZero({"--provider", "claude", "--protocol", "1"}, hookInput("stop.json"));
     close(stale);

@@ -27,7 +27,7 @@ using Server = AgentHookSocketServer;
 using StartError = Server::StartError;
 using Envelope = AgentHookProtocol::Envelope;
 using EventKind = AgentHookProtocol::EventKind;
-using testing::SocketClient;
+using testsupport::SocketClient;
 using namespace std::chrono_literals;
 
 Envelope envelope(const std::string& session) {
@@ -41,9 +41,9 @@ mode_t modeOf(const std::string& path) {
 
 class HookServer : public ::testing::Test {
 protected:
-    testing::HookHome home;
+    testsupport::HookHome home;
     AgentHookPaths paths = AgentHookPaths::standard(home.home(), "/tmp");
-    testing::EnvelopeCollector collector;
+    testsupport::EnvelopeCollector collector;
     WallTime fixedNow = wallTimeFromMicroseconds(1'234'567);
 
     std::unique_ptr<Server> makeServer(std::chrono::milliseconds deadline = 10s, bool admit = true) {
@@ -98,7 +98,7 @@ TEST_F(HookServer, StartingTwiceListensOnceAndStoppingTwiceIsHarmless) {
     auto never = makeServer();
     home.place(paths.socketPath, "not ours");
     never->stop();  // never started: unlinks nothing
-    EXPECT_EQ(testing::readFile(paths.socketPath), "not ours");
+    EXPECT_EQ(testsupport::readFile(paths.socketPath), "not ours");
 }
 
 TEST_F(HookServer, MessagesOver4096BytesAreRefusedEvenBeforeTheyEnd) {
@@ -261,7 +261,7 @@ TEST_F(HookServer, ASymlinkedRuntimeFolderIsRefused) {
     std::filesystem::create_directories(std::filesystem::path(paths.runtimeDirectory).parent_path());
     ASSERT_EQ(symlink(elsewhere.c_str(), paths.runtimeDirectory.c_str()), 0);
     EXPECT_EQ(makeServer()->start(), StartError::runtimeDirectoryIsSymlink);
-    EXPECT_TRUE(testing::folderEntries(elsewhere).empty());
+    EXPECT_TRUE(testsupport::folderEntries(elsewhere).empty());
 }
 
 TEST_F(HookServer, AnOpenRuntimeFolderIsMadePrivate) {
@@ -287,12 +287,12 @@ TEST_F(HookServer, ARegularFileAtTheSocketPathIsLeftUntouched) {
     home.place(paths.socketPath, "precious", 0600);
     chmod(paths.runtimeDirectory.c_str(), 0700);
     EXPECT_EQ(makeServer()->start(), StartError::stalePathIsNotAnOwnedSocket);
-    EXPECT_EQ(testing::readFile(paths.socketPath), "precious");
+    EXPECT_EQ(testsupport::readFile(paths.socketPath), "precious");
 }
 
 TEST_F(HookServer, AStaleSocketIsReplaced) {
     std::filesystem::create_directories(paths.runtimeDirectory);
-    int stale = testing::bindWithoutListening(paths.socketPath);
+    int stale = testsupport::bindWithoutListening(paths.socketPath);
     ASSERT_GE(stale, 0);
     close(stale);
     auto server = makeServer();
@@ -321,7 +321,7 @@ TEST_F(HookServer, StopLeavesAPathThatIsNoLongerItsSocket) {
     std::filesystem::remove(paths.socketPath);
     home.place(paths.socketPath, "someone else's now");
     server->stop();
-    EXPECT_EQ(testing::readFile(paths.socketPath), "someone else's now");
+    EXPECT_EQ(testsupport::readFile(paths.socketPath), "someone else's now");
 }
 
 TEST_F(HookServer, DroppingTheServerClosesButKeepsTheSocketFile) {

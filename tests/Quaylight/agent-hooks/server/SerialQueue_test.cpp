@@ -50,7 +50,7 @@ TEST(SerialQueue, AThrowingTaskLosesOnlyItsOwnWork) {
 }
 
 TEST(SerialQueue, AThrowingTaskOrTimerLeavesAWarningNamingTheQueue) {
-    testing::LogCapture log;
+    testsupport::LogCapture log;
     {
         SerialQueue queue("hooks");
         queue.async([] { throw std::runtime_error("broken task"); });

@@ -9,7 +9,7 @@
 
 #include "Quaylight/agent-hooks/server/AgentHookSocketServer.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class EnvelopeCollector {
 public:
@@ -60,4 +60,4 @@ private:
     std::size_t accepted_ = 0;
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

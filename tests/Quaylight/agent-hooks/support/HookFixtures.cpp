@@ -10,7 +10,7 @@
 #include "Quaylight/agent-hooks/config/AgentHookCommand.h"
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 void replaceAll(std::string& text, const std::string& token, const std::string& value) {
@@ -67,4 +67,4 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     return names;
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -9,7 +9,7 @@
 
 #include "tests/support/TempDir.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class HookHome {
 public:
@@ -34,4 +34,4 @@ std::string readFile(const std::string& path);
 // Names in the folder, sorted.
 std::vector<std::string> folderEntries(const std::string& folder);
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

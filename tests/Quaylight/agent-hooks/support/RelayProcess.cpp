@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 RelayExit runRelay(const std::vector<std::string>& arguments, const std::string& input, const std::string& home,
                    const std::string& runtimeDirectory) {
@@ -52,4 +52,4 @@ RelayExit runRelay(const std::vector<std::string>& arguments, const std::string&
     return {WIFEXITED(status), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

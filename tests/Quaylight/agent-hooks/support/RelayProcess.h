@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 struct RelayExit {
     bool exitedNormally = false;
@@ -16,4 +16,4 @@ struct RelayExit {
 RelayExit runRelay(const std::vector<std::string>& arguments, const std::string& input, const std::string& home,
                    const std::string& runtimeDirectory = "/tmp");
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

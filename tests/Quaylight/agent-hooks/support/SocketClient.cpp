@@ -1,13 +1,13 @@
 #include "tests/Quaylight/agent-hooks/support/SocketClient.h"
 
-#include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
+#include "Quaylight/agent-hooks/support/UnixSocketAddress.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 SocketClient::SocketClient(const std::string& path) {
     fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -57,4 +57,4 @@ int bindWithoutListening(const std::string& path) {
     return fd;
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

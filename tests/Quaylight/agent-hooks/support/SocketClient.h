@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class SocketClient {
 public:
@@ -29,4 +29,4 @@ private:
 // returns its descriptor (the caller closes it).
 int bindWithoutListening(const std::string& path);
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

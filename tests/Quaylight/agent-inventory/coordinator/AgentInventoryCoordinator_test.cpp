@@ -8,7 +8,7 @@
 #include "Quaylight/agent-inventory/coordinator/ManualExecutor.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using Log = std::vector<std::string>;
@@ -367,4 +367,4 @@ TEST(InventoryCoordinator, ProbesRunOnAnotherThread) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -11,11 +11,11 @@ namespace quaylight {
 namespace {
 
 using HookOrigin = AgentInventoryCoordinator::HookOrigin;
-using testing::ProcessTable;
+using testsupport::ProcessTable;
 
 // A process of the user's, its parent given before its path.
 ProcessSnapshot process(std::int32_t pid, std::int32_t parent, const std::string& path, std::uint64_t started) {
-    return testing::process(pid, path, parent, started);
+    return testsupport::process(pid, path, parent, started);
 }
 
 TEST(HookOrigin, ParentBelowTwoReadsNothing) {
@@ -82,7 +82,7 @@ TEST(HookOrigin, AgentWithoutAHostInTheChain) {
 }
 
 TEST(HookOrigin, LiveProcessIsItsOwnRuntime) {
-    auto child = testing::ChildProcess::spawn({testing::fixtureProcessPath()});
+    auto child = testsupport::ChildProcess::spawn({testsupport::fixtureProcessPath()});
     auto live = ProcessReader{}.liveResolveSnapshot(child.pid());
     ASSERT_TRUE(live);
     auto origin = AgentInventoryCoordinator::liveHookOrigin(child.pid());
@@ -91,7 +91,7 @@ TEST(HookOrigin, LiveProcessIsItsOwnRuntime) {
 
 TEST(IsProcessCurrent, ComparesTheWholeIdentityOfTheLiveProcess) {
     using Dependencies = AgentInventoryCoordinator::Dependencies;
-    auto child = testing::ChildProcess::spawn({testing::fixtureProcessPath()});
+    auto child = testsupport::ChildProcess::spawn({testsupport::fixtureProcessPath()});
     auto identity = ProcessReader{}.liveResolveSnapshot(child.pid())->identity;
     EXPECT_TRUE(Dependencies::isLiveProcessCurrent(identity));
     auto reused = identity;

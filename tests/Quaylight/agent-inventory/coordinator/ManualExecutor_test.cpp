@@ -5,7 +5,7 @@
 #include "Quaylight/agent-inventory/coordinator/ManualExecutor.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 TEST(ManualExecutor, RunsPostsInOrderAndTimersAtTheirTime) {
@@ -51,4 +51,4 @@ TEST(ManualExecutor, AcceptsPostsFromOtherThreads) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -3,7 +3,7 @@
 #include "Quaylight/agent-inventory/list/AgentInventoryListModel.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using Model = AgentInventoryListModel;
@@ -220,4 +220,4 @@ INSTANTIATE_TEST_SUITE_P(
                  "4 local agents across 1 app", "2 need attention · 1 waiting · 1 detected"}));
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -5,7 +5,7 @@
 #include "Quaylight/agent-inventory/model/PanelMode.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 AgentSessionSnapshot session(AgentSessionID id, AgentSessionState state,
@@ -122,4 +122,4 @@ TEST(AgentTrackingUpdateFacts, FromATrackingUpdate) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

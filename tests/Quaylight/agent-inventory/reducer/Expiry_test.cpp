@@ -2,7 +2,7 @@
 
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using Rows = std::vector<std::string>;
@@ -138,4 +138,4 @@ TEST(Expiry, EmptyReducerPublishesTheEmptySnapshot) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -4,7 +4,7 @@
 
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 EventKind eventNamed(const std::string& word) {
@@ -223,4 +223,4 @@ TEST(HookEvents, EndOfASessionThatNeverWorkedStillSuppressesItsProcess) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

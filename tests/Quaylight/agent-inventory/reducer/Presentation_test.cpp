@@ -4,7 +4,7 @@
 
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using Rows = std::vector<std::string>;
@@ -131,4 +131,4 @@ TEST(SessionOrder, RestartedSessionIsListedLiveThenFinishedWithTheirOwnRowKeys) 
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -2,7 +2,7 @@
 
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using Rows = std::vector<std::string>;
@@ -267,4 +267,4 @@ TEST(Scans, ProjectNameKeptFromARecordRefreshedAfterTheScan) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

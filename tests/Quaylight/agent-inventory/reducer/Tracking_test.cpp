@@ -3,7 +3,7 @@
 
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using Rows = std::vector<std::string>;
@@ -166,4 +166,4 @@ TEST(Disconnection, LiftsTheProvidersSuppressions) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

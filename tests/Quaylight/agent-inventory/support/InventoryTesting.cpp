@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 namespace {
 
@@ -132,4 +132,4 @@ AgentSessionSnapshot Story::session(const std::string& id) const {
     throw std::runtime_error("no session " + id);
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

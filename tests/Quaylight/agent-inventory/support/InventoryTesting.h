@@ -9,7 +9,7 @@
 
 #include "Quaylight/agent-inventory/reducer/AgentInventoryReducer.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 using namespace std::chrono_literals;
 using EventKind = AgentHookProtocol::EventKind;
@@ -57,7 +57,7 @@ struct Story {
                std::optional<WallTime> observedAt = {});
 
     AgentInventorySnapshot snapshot() const { return reducer.snapshot({}); }
-    std::vector<std::string> rows() const { return testing::rows(snapshot()); }
+    std::vector<std::string> rows() const { return testsupport::rows(snapshot()); }
     std::vector<std::string> takeEdges() { return edges(reducer.takePendingCompletionEdges()); }
     // The next deadline as an offset, or "none".
     std::string deadline() const;
@@ -65,4 +65,4 @@ struct Story {
     AgentSessionSnapshot session(const std::string& id) const;
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -1,9 +1,9 @@
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 #include <array>
 #include <vector>
 
-#include "ProcessCoreKit/ancestry/HostAppRecognition.h"
+#include "ProcessCoreKit/recognition/HostAppRecognition.h"
 #include "ProcessCoreKit/support/Text.h"
 
 namespace quaylight {

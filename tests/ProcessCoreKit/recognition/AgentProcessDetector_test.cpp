@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "ProcessCoreKit/agents/AgentProcessDetector.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 #include "tests/support/Snapshots.h"
 
 namespace quaylight {
 namespace {
 
-using testing::process;
-using testing::withArgv;
+using testsupport::process;
+using testsupport::withArgv;
 
 struct DetectCase {
     const char* what;

@@ -1,4 +1,4 @@
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -11,7 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "QuaylightKit/platform/FileDescriptorIO.h"
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
+#include "QuaylightKit/support/FileDescriptorIO.h"
 #include "QuaylightKit/project/PathStandardization.h"
 
 namespace quaylight {
@@ -41,13 +42,12 @@ bool pathExists(const std::string& path) {
 }
 
 std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit, struct stat* examined) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    const OwnedDescriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) return std::nullopt;
     struct stat st {};
     std::optional<std::string> bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit)
-        bytes = readUpTo(fd, limit + 1);  // one byte more tells a file that grew since
-    ::close(fd);
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= limit)
+        bytes = readUpTo(fd.get(), limit + 1);  // one byte more tells a file that grew since
     if (!bytes || bytes->size() > limit) return std::nullopt;
     if (examined) *examined = st;
     return bytes;

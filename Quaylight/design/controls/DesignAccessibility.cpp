@@ -1,4 +1,4 @@
-#include "Quaylight/design/accessibility/DesignAccessibility.h"
+#include "Quaylight/design/controls/DesignAccessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

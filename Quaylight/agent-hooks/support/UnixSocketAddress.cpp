@@ -1,4 +1,4 @@
-#include "Quaylight/agent-hooks/platform/UnixSocketAddress.h"
+#include "Quaylight/agent-hooks/support/UnixSocketAddress.h"
 
 #include <algorithm>
 #include <cstring>

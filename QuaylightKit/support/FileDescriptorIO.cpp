@@ -1,4 +1,4 @@
-#include "QuaylightKit/platform/FileDescriptorIO.h"
+#include "QuaylightKit/support/FileDescriptorIO.h"
 
 #include <unistd.h>
 

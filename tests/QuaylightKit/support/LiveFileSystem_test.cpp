@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 #include "tests/support/TempDir.h"
 
 namespace quaylight {
 namespace {
 
-using testing::TempDir;
+using testsupport::TempDir;
 
 TEST(LiveFileSystem, ReadsOnlyARegularFileWithinItsLimit) {
     TempDir dir;

@@ -1,4 +1,4 @@
-#include "ProcessCoreKit/ancestry/HostAppRecognition.h"
+#include "ProcessCoreKit/recognition/HostAppRecognition.h"
 
 #include <array>
 #include <string_view>
