@@ -19,7 +19,7 @@
 #include "Quaylight/shell/platform/FeedUpdater.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "Quaylight/shell/platform/PowerProfilesLowPowerMode.h"
-#include "QuaylightKit/platform/LiveFileSystem.h"
+#include "QuaylightKit/support/LiveFileSystem.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 using test::PopoverHarness;
 
 constexpr std::int64_t kNow = 1'780'000'000;

@@ -18,7 +18,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 using Model = ListenerActionMenuModel;
 
 const WallTime kNow = wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000);

@@ -17,7 +17,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 
 class NoApplications : public RunningApplications {
 public:

@@ -19,7 +19,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 using test::PopoverHarness;
 
 void requireOwn(const ProcessIdentity& identity) {

@@ -23,7 +23,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 using test::PopoverHarness;
 
 PortListener webRow(std::int32_t pid, std::int64_t port, std::string path = "/usr/bin/node") {

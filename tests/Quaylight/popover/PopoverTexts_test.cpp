@@ -11,7 +11,7 @@
 namespace quaylight {
 namespace {
 
-using namespace testing;
+using namespace testsupport;
 
 AgentProcessPresenceSnapshot agents(int codex, int claude) {
     AgentProcessPresenceSnapshot s;
