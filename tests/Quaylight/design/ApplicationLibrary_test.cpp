@@ -85,16 +85,16 @@ TEST(ApplicationLibrary, ApplicationModeStartsThroughTheLibrary) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     auto environment = offscreen();
-    environment.insert("HOME", home.path());
-    environment.insert("XDG_CONFIG_HOME", home.filePath(".config"));
-    environment.insert("XDG_DATA_HOME", home.filePath(".local/share"));
-    environment.insert("XDG_CACHE_HOME", home.filePath(".cache"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral(".cache")));
     QProcess quaylight;
     quaylight.setProcessEnvironment(environment);
     quaylight.start(QStringLiteral(QUAYLIGHT_EXECUTABLE), {});
     ASSERT_TRUE(quaylight.waitForStarted(30000));
     // The library takes the instance lock as its first act.
-    const QString lock = home.filePath(".local/share/Quaylight/instance.lock");
+    const QString lock = home.filePath(QStringLiteral(".local/share/Quaylight/instance.lock"));
     for (int i = 0; i < 3000 && !QFile::exists(lock) && quaylight.state() == QProcess::Running; ++i)
         quaylight.waitForFinished(10);
     EXPECT_TRUE(QFile::exists(lock)) << quaylight.readAllStandardError().toStdString();

@@ -4,6 +4,7 @@
 #include "Quaylight/notch/controller/NotchIslandEnvironmentResolver.h"
 #include "Quaylight/notch/model/ManualNotchScheduler.h"
 #include "Quaylight/notch/platform/ScreenGeometry.h"
+#include "TidewatchKit/platform/FakeNotchScreens.h"
 #include "TidewatchKit/platform/NotchScreens.h"
 #include "TidewatchKit/platform/SimulatedNotch.h"
 #include "tests/Quaylight/notch/support/FakeWingSurface.h"

@@ -21,7 +21,7 @@
 #include "tests/Quaylight/shell/testing/QtWait.h"
 #include "tests/support/TempDir.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using namespace std::chrono_literals;
@@ -462,4 +462,4 @@ TEST(AppDelegate, ThePlaceholdersQuitQuits) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

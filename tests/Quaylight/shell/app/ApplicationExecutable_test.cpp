@@ -15,7 +15,7 @@
 #include "tests/Quaylight/shell/testing/QtWait.h"
 #include "tests/support/TempDir.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 namespace fs = std::filesystem;
@@ -166,4 +166,4 @@ TEST(SingleInstanceLock, ALinkInPlaceOfTheLockIsRefused) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

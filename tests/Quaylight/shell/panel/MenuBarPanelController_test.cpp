@@ -153,7 +153,7 @@ TEST(PanelController, CtrlVPastesOnceAndCtrlShiftVDoesNothing) {
     h.controller->show(h.icon);
     h.field->setFocus();
     QApplication::setActiveWindow(h.controller->panel());
-    ASSERT_TRUE(testing::processEventsUntil([&] { return QApplication::focusWidget() == h.field; }));
+    ASSERT_TRUE(testsupport::processEventsUntil([&] { return QApplication::focusWidget() == h.field; }));
     QApplication::clipboard()->setText(QStringLiteral("8080"));
 
     QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));

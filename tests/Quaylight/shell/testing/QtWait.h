@@ -9,7 +9,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 inline bool processEventsUntil(const std::function<bool()>& condition,
                                std::chrono::milliseconds bound = std::chrono::seconds(10)) {
@@ -28,4 +28,4 @@ inline void drainEvents() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

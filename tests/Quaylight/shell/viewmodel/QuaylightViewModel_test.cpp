@@ -4,7 +4,7 @@
 #include "tests/Quaylight/shell/testing/QtWait.h"
 #include "tests/Quaylight/shell/viewmodel/ViewModelTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 namespace {
 
 using namespace std::chrono_literals;
@@ -510,4 +510,4 @@ TEST(ViewModel, FocusLabelsKeepTheLastListenerOfAKey) {
 }
 
 }  // namespace
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -14,7 +14,7 @@
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 // One outcome a test hands to a waiting performer.
 template <class Outcome>
@@ -136,4 +136,4 @@ private:
     }
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport
