@@ -1,6 +1,7 @@
 #include "Quaylight/popover/PopoverRootView.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/list/ListenerListView.h"
+#include "Quaylight/popover/menus/ListenerActionMenu.h"
 #include "Quaylight/popover/model/ConfirmationCards.h"
 #include "Quaylight/popover/model/ListenerKeyboard.h"
 #include "Quaylight/popover/model/ListenerRowTexts.h"
@@ -545,6 +547,91 @@ void PopoverRootView::refreshRows() {
             inputs_.rowDensity, inputs_.now));
     }
     list_->setRows(rows, selectedID_, expandedID_);
+    refreshActionMenu();
+}
+
+void PopoverRootView::refreshActionMenu() {
+    const PortListener* listener = nullptr;
+    if (expandedID_ && !inputs_.pending.any() && list_->isVisible() && list_->row(*expandedID_)) {
+        for (const auto& l : rendered_)
+            if (l.id() == *expandedID_) listener = &l;
+    }
+    if (!listener) {
+        if (actionMenu_) {
+            actionMenu_->hide();
+            actionMenu_->deleteLater();
+            actionMenu_ = nullptr;
+            actionMenuListener_.reset();
+        }
+        return;
+    }
+    if (!actionMenu_ || actionMenuListener_ != *listener) {
+        if (actionMenu_) {
+            actionMenu_->hide();
+            actionMenu_->deleteLater();
+        }
+        const PortListener target = *listener;
+        const auto kill = KillRequest::request(target, inputs_.context);
+        const auto force = ForceKillRequest::request(target, inputs_.context);
+        const auto pool = StopPoolRequest::request(target, inputs_.context);
+        ListenerActionMenuModel::Capabilities can;
+        can.canKill = kill.has_value();
+        can.canForceKill = force.has_value();
+        can.canStopPool = pool.has_value();
+        can.canFocus = inputs_.focusLabelByID.count(target.id()) > 0;
+        ListenerActionMenu::Callbacks cb;
+        const auto autoClose = [this] {
+            if (commands_.autoCloseAfterOpening && commands_.autoCloseAfterOpening() && commands_.dismissPanel)
+                commands_.dismissPanel();
+        };
+        cb.onOpen = [this, target, autoClose] {
+            const auto url = target.openableURL();
+            // A browser that failed to open leaves the panel open.
+            if (url && commands_.openURL && commands_.openURL(*url)) autoClose();
+        };
+        const auto setPending = [this](auto apply) {
+            PendingStops pending = inputs_.pending;
+            apply(pending);
+            if (commands_.setPending) commands_.setPending(pending);
+        };
+        cb.onKill = [setPending, kill] {
+            if (kill) setPending([&](PendingStops& p) { p.kill = *kill; });
+        };
+        cb.onForceKill = [setPending, force] {
+            if (force) setPending([&](PendingStops& p) { p.forceKill = *force; });
+        };
+        cb.onStopPool = [setPending, pool] {
+            if (pool) setPending([&](PendingStops& p) { p.stopPool = *pool; });
+        };
+        cb.onFocus = [this, target, autoClose] {
+            if (commands_.focusHost) commands_.focusHost(target);
+            autoClose();
+        };
+        cb.onDismiss = [this] { dismissActionMenu(); };
+        cb.now = [this] { return inputs_.now; };
+        actionMenu_ = new ListenerActionMenu(target, can, std::move(cb), this);
+        actionMenuListener_ = target;
+        actionMenu_->stackUnder(overlay_);
+        actionMenu_->show();
+    }
+    // Placed against the row inside the list, then kept whole inside the panel.
+    auto* row = list_->row(*expandedID_);
+    const QRectF rowRect(row->mapTo(list_, QPoint(0, 0)), QSizeF(row->size()));
+    const qreal menuHeight = actionMenu_->heightEstimate();
+    const QPointF centre = ListenerActionMenuModel::position(rowRect, menuHeight, QSizeF(list_->size()));
+    QPointF topLeft = QPointF(list_->mapTo(this, QPoint(0, 0))) + centre -
+                      QPointF(ListenerActionMenuModel::width / 2, menuHeight / 2);
+    topLeft.setX(std::clamp(topLeft.x(), 0.0, std::max(0.0, static_cast<qreal>(rect().width()) - ListenerActionMenuModel::width)));
+    topLeft.setY(std::clamp(topLeft.y(), 0.0, std::max(0.0, static_cast<qreal>(rect().height()) - menuHeight)));
+    actionMenu_->setGeometry(QRect(topLeft.toPoint(), QSize(static_cast<int>(ListenerActionMenuModel::width),
+                                                            static_cast<int>(menuHeight))));
+}
+
+void PopoverRootView::dismissActionMenu() {
+    // The menu may be running one of its entries: it is deleted on the next turn.
+    expandedID_.reset();
+    refreshRows();
+    focusList();
 }
 
 void PopoverRootView::refreshReveal() {

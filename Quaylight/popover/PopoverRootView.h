@@ -25,6 +25,7 @@ class QKeyEvent;
 namespace quaylight {
 
 class ConfirmationOverlay;
+class ListenerActionMenu;
 class IconButton;
 class ListFooterView;
 class ListenerListView;
@@ -55,6 +56,8 @@ public:
     ListenerListView* listView() const { return list_; }
     ModeSearchBar* searchBar() const { return bar_; }
     ConfirmationOverlay* overlay() const { return overlay_; }
+    // The open row's action menu, if any.
+    ListenerActionMenu* actionMenu() const { return actionMenu_; }
     NoticeBanner* banner() const { return banner_; }
     ListFooterView* footer() const { return footer_; }
     QLabel* countLabel() const { return count_; }
@@ -73,6 +76,8 @@ private:
     void refreshListenerContent();
     void refreshRows();
     void refreshReveal();
+    void refreshActionMenu();
+    void dismissActionMenu();
     void showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make);
     void fillPage(QWidget* holder, const std::function<QWidget*()>& make);
     void clearPage(QWidget* holder);
@@ -132,6 +137,9 @@ private:
     QWidget* rootFooter_;
     ConfirmationOverlay* overlay_;
     QWidget* stateView_ = nullptr;
+    // Above the panel's content and below the card, never inside a clipping parent.
+    ListenerActionMenu* actionMenu_ = nullptr;
+    std::optional<PortListener> actionMenuListener_;
     QString stateKey_;
 };
 
