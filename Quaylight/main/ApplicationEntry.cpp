@@ -73,7 +73,7 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
     dependencies.lowPowerMode = std::make_shared<PowerProfilesLowPowerMode>();
     dependencies.launchAtLogin = LaunchAtLoginManager::forRunningExecutable();
     dependencies.makeNotchIndicator = makeLiveNotchIndicator;
-    dependencies.updater = std::make_unique<FeedUpdater>(FeedUpdater::Environment{
+    dependencies.updater = std::make_unique<FeedUpdater>(FeedUpdater::Dependencies{
         FeedUpdater::configuredFeedAddress(), QStringLiteral(QUAYLIGHT_VERSION), defaults.get(), nullptr});
 
     dependencies.makePopoverRoot = makePopoverRootFactory();

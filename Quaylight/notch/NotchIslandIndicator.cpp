@@ -34,7 +34,7 @@ NotchIslandIndicator::NotchIslandIndicator() : NotchIslandIndicator(linuxDepende
 NotchIslandIndicator::NotchIslandIndicator(Dependencies dependencies) : dependencies_(std::move(dependencies)) {
     auto& d = dependencies_;
     if (!d.scheduler) d.scheduler = std::make_shared<QtNotchScheduler>();
-    if (!d.screens) d.screens = std::make_shared<FakeNotchScreens>();
+    if (!d.screens) d.screens = std::make_shared<QtNotchScreens>(std::nullopt);
     if (!d.primaryBottom) d.primaryBottom = [] { return 0.0; };
     if (!d.spaces) d.spaces = std::make_shared<FakeSpaceChangeSource>();
     if (!d.sleepWake) d.sleepWake = std::make_shared<FakeSleepWakeSource>();

@@ -466,7 +466,7 @@ void SettingsPopoutView::rebuildConnections() {
 
 void SettingsPopoutView::connectProvider(AgentKind provider) {
     auto& store = *deps_.connections;
-    if (auto notice = AgentConnectionPresentation::connectBlockedNotice(store.environment().bundlePath,
+    if (auto notice = AgentConnectionPresentation::connectBlockedNotice(store.dependencies().bundlePath,
                                                                         deps_.installedPath, deps_.installedFolder)) {
         store.setActionNotice(notice->toStdString());
         return;

@@ -60,10 +60,9 @@ AppDelegate::AppDelegate(Dependencies dependencies, QObject* parent)
 
     auto post = [mailbox = mailbox_](std::function<void()> task) { mailbox->post(std::move(task)); };
     if (d.connections.homeDirectory.empty())
-        d.connections = AgentProviderConnectionStore::Environment::live(
-            d.defaults, [pool = pool_](std::function<void()> task) { pool->submit(std::move(task)); }, post);
-    d.connections.defaults = d.defaults;
-    connections_ = std::make_unique<AgentProviderConnectionStore>(d.connections);
+        d.connections = AgentProviderConnectionStore::Dependencies::live(
+            [pool = pool_](std::function<void()> task) { pool->submit(std::move(task)); }, post);
+    connections_ = std::make_unique<AgentProviderConnectionStore>(d.defaults, d.connections);
 
     reveal_ = std::make_unique<PopoverRevealState>(d.reduceMotion);
     d.viewModel.defaults = d.defaults;
@@ -388,7 +387,7 @@ void AppDelegate::reconcileHookServer() {
         connections_->setReceiverFailure(std::nullopt);
         return;
     }
-    const auto& environment = connections_->environment();
+    const auto& environment = connections_->dependencies();
     const auto paths = AgentHookPaths::standard(environment.homeDirectory, environment.userTemporaryDirectory);
     auto server = dependencies_.hookServers(
         paths, [mailbox = mailbox_, self = QPointer<AppDelegate>(this)](const AgentHookProtocol::Envelope& envelope,

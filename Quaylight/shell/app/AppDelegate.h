@@ -49,7 +49,7 @@ public:
         std::unique_ptr<LaunchAtLoginManager> launchAtLogin;
         std::unique_ptr<Updater> updater;
         std::shared_ptr<ReduceMotionProvider> reduceMotion;
-        AgentProviderConnectionStore::Environment connections;
+        AgentProviderConnectionStore::Dependencies connections;
         QuaylightViewModel::Dependencies viewModel;
         MenuBarPanelController::Dependencies panel;
         HookServerFactory hookServers;

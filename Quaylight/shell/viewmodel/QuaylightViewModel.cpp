@@ -84,7 +84,7 @@ QuaylightViewModel::QuaylightViewModel(Dependencies dependencies, QObject* paren
         dependencies_.runInBackground = [pool = sharedActionPool()](Job job) { pool->submit(std::move(job)); };
     if (!dependencies_.runningApplications) dependencies_.runningApplications = RunningApplications::live();
     if (!dependencies_.focusHostResolver) dependencies_.focusHostResolver = liveIdentity;
-    if (!dependencies_.makeFocusEngine) dependencies_.makeFocusEngine = [] { return PortEngine(); };
+    if (!dependencies_.makeFocusEngine) dependencies_.makeFocusEngine = [] { return PortEngine(PortEngineDependencies::live()); };
     if (!dependencies_.inventory.executor) dependencies_.inventory.executor = std::make_shared<QtMainExecutor>();
 
     const DisplaySettings settings(*defaults_);

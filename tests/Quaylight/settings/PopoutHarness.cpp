@@ -32,11 +32,10 @@ PopoutHarness::PopoutHarness(PopoutOptions opts) : options(std::move(opts)) {
         events.push_back("open " + url.toString().toStdString());
         return true;
     });
-    AgentProviderConnectionStore::Environment environment;
-    environment.homeDirectory = homePath();
-    environment.bundlePath = options.bundlePath;
-    environment.defaults = defaults;
-    connections = std::make_unique<AgentProviderConnectionStore>(environment);
+    AgentProviderConnectionStore::Dependencies storeDependencies;
+    storeDependencies.homeDirectory = homePath();
+    storeDependencies.bundlePath = options.bundlePath;
+    connections = std::make_unique<AgentProviderConnectionStore>(defaults, storeDependencies);
     auto grab = std::make_unique<FakeKeyGrabBackend>();
     keyGrab = grab.get();
     shortcut = std::make_unique<GlobalShortcutManager>(*defaults, std::move(grab));

@@ -12,6 +12,7 @@
 #include "Quaylight/notch/platform/QtNotchScreens.h"
 #include "Quaylight/notch/widgets/NotchWingWindow.h"
 #include "TidewatchKit/platform/SimulatedNotch.h"
+#include "TidewatchKit/platform/FakeNotchScreens.h"
 
 namespace quaylight {
 namespace {

@@ -142,14 +142,14 @@ struct DelegateHarness {
             return std::make_unique<FakeHookServer>(paths, log, nextStartError);
         };
         d.makeScanSession = [this](const PanelScanConfiguration&) {
-            PortScanSession::Environment e;
+            PortScanSession::Dependencies e;
             e.scan = [this] { return scan(); };
             e.sleeper = std::make_shared<ManualSleeper>(ManualSleeper::Mode::hold);
             e.pool = pool;
             return std::make_shared<PortScanSession>(e);
         };
         d.makeTrackingSession = [this] {
-            AgentTrackingSession::Environment e;
+            AgentTrackingSession::Dependencies e;
             e.refresh = [] { return AgentTrackingUpdate{}; };
             e.sleeper = std::make_shared<ManualSleeper>(ManualSleeper::Mode::hold);
             e.pool = pool;

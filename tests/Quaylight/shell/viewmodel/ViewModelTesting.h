@@ -110,7 +110,7 @@ struct ViewModelHarness {
             if (found == liveIdentities.end()) return std::nullopt;
             return found->second;
         };
-        d.makeFocusEngine = [] { return PortEngine(); };
+        d.makeFocusEngine = [] { return PortEngine(PortEngineDependencies::live()); };
         d.focusProbeQueue = probes;
         model = std::make_unique<QuaylightViewModel>(std::move(d));
         model->requestScan = [this] { ++scanRequests; };
