@@ -276,7 +276,12 @@ class Run:
 
     @property
     def socket_path(self):
-        return os.path.join(self.home, ".local/share/Quaylight/Runtime/agent-events.sock")
+        # The application's rule: under the home while the path stays below 104 bytes,
+        # else in the runtime folder.
+        preferred = os.path.join(self.home, ".local/share/Quaylight/Runtime/agent-events.sock")
+        if len(preferred.encode()) < 104:
+            return preferred
+        return os.path.join(self.xdg, "quaylight", "agent-events.sock")
 
     def start_app(self):
         self.app = self.spawn("app", [self.app_path], extra_env={

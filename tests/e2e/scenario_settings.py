@@ -45,12 +45,19 @@ def shown(tree, name, role=None):
 
 def press(run, name, role=None):
     """Clicks a control found by its accessible name, in the panel's visible part."""
+    last = {}
+
     def find():
         node = shown(run.atspi(), name, role)
         if not node or not node["extents"]:
             return None
         x, y, w, h = node["extents"]
-        return node if 0 < y + h // 2 < 800 else None
+        if not 0 < y + h // 2 < 800:
+            return None
+        # A control that is still sliding in moves between two reads: click it once it rests.
+        resting = last.get("extents") == node["extents"]
+        last["extents"] = node["extents"]
+        return node if resting else None
     node = e2e.wait_for(f"AT-SPI: '{name}' on screen", find)
     x, y, w, h = node["extents"]
     run.click(x + w // 2, y + h // 2)

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/shell/app/ApplicationPlatform.h"
 #include "Quaylight/shell/app/SingleInstanceLock.h"
 #include "tests/Quaylight/shell/testing/QtWait.h"
@@ -24,7 +25,9 @@ struct Home {
     TempDir dir;
     fs::path home = dir / "home";
     fs::path runtime = dir / "run";
-    fs::path socket = home / ".local/share/Quaylight/Runtime/agent-events.sock";
+    // Where the application puts its socket for this home: under it while the path is short
+    // enough, else in the runtime folder (a long temporary folder makes the home's too long).
+    fs::path socket = AgentHookPaths::standard(home.string(), runtime.string()).socketPath;
 
     Home() {
         fs::create_directories(home / ".config/Quaylight");
