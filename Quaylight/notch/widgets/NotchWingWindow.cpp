@@ -44,7 +44,7 @@ NotchWingWindow::NotchWingWindow(NotchScheduler& scheduler, Setup setup)
     connect(&transient_, &QVariantAnimation::valueChanged, this, [this] { update(); });
     // A change that began meanwhile may reach further than this run did.
     connect(&transient_, &QVariantAnimation::finished, this, [this] { refreshAnimations(); });
-    // The wave loops for as long as sessions work, so its frame rate is its cost: 25 frames
+    // The wave loops for as long as sessions work, so its frame rate is its cost: 20 frames
     // a second suit its 2-point cells, where an animation ticking at the display's 60 Hz
     // costs more than the painting itself. Each frame paints only the matrix.
     wave_.setDuration(static_cast<int>(ActivityMatrixModel::wavePeriod * 1000));
