@@ -1,0 +1,62 @@
+#pragma once
+// One host section of the Agents tab: a header with the host app's icon, its name in
+// capitals and the count, then one row per session. Updated in place: rows are kept by
+// rowKey, so a row that stays keeps its widget, its hover and its paint.
+
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Quaylight/agent-inventory/list/AgentInventoryListModel.h"
+#include "Quaylight/popover/model/AgentHostSectionTexts.h"
+#include "Quaylight/popover/model/AgentRowTexts.h"
+
+class QLabel;
+class QVBoxLayout;
+
+namespace quaylight {
+
+class AgentRowView;
+class ElidedLabel;
+class HostIconProvider;
+class HostIconView;
+
+class AgentHostSectionView : public QWidget {
+    Q_OBJECT
+public:
+    // `icons` must outlive the section.
+    explicit AgentHostSectionView(HostIconProvider& icons, QWidget* parent = nullptr);
+    ~AgentHostSectionView() override;
+
+    // The context of each row (time, expansion, focus label, stop availability).
+    using ContextFor = std::function<AgentRowContext(const AgentSessionSnapshot&)>;
+    // The callbacks of each row; asked when a row is made and whenever its session changes.
+    using ActionsFor = std::function<AgentRowActions(const AgentSessionSnapshot&)>;
+
+    // Returns whether anything shown changed.
+    bool apply(const AgentInventoryListModel::Section& section, const ContextFor& contextFor);
+
+    ActionsFor actionsFor;
+
+    const AgentHostSectionTexts& texts() const { return texts_; }
+    const std::string& sectionID() const { return texts_.sectionID; }
+    // The rows in their shown order.
+    const std::vector<AgentRowView*>& rows() const { return rows_; }
+    AgentRowView* row(const std::string& rowKey) const;
+    // Whether the header shows the host app's own icon rather than the vector fallback.
+    bool showsAppIcon() const;
+
+private:
+    HostIconProvider& icons_;
+    AgentHostSectionTexts texts_;
+    bool built_ = false;
+    QVBoxLayout* layout_;
+    QWidget* header_;
+    HostIconView* icon_;
+    QLabel* title_;
+    QLabel* count_;
+    std::vector<AgentRowView*> rows_;
+};
+
+}  // namespace quaylight
