@@ -3,8 +3,10 @@
 // capitals and the count, then one row per session. Updated in place: rows are kept by
 // rowKey, so a row that stays keeps its widget, its hover and its paint.
 
+#include <QIcon>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,15 +14,12 @@
 #include "Quaylight/popover/model/AgentHostSectionTexts.h"
 #include "Quaylight/popover/model/AgentRowTexts.h"
 
-class QLabel;
 class QVBoxLayout;
 
 namespace quaylight {
 
 class AgentRowView;
-class ElidedLabel;
 class HostIconProvider;
-class HostIconView;
 
 class AgentHostSectionView : public QWidget {
     Q_OBJECT
@@ -45,17 +44,27 @@ public:
     const std::vector<AgentRowView*>& rows() const { return rows_; }
     AgentRowView* row(const std::string& rowKey) const;
     // Whether the header shows the host app's own icon rather than the vector fallback.
-    bool showsAppIcon() const;
+    bool showsAppIcon() const { return appIcon_.has_value(); }
+    // The header's height above the first row.
+    int headerHeight() const;
+
+    // Counts paint events of the section itself (its header), for tests.
+    int paintCount() const { return paintCount_; }
+
+protected:
+    // The header is painted, not made of child widgets: the section's own accessible label
+    // speaks for it.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool applyRows(const AgentInventoryListModel::Section& section, const ContextFor& contextFor);
+
     HostIconProvider& icons_;
     AgentHostSectionTexts texts_;
+    std::optional<QIcon> appIcon_;
     bool built_ = false;
+    int paintCount_ = 0;
     QVBoxLayout* layout_;
-    QWidget* header_;
-    HostIconView* icon_;
-    QLabel* title_;
-    QLabel* count_;
     std::vector<AgentRowView*> rows_;
 };
 
