@@ -103,8 +103,8 @@ std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallT
     return fmt::format("{}", fmt::join(parts, ", "));
 }
 
-std::vector<std::uint16_t> sortedRelatedPorts(const AgentSessionSnapshot& session) {
-    std::vector<std::uint16_t> ports;
+std::vector<std::int64_t> sortedRelatedPorts(const AgentSessionSnapshot& session) {
+    std::vector<std::int64_t> ports;
     for (const auto& identity : session.relatedListenerIDs) ports.push_back(identity.port);
     std::sort(ports.begin(), ports.end());
     ports.erase(std::unique(ports.begin(), ports.end()), ports.end());

@@ -89,7 +89,7 @@ std::string agentElapsedText(const std::optional<WallTime>& startedAt, WallTime 
 std::string spokenAge(WallTime since, WallTime now);
 std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallTime now);
 // The related listeners' ports, each once, ascending.
-std::vector<std::uint16_t> sortedRelatedPorts(const AgentSessionSnapshot& session);
+std::vector<std::int64_t> sortedRelatedPorts(const AgentSessionSnapshot& session);
 // The stop availability of this very row (by rowKey): a finished row never borrows the
 // availability of a live twin under the same id.
 AgentStopAvailability rowStopAvailability(const AgentSessionSnapshot& session,
