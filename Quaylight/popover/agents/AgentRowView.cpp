@@ -37,6 +37,8 @@ QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
+    // Inside the row button a label would otherwise take the button's text role.
+    label->setForegroundRole(QPalette::WindowText);
     setColorRole(label, QPalette::WindowText, color);
     return label;
 }

@@ -110,6 +110,13 @@ TEST(AgentRowView, FullRow) {
     EXPECT_EQ(row.findChild<QWidget*>(QStringLiteral("relatedPorts"))->accessibleName(), QStringLiteral("2 ports"));
     EXPECT_EQ(labelText(row, "location"), QStringLiteral("Local"));
     EXPECT_EQ(labelText(row, "elapsed"), QStringLiteral("3h 7m"));
+    // Labels inside the row button keep their own colours, not the button's text colour.
+    const std::pair<const char*, QColor> colours[] = {{"location", PremiumTheme::textSecondary()},
+                                                      {"elapsed", PremiumTheme::textTertiary()}};
+    for (const auto& [name, colour] : colours) {
+        auto* label = row.findChild<QLabel*>(QString::fromLatin1(name));
+        EXPECT_EQ(label->palette().color(label->foregroundRole()), colour) << name;
+    }
     EXPECT_EQ(labelText(row, "relatedCaption"), QStringLiteral("Related local listeners"));
     EXPECT_EQ(row.focusButton()->accessibleName(), QStringLiteral("Focus App — VS Code"));
     EXPECT_EQ(row.stopButton()->accessibleName(), QStringLiteral("Stop Claude agent, PID 4242"));
