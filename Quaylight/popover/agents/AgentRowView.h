@@ -11,6 +11,7 @@
 #include "Quaylight/popover/model/AgentRowTexts.h"
 
 class QAbstractButton;
+class QVariantAnimation;
 class QHBoxLayout;
 class QLabel;
 class QVBoxLayout;
@@ -39,6 +40,9 @@ public:
     const std::string& rowKey() const { return texts_.rowKey; }
     bool isExpanded() const { return texts_.isExpanded; }
     bool isHovering() const { return hovering_; }
+    // How far the hover tint has come in, 0 to 1: it eases in and out over a moment, or
+    // follows the pointer at once when the desktop asks for reduced motion.
+    qreal hoverTint() const { return hoverTint_; }
 
     AgentRowActions actions;
 
@@ -67,8 +71,10 @@ private:
     AgentRowTexts texts_;
     bool built_ = false;
     bool hovering_ = false;
+    qreal hoverTint_ = 0;
     int paintCount_ = 0;
     Parts* parts_;
+    QVariantAnimation* hoverAnimation_ = nullptr;
 };
 
 }  // namespace quaylight

@@ -103,6 +103,17 @@ std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallT
     return fmt::format("{}", fmt::join(parts, ", "));
 }
 
+std::optional<WallTime> nextAgentRowTextChange(const AgentSessionSnapshot& session, WallTime now) {
+    if (!session.startedAt) return std::nullopt;
+    const auto start = *session.startedAt;
+    const auto age = now - start;
+    // A start still ahead reads "0s" until it is a second old.
+    if (age < Microseconds::zero()) return start + std::chrono::seconds(1);
+    const Microseconds step = age < std::chrono::minutes(1) ? Microseconds(std::chrono::seconds(1))
+                                                            : Microseconds(std::chrono::minutes(1));
+    return start + (age / step + 1) * step;
+}
+
 std::vector<std::int64_t> sortedRelatedPorts(const AgentSessionSnapshot& session) {
     std::vector<std::int64_t> ports;
     for (const auto& identity : session.relatedListenerIDs) ports.push_back(identity.port);

@@ -40,6 +40,39 @@ TEST(AgentRowTexts, SpokenAgeDropsTheFractionTowardZero) {
     EXPECT_EQ(agentElapsedText(agentNow() - Microseconds(59'999'999), agentNow()), "59s");
 }
 
+TEST(AgentRowTexts, NextTextChange) {
+    struct Case {
+        std::int64_t ageMicros;
+        std::optional<std::int64_t> nextAgeMicros;  // the age at the next change
+    };
+    constexpr std::int64_t s = 1'000'000;
+    const Case cases[] = {
+        {0, 1 * s},
+        {500'000, 1 * s},
+        {1 * s, 2 * s},
+        {59 * s + 999'999, 60 * s},
+        {60 * s, 120 * s},
+        {119 * s, 120 * s},
+        {3600 * s + 30 * s, 3660 * s},
+        {-30 * s, 1 * s},  // a start ahead of now
+    };
+    for (const auto& c : cases) {
+        auto session = fullSession();
+        const WallTime now = *session.startedAt + Microseconds(c.ageMicros);
+        const auto next = nextAgentRowTextChange(session, now);
+        ASSERT_TRUE(next) << c.ageMicros;
+        EXPECT_EQ((*next - *session.startedAt).count(), *c.nextAgeMicros) << c.ageMicros;
+        // Nothing shown changes before that moment.
+        const auto before = *next - Microseconds(1);
+        if (before >= now) {
+            EXPECT_EQ(agentRowTexts(session, {before, false, {}, A::available}),
+                      agentRowTexts(session, {now, false, {}, A::available}))
+                << c.ageMicros;
+        }
+    }
+    EXPECT_EQ(nextAgentRowTextChange(bareSession(), agentNow()), std::nullopt);
+}
+
 TEST(AgentRowTexts, ElapsedLabel) {
     EXPECT_EQ(agentElapsedText(std::nullopt, agentNow()), "—");
     EXPECT_EQ(agentElapsedText(secondsBeforeNow(45), agentNow()), "45s");

@@ -7,8 +7,10 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVariantAnimation>
 #include <gtest/gtest.h>
 
+#include "Quaylight/design/platform/FakeReduceMotion.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentRowView.h"
@@ -191,16 +193,45 @@ TEST(AgentRowView, SameInputChangesAndPaintsNothing) {
     EXPECT_EQ(labelText(row, "elapsed"), QStringLiteral("3h 8m"));
 }
 
-TEST(AgentRowView, HoverTintsACollapsedRow) {
-    AgentRowView row;
-    row.apply(fullSession(), contextAt(false));
-    settle(row);
-    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
-    QApplication::sendEvent(&row, &enter);
-    EXPECT_TRUE(row.isHovering());
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&row, &leave);
-    EXPECT_FALSE(row.isHovering());
+void hover(QWidget& widget, bool inside) {
+    if (inside) {
+        QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+        QApplication::sendEvent(&widget, &enter);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&widget, &leave);
+    }
+}
+
+TEST(AgentRowView, HoverTintsACollapsedRowAtOnceWithReducedMotion) {
+    QWidget window;
+    installReduceMotion(&window, std::make_shared<FakeReduceMotion>(true));
+    auto* row = new AgentRowView(&window);
+    row->apply(fullSession(), contextAt(false));
+    settle(window);
+    hover(*row, true);
+    EXPECT_TRUE(row->isHovering());
+    EXPECT_EQ(row->hoverTint(), 1.0);
+    hover(*row, false);
+    EXPECT_FALSE(row->isHovering());
+    EXPECT_EQ(row->hoverTint(), 0.0);
+}
+
+TEST(AgentRowView, HoverTintEasesInWithMotion) {
+    QWidget window;
+    installReduceMotion(&window, std::make_shared<FakeReduceMotion>(false));
+    auto* row = new AgentRowView(&window);
+    row->apply(fullSession(), contextAt(false));
+    settle(window);
+    hover(*row, true);
+    EXPECT_TRUE(row->isHovering());
+    EXPECT_LT(row->hoverTint(), 1.0);  // on its way, not there yet
+    auto* animation = row->findChild<QVariantAnimation*>();
+    ASSERT_TRUE(animation);
+    EXPECT_EQ(animation->state(), QAbstractAnimation::Running);
+    EXPECT_EQ(animation->endValue().toReal(), 1.0);
+    animation->setCurrentTime(animation->duration());
+    EXPECT_EQ(row->hoverTint(), 1.0);
 }
 
 TEST(AgentRowView, LongProjectNameElides) {
@@ -294,8 +325,8 @@ TEST(AgentHostSectionView, RowsKeptByRowKeyAndExpansionGoesByRowKey) {
     EXPECT_EQ(stops[finished.rowKey()], 0);
 
     // Hover survives an update; the same rows are reused, unchanged ones unpainted.
-    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
-    QApplication::sendEvent(liveRow, &enter);
+    installReduceMotion(&section, std::make_shared<FakeReduceMotion>(true));
+    hover(*liveRow, true);
     QApplication::processEvents();
     const int paints = liveRow->paintCount();
     EXPECT_FALSE(section.apply(sectionModel, context));
