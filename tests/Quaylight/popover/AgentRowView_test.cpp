@@ -203,13 +203,22 @@ void hover(QWidget& widget, bool inside) {
     }
 }
 
-TEST(AgentRowView, HoverTintsACollapsedRowAtOnceWithReducedMotion) {
+// A collapsed row in a window with the given motion setting, the pointer just moved in.
+struct HoveredRow {
+    explicit HoveredRow(bool reduceMotion) {
+        installReduceMotion(&window, std::make_shared<FakeReduceMotion>(reduceMotion));
+        row = new AgentRowView(&window);
+        row->apply(fullSession(), contextAt(false));
+        settle(window);
+        hover(*row, true);
+    }
     QWidget window;
-    installReduceMotion(&window, std::make_shared<FakeReduceMotion>(true));
-    auto* row = new AgentRowView(&window);
-    row->apply(fullSession(), contextAt(false));
-    settle(window);
-    hover(*row, true);
+    AgentRowView* row;
+};
+
+TEST(AgentRowView, HoverTintsACollapsedRowAtOnceWithReducedMotion) {
+    HoveredRow hovered(true);
+    auto* row = hovered.row;
     EXPECT_TRUE(row->isHovering());
     EXPECT_EQ(row->hoverTint(), 1.0);
     hover(*row, false);
@@ -218,12 +227,8 @@ TEST(AgentRowView, HoverTintsACollapsedRowAtOnceWithReducedMotion) {
 }
 
 TEST(AgentRowView, HoverTintEasesInWithMotion) {
-    QWidget window;
-    installReduceMotion(&window, std::make_shared<FakeReduceMotion>(false));
-    auto* row = new AgentRowView(&window);
-    row->apply(fullSession(), contextAt(false));
-    settle(window);
-    hover(*row, true);
+    HoveredRow hovered(false);
+    auto* row = hovered.row;
     EXPECT_TRUE(row->isHovering());
     EXPECT_LT(row->hoverTint(), 1.0);  // on its way, not there yet
     auto* animation = row->findChild<QVariantAnimation*>();
