@@ -12,18 +12,8 @@
 
 class QAbstractButton;
 class QVariantAnimation;
-class QHBoxLayout;
-class QLabel;
-class QVBoxLayout;
 
 namespace quaylight {
-
-class AgentStateBadge;
-class ElidedLabel;
-class LucideIcon;
-class PremiumButton;
-class PremiumChip;
-class WrapLabel;
 
 class AgentRowView : public QWidget {
     Q_OBJECT
