@@ -16,15 +16,23 @@ namespace {
 
 using namespace test;
 
+// A stretch of the panel's background holding sections one under another.
+struct Panel : QWidget {
+    Panel() {
+        setAutoFillBackground(true);
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, PremiumTheme::panelTop());
+        setPalette(colours);
+        layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 4, 0, 8);
+    }
+    QVBoxLayout* layout;
+};
+
 TEST(AgentGallery, HostSectionsWithAnExpandedRow) {
     FakeHostIconProvider icons;
-    QWidget panel;
-    panel.setAutoFillBackground(true);
-    QPalette palette = panel.palette();
-    palette.setColor(QPalette::Window, PremiumTheme::panelTop());
-    panel.setPalette(palette);
-    auto* layout = new QVBoxLayout(&panel);
-    layout->setContentsMargins(0, 4, 0, 8);
+    Panel panel;
+    auto* layout = panel.layout;
     layout->setSpacing(6);
 
     auto waiting = bareSession("codex-waiting");
@@ -59,6 +67,30 @@ TEST(AgentGallery, HostSectionsWithAnExpandedRow) {
     const QImage image = render(panel);
     EXPECT_GT(countOpaquePixels(image), 1000);
     saveToGallery(image, QStringLiteral("agents-host-sections"));
+}
+
+TEST(AgentGallery, ExpandedRowsWithNotes) {
+    FakeHostIconProvider icons;
+    Panel panel;
+    auto* layout = panel.layout;
+
+    auto shared = fullSession("shared");
+    shared.state = AgentSessionState::detected;
+    shared.evidence = AgentEvidence::process;
+    shared.controlSurface = hostOf(HostAppKind::terminal);
+    shared.stateDetail = "Compiling 214 crates for a very long while, with output that wraps onto a second line "
+                         "of the detail band";
+    auto* section = new AgentHostSectionView(icons, &panel);
+    section->apply({hostOf(HostAppKind::terminal), {shared, bareSession()}}, [](const AgentSessionSnapshot& s) {
+        return AgentRowContext{agentNow(), true, std::nullopt,
+                               s.processIdentity ? AgentStopAvailability::sharedProcess
+                                                 : AgentStopAvailability::noLocalProcess};
+    });
+    layout->addWidget(section);
+    panel.resize(460, panel.heightForWidth(460) > 0 ? panel.heightForWidth(460) : panel.sizeHint().height());
+    const QImage image = render(panel);
+    EXPECT_GT(countOpaquePixels(image), 1000);
+    saveToGallery(image, QStringLiteral("agents-expanded-notes"));
 }
 
 }  // namespace
