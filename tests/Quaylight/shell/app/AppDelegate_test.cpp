@@ -18,6 +18,7 @@
 #include "Quaylight/shell/shortcut/GlobalShortcutManager.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
+#include "tests/Quaylight/shell/testing/LiveTerminator.h"
 #include "tests/Quaylight/shell/testing/QtWait.h"
 #include "tests/support/TempDir.h"
 
@@ -108,7 +109,7 @@ struct DelegateHarness {
     ~DelegateHarness() { delegate.reset(); }
 
     AppDelegate& make() {
-        AppDelegate::Dependencies d;
+        AppDelegate::Dependencies d{.viewModel = {.terminator = testsupport::liveTerminator()}};
         d.defaults = defaults;
         auto trayItem = std::make_unique<FakeTrayItem>();
         tray = trayItem.get();
