@@ -16,6 +16,7 @@
 #include "Quaylight/shell/panel/PopoverRevealState.h"
 #include "Quaylight/shell/shortcut/FakeKeyGrabBackend.h"
 #include "Quaylight/shell/shortcut/GlobalShortcutManager.h"
+#include "Quaylight/shell/tray/FakeTrayItem.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 #include "tests/Quaylight/shell/testing/LiveTerminator.h"
