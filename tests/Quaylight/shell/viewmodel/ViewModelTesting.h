@@ -11,6 +11,7 @@
 #include "ProcessCoreKit/concurrency/WorkerPool.h"
 #include "Quaylight/agent-hooks/server/SerialQueue.h"
 #include "Quaylight/agent-inventory/coordinator/ManualExecutor.h"
+#include "Quaylight/shell/viewmodel/FakeRunningApplications.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 #include "tests/Quaylight/shell/testing/LiveTerminator.h"
