@@ -38,24 +38,48 @@ target_include_directories(quaylight_install_paths INTERFACE ${PROJECT_BINARY_DI
 # binaries link them.
 set(QUAYLIGHT_TEST_DOUBLE_REGEX "/(Manual|Fake)[A-Za-z]*\\.cpp$")
 
+# Moves the test doubles out of the list named by SOURCES_VAR into the one named by
+# DOUBLES_VAR.
+function(quaylight_split_test_doubles SOURCES_VAR DOUBLES_VAR)
+  set(doubles ${${SOURCES_VAR}})
+  list(FILTER doubles INCLUDE REGEX "${QUAYLIGHT_TEST_DOUBLE_REGEX}")
+  set(sources ${${SOURCES_VAR}})
+  list(FILTER sources EXCLUDE REGEX "${QUAYLIGHT_TEST_DOUBLE_REGEX}")
+  set(${SOURCES_VAR} ${sources} PARENT_SCOPE)
+  set(${DOUBLES_VAR} ${doubles} PARENT_SCOPE)
+endfunction()
+
+# The test-only library <NAME>Testing of the DOUBLES, on top of <NAME> and built like it
+# (moc, visibility), with the SETTINGS targets linked privately. Nothing without doubles.
+# Usage: quaylight_test_double_library(NAME <target> DOUBLES <sources...> SETTINGS <targets...>)
+function(quaylight_test_double_library)
+  cmake_parse_arguments(D "" "NAME" "DOUBLES;SETTINGS" ${ARGN})
+  if(NOT D_DOUBLES)
+    return()
+  endif()
+  add_library(${D_NAME}Testing STATIC ${D_DOUBLES})
+  target_link_libraries(${D_NAME}Testing PRIVATE ${D_SETTINGS} PUBLIC ${D_NAME})
+  foreach(property AUTOMOC CXX_VISIBILITY_PRESET VISIBILITY_INLINES_HIDDEN)
+    get_target_property(value ${D_NAME} ${property})
+    if(value)
+      set_target_properties(${D_NAME}Testing PROPERTIES ${property} ${value})
+    endif()
+  endforeach()
+endfunction()
+
 # A Qt-free static library made of every .cpp below the calling folder, and, when the
 # folder holds test doubles, the test-only library <target>Testing made of them.
 # Usage: quaylight_kit(NAME <target> DEPENDS <targets...>)
 function(quaylight_kit)
   cmake_parse_arguments(KIT "" "NAME" "DEPENDS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  set(doubles ${sources})
-  list(FILTER doubles INCLUDE REGEX "${QUAYLIGHT_TEST_DOUBLE_REGEX}")
-  list(FILTER sources EXCLUDE REGEX "${QUAYLIGHT_TEST_DOUBLE_REGEX}")
+  quaylight_split_test_doubles(sources doubles)
   add_library(${KIT_NAME} STATIC ${sources})
   # Includes name their kit: #include "ProcessCoreKit/records/ProcessSnapshot.h".
   target_include_directories(${KIT_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${KIT_NAME} PRIVATE quaylight_warnings)
   target_link_libraries(${KIT_NAME} PUBLIC ${KIT_DEPENDS})
-  if(doubles)
-    add_library(${KIT_NAME}Testing STATIC ${doubles})
-    target_link_libraries(${KIT_NAME}Testing PRIVATE quaylight_warnings PUBLIC ${KIT_NAME})
-  endif()
+  quaylight_test_double_library(NAME ${KIT_NAME} DOUBLES ${doubles} SETTINGS quaylight_warnings)
 endfunction()
 
 # One test binary made of every *_test.cpp below the calling folder. Tests are listed
@@ -110,7 +134,8 @@ function(quaylight_test)
 endfunction()
 
 # A Qt static library of the application made of every .cpp below FOLDER (relative to the
-# calling folder), less the EXCLUDE regexes.
+# calling folder), less the EXCLUDE regexes, and, when the folder holds test doubles, the
+# test-only library <target>Testing made of them.
 # Usage: quaylight_qt_library(NAME <target> FOLDER <dir> DEPENDS <targets...> [EXCLUDE <regexes...>])
 function(quaylight_qt_library)
   cmake_parse_arguments(L "" "NAME;FOLDER" "DEPENDS;EXCLUDE" ${ARGN})
@@ -118,6 +143,7 @@ function(quaylight_qt_library)
   foreach(regex IN LISTS L_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "${regex}")
   endforeach()
+  quaylight_split_test_doubles(sources doubles)
   if(NOT sources)
     # A library whose folder is still empty keeps the build graph whole.
     set(sources ${CMAKE_CURRENT_BINARY_DIR}/${L_NAME}_empty.cpp)
@@ -129,4 +155,6 @@ function(quaylight_qt_library)
   target_link_libraries(${L_NAME} PUBLIC ${L_DEPENDS})
   set_target_properties(${L_NAME} PROPERTIES
     AUTOMOC ON CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  quaylight_test_double_library(NAME ${L_NAME} DOUBLES ${doubles}
+    SETTINGS quaylight_warnings quaylight_qt_settings)
 endfunction()

@@ -20,7 +20,9 @@
 #include "Quaylight/shell/platform/FeedUpdater.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "Quaylight/shell/platform/PowerProfilesLowPowerMode.h"
+#include "QuaylightKit/engine/PortEngineDependencies.h"
 #include "QuaylightKit/support/LiveFileSystem.h"
+#include "QuaylightKit/terminator/ListenerTerminator.h"
 
 namespace {
 
@@ -68,7 +70,10 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
     BrandFont::registerBundledFonts();
 
     auto defaults = std::make_shared<SettingsFileUserDefaults>();
-    AppDelegate::Dependencies dependencies;
+    AppDelegate::Dependencies dependencies{
+        .viewModel = {.terminator = ListenerTerminator(PortEngine(PortEngineDependencies::live()),
+                                                       ProcessSafetyClassifier::Context::current(),
+                                                       ProcessSignaller::live())}};
     dependencies.defaults = defaults;
     dependencies.lowPowerMode = std::make_shared<PowerProfilesLowPowerMode>();
     dependencies.launchAtLogin = LaunchAtLoginManager::forRunningExecutable();

@@ -11,6 +11,19 @@
 namespace quaylight {
 namespace {
 
+// Stand-ins for a source the caller leaves out: it never fires, and the accessibility
+// options stay at their defaults.
+struct QuietSpaces final : SpaceChangeSource {
+    void setOnSpaceChange(std::function<void()>) override {}
+};
+struct QuietSleepWake final : SleepWakeSource {
+    void setHandlers(std::function<void()>, std::function<void()>) override {}
+};
+struct QuietAccessibility final : AccessibilityOptionsSource {
+    TidewatchAccessibilityOptions options() const override { return {}; }
+    void setOnChange(std::function<void()>) override {}
+};
+
 NotchIslandIndicator::Dependencies linuxDependencies() {
     NotchIslandIndicator::Dependencies d;
     auto screens = std::make_shared<QtNotchScreens>(readSimulatedNotchOnce());
@@ -36,9 +49,9 @@ NotchIslandIndicator::NotchIslandIndicator(Dependencies dependencies) : dependen
     if (!d.scheduler) d.scheduler = std::make_shared<QtNotchScheduler>();
     if (!d.screens) d.screens = std::make_shared<QtNotchScreens>(std::nullopt);
     if (!d.primaryBottom) d.primaryBottom = [] { return 0.0; };
-    if (!d.spaces) d.spaces = std::make_shared<FakeSpaceChangeSource>();
-    if (!d.sleepWake) d.sleepWake = std::make_shared<FakeSleepWakeSource>();
-    if (!d.accessibility) d.accessibility = std::make_shared<FakeAccessibilityOptionsSource>();
+    if (!d.spaces) d.spaces = std::make_shared<QuietSpaces>();
+    if (!d.sleepWake) d.sleepWake = std::make_shared<QuietSleepWake>();
+    if (!d.accessibility) d.accessibility = std::make_shared<QuietAccessibility>();
     const bool compositor = d.hasCompositor.value_or(true);
 
     auto window = [&](NotchIslandWingSide side) {

@@ -83,9 +83,6 @@ public:
     }
 };
 
-ListenerTerminator::ListenerTerminator()
-    : ListenerTerminator(PortEngine(PortEngineDependencies::live()), ProcessSafetyClassifier::Context::current()) {}
-
 ListenerTerminator::ListenerTerminator(PortEngine engine, ProcessSafetyClassifier::Context context,
                                        std::shared_ptr<ProcessSignaller> signaller)
     : engine_(std::move(engine)), context_(context), signaller_(std::move(signaller)) {}

@@ -25,10 +25,10 @@ namespace quaylight {
 
 class ListenerTerminator {
 public:
-    // The application's: the live machine, this process's own PID and user.
-    ListenerTerminator();
+    // The application passes the live machine (PortEngineDependencies::live()), this
+    // process's own PID and user (Context::current()) and ProcessSignaller::live().
     ListenerTerminator(PortEngine engine, ProcessSafetyClassifier::Context context,
-                       std::shared_ptr<ProcessSignaller> signaller = ProcessSignaller::live());
+                       std::shared_ptr<ProcessSignaller> signaller);
 
     KillOutcome kill(const KillRequest& request) const;            // SIGTERM
     KillOutcome forceKill(const ForceKillRequest& request) const;  // SIGKILL

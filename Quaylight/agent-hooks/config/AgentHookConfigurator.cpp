@@ -13,6 +13,7 @@
 
 #include <fmt/format.h>
 
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 #include "Quaylight/agent-hooks/config/ExactSettingsJson.h"
 #include "QuaylightKit/support/LiveFileSystem.h"
 #include "QuaylightKit/project/PathStandardization.h"
@@ -250,20 +251,21 @@ std::optional<AgentHookConfigurator::ConfigError> AgentHookConfigurator::writeAt
     // The new text is written into a file without a name, so that a write killed halfway
     // leaves nothing behind; it is named only once complete. File systems without
     // nameless files get a named one at once.
+    // Every way out below closes the file last, after any unlink.
     bool nameless = true;
-    int fd = steps.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    OwnedDescriptor file(steps.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    if (!file && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         nameless = false;
         const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-        fd = steps.open(temporary.c_str(), flags, mode);
-        if (fd < 0 && errno == EEXIST && unlink(temporary.c_str()) == 0)
-            fd = steps.open(temporary.c_str(), flags, mode);
+        file.reset(steps.open(temporary.c_str(), flags, mode));
+        if (!file && errno == EEXIST && unlink(temporary.c_str()) == 0)
+            file.reset(steps.open(temporary.c_str(), flags, mode));
     }
-    if (fd < 0) return ConfigError::unwritable("could not create temporary file");
+    if (!file) return ConfigError::unwritable("could not create temporary file");
+    const int fd = file.get();
     bool named = !nameless;
     auto abandon = [&](ConfigError error) {
         if (named) unlink(temporary.c_str());
-        close(fd);
         return error;
     };
 
@@ -288,7 +290,6 @@ std::optional<AgentHookConfigurator::ConfigError> AgentHookConfigurator::writeAt
             return abandon(appeared ? ConfigError::of(Kind::concurrentModification)
                                     : ConfigError::unwritable("could not replace " + configPath));
         }
-        close(fd);
         return std::nullopt;
     }
 
@@ -299,20 +300,17 @@ std::optional<AgentHookConfigurator::ConfigError> AgentHookConfigurator::writeAt
         if (errno != EINVAL && errno != ENOSYS) return abandon(ConfigError::unwritable("could not replace " + configPath));
         if (steps.rename(temporary.c_str(), configPath.c_str()) != 0)
             return abandon(ConfigError::unwritable("could not replace " + configPath));
-        close(fd);
         return std::nullopt;
     }
     if (!unchangedSince(temporary, *replacing)) {
         if (steps.exchange(temporary.c_str(), configPath.c_str()) != 0) {
             // The save now waits beside the file under the temporary name; it is kept.
-            close(fd);
             return ConfigError::unwritable("could not restore a concurrent save of " + configPath + " from " +
                                            temporary);
         }
         return abandon(ConfigError::of(Kind::concurrentModification));
     }
     unlink(temporary.c_str());
-    close(fd);
     return std::nullopt;
 }
 

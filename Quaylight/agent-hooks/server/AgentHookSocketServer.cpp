@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 #include "Quaylight/agent-hooks/support/UnixSocketAddress.h"
 #include "QuaylightKit/support/LiveFileSystem.h"
 
@@ -16,13 +17,11 @@ namespace {
 
 // A socket somebody still accepts on belongs to a live server, not to a crashed one.
 bool someoneListensAt(const std::string& path) {
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
+    const OwnedDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd) return false;
     auto address = unixSocketAddress(path);
-    bool live = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN ||
-                errno == EINPROGRESS;
-    close(fd);
-    return live;
+    return connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 || errno == EAGAIN ||
+           errno == EINPROGRESS;
 }
 
 }  // namespace
@@ -44,8 +43,7 @@ AgentHookSocketServer::AgentHookSocketServer(AgentHookPaths paths, Dependencies 
 AgentHookSocketServer::~AgentHookSocketServer() {
     queue_.sync([this] {
         closeEverything();
-        if (listenFD_ >= 0) close(listenFD_);
-        listenFD_ = -1;
+        listenFD_.reset();
     });
 }
 
@@ -58,48 +56,43 @@ std::optional<AgentHookSocketServer::StartError> AgentHookSocketServer::start() 
 void AgentHookSocketServer::stop() {
     queue_.sync([this] {
         closeEverything();
-        if (listenFD_ < 0) return;
-        close(listenFD_);
-        listenFD_ = -1;
+        if (!listenFD_) return;
+        listenFD_.reset();
         unlinkIfStillOurs();
     });
 }
 
 std::optional<AgentHookSocketServer::StartError> AgentHookSocketServer::startOnQueue() {
-    if (listenFD_ >= 0) return std::nullopt;
+    if (listenFD_) return std::nullopt;
     if (auto error = prepareRuntimeDirectory()) return error;
     if (auto error = removeStaleSocketIfSafe()) return error;
     const std::string& path = paths_.socketPath;
     if (path.size() > AgentHookPaths::maxSocketPathBytes) return StartError::socketPathTooLong;
 
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return StartError::socketUnavailable;
+    OwnedDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) return StartError::socketUnavailable;
     auto address = unixSocketAddress(path);
     // A failed bind leaves the path alone: whatever is there is not ours.
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
+    if (bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return StartError::socketUnavailable;
-    }
     struct stat bound{};
-    if (lstat(path.c_str(), &bound) != 0) {
-        close(fd);
-        return StartError::socketUnavailable;
-    }
+    if (lstat(path.c_str(), &bound) != 0) return StartError::socketUnavailable;
     boundDevice_ = bound.st_dev;
     boundInode_ = bound.st_ino;
-    if (chmod(path.c_str(), 0600) != 0 || listen(fd, listenBacklog) != 0 ||
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
-        close(fd);
+    // From here on a failure closes the socket before its path goes.
+    if (chmod(path.c_str(), 0600) != 0 || listen(fd.get(), listenBacklog) != 0 ||
+        fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) | O_NONBLOCK) != 0) {
+        fd.reset();
         unlinkIfStillOurs();
         return StartError::socketUnavailable;
     }
-    acceptWatch_ = queue_.watchReadable(fd, [this] { acceptPending(); });
+    acceptWatch_ = queue_.watchReadable(fd.get(), [this] { acceptPending(); });
     if (!acceptWatch_) {
-        close(fd);
+        fd.reset();
         unlinkIfStillOurs();
         return StartError::socketUnavailable;
     }
-    listenFD_ = fd;
+    listenFD_ = std::move(fd);
     return std::nullopt;
 }
 
@@ -134,19 +127,17 @@ std::optional<AgentHookSocketServer::StartError> AgentHookSocketServer::removeSt
 
 void AgentHookSocketServer::acceptPending() {
     for (;;) {
-        int fd = accept4(listenFD_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
+        OwnedDescriptor accepted(accept4(listenFD_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!accepted) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) pauseAccepting();
             return;
         }
-        if (connections_.size() >= maxConnections || !dependencies_.validatePeer(fd)) {
-            close(fd);
-            continue;
-        }
+        const int fd = accepted.get();
+        if (connections_.size() >= maxConnections || !dependencies_.validatePeer(fd)) continue;  // closes it
         std::uint64_t serial = nextSerial_++;
         auto watch = queue_.watchReadable(fd, [this, fd] { readPending(fd); });
-        connections_.emplace(fd, Connection{serial, watch, {}});
+        connections_.emplace(fd, Connection{serial, watch, {}, std::move(accepted)});
         // Armed for this connection, not for the descriptor number, which a later
         // connection may reuse.
         queue_.after(dependencies_.connectionDeadline(), [this, fd, serial] {
@@ -163,10 +154,10 @@ void AgentHookSocketServer::pauseAccepting() {
     if (!acceptWatch_) return;
     queue_.unwatch(acceptWatch_);
     acceptWatch_ = 0;
-    int listening = listenFD_;
+    int listening = listenFD_.get();
     queue_.after(acceptRetryDelay, [this, listening] {
-        if (listenFD_ != listening || listenFD_ < 0 || acceptWatch_) return;  // stopped or restarted meanwhile
-        acceptWatch_ = queue_.watchReadable(listenFD_, [this] { acceptPending(); });
+        if (listenFD_.get() != listening || !listenFD_ || acceptWatch_) return;  // stopped or restarted meanwhile
+        acceptWatch_ = queue_.watchReadable(listenFD_.get(), [this] { acceptPending(); });
         acceptPending();
     });
 }
@@ -195,7 +186,7 @@ void AgentHookSocketServer::finishConnection(int fd, bool deliver) {
     Connection connection = std::move(it->second);
     connections_.erase(it);
     queue_.unwatch(connection.watch);
-    close(fd);
+    connection.descriptor.reset();  // closed before the envelope is handed on
     if (!deliver) return;
     if (auto envelope = AgentHookProtocol::decodeEnvelope(connection.buffer))
         if (onEnvelope_) onEnvelope_(*envelope, dependencies_.now());
@@ -204,11 +195,8 @@ void AgentHookSocketServer::finishConnection(int fd, bool deliver) {
 void AgentHookSocketServer::closeEverything() {
     if (acceptWatch_) queue_.unwatch(acceptWatch_);
     acceptWatch_ = 0;
-    for (auto& [fd, connection] : connections_) {
-        queue_.unwatch(connection.watch);
-        close(fd);
-    }
-    connections_.clear();
+    for (auto& [fd, connection] : connections_) queue_.unwatch(connection.watch);
+    connections_.clear();  // closes each connection
 }
 
 void AgentHookSocketServer::unlinkIfStillOurs() const {

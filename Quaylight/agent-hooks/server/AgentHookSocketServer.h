@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 #include "ProcessCoreKit/support/Time.h"
 #include "Quaylight/agent-hooks/paths/AgentHookPaths.h"
 #include "Quaylight/agent-hooks/protocol/AgentHookProtocol.h"
@@ -74,6 +75,7 @@ private:
         std::uint64_t serial;
         SerialQueue::WatchID watch;
         std::string buffer;
+        OwnedDescriptor descriptor;
     };
 
     std::optional<StartError> startOnQueue();
@@ -90,8 +92,8 @@ private:
     Dependencies dependencies_;
     EnvelopeHandler onEnvelope_;
 
-    // Touched on the queue only.
-    int listenFD_ = -1;
+    // Touched on the queue only. Connections are keyed by their descriptor's number.
+    OwnedDescriptor listenFD_;
     SerialQueue::WatchID acceptWatch_ = 0;
     std::map<int, Connection> connections_;
     std::uint64_t nextSerial_ = 1;

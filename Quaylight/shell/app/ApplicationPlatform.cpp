@@ -10,6 +10,8 @@
 
 #include <xcb/xcb.h>
 
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
+
 namespace quaylight {
 
 namespace {
@@ -39,18 +41,13 @@ bool reachWayland(const std::string& name) {
         if (!runtime || !*runtime) return false;
         path = std::string(runtime) + "/" + name;
     }
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
+    const OwnedDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) return false;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path)) {
-        close(fd);
-        return false;
-    }
+    if (path.size() >= sizeof(address.sun_path)) return false;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
-    close(fd);
-    return ok;
+    return connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
 }
 
 }  // namespace

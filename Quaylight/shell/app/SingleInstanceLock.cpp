@@ -34,39 +34,20 @@ std::string SingleInstanceLock::defaultPath(const std::string& homeDirectory) {
 
 SingleInstanceLock::Result SingleInstanceLock::acquire(const std::string& path) {
     // A second launch finds the file and must not change anything: open it as it is first.
-    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0 && errno == ENOENT) {
+    OwnedDescriptor file(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    if (!file && errno == ENOENT) {
         if (!makeParentFolders(path)) return Failed{systemError("couldn't make the folder for", path)};
-        fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        file.reset(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     }
-    if (fd < 0) return Failed{systemError("couldn't open the instance lock", path)};
+    if (!file) return Failed{systemError("couldn't open the instance lock", path)};
     struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != geteuid()) {
-        close(fd);
+    if (fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != geteuid())
         return Failed{"the instance lock " + path + " is not a file of this user"};
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        close(fd);
-        if (error == EWOULDBLOCK) return AlreadyRunning{};
-        errno = error;
+    if (flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) return AlreadyRunning{};
         return Failed{systemError("couldn't lock", path)};
     }
-    return SingleInstanceLock(fd);
-}
-
-SingleInstanceLock::SingleInstanceLock(SingleInstanceLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-SingleInstanceLock& SingleInstanceLock::operator=(SingleInstanceLock&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
-
-SingleInstanceLock::~SingleInstanceLock() {
-    if (fd_ >= 0) close(fd_);
+    return SingleInstanceLock(std::move(file));
 }
 
 }  // namespace quaylight

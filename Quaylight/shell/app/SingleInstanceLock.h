@@ -6,7 +6,10 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
+
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 
 namespace quaylight {
 
@@ -22,15 +25,10 @@ public:
     static std::string defaultPath(const std::string& homeDirectory);
     static Result acquire(const std::string& path);
 
-    SingleInstanceLock(SingleInstanceLock&& other) noexcept;
-    SingleInstanceLock& operator=(SingleInstanceLock&& other) noexcept;
-    SingleInstanceLock(const SingleInstanceLock&) = delete;
-    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
-    ~SingleInstanceLock();
-
 private:
-    explicit SingleInstanceLock(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    // Holding the locked file holds the lock; closing it lets the lock go.
+    explicit SingleInstanceLock(OwnedDescriptor file) : file_(std::move(file)) {}
+    OwnedDescriptor file_;
 };
 
 }  // namespace quaylight

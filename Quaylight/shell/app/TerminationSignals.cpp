@@ -14,20 +14,25 @@ namespace quaylight {
 
 namespace {
 
-std::array<int, 2> gPipe{-1, -1};
+// The handler's borrowed copy of the end it writes to; -1 while no pair is installed.
+int gSignalledEnd = -1;
 constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
 
 void onTerminationSignal(int) {
     const int saved = errno;
     const char byte = 1;
-    [[maybe_unused]] const auto written = send(gPipe[0], &byte, 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+    [[maybe_unused]] const auto written = send(gSignalledEnd, &byte, 1, MSG_DONTWAIT | MSG_NOSIGNAL);
     errno = saved;
 }
 
 }  // namespace
 
 TerminationSignals::TerminationSignals() {
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gPipe.data()) != 0) return;
+    std::array<int, 2> ends{-1, -1};
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, ends.data()) != 0) return;
+    signalledEnd_.reset(ends[0]);
+    watchedEnd_.reset(ends[1]);
+    gSignalledEnd = signalledEnd_.get();
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
@@ -38,11 +43,11 @@ TerminationSignals::TerminationSignals() {
 
 void TerminationSignals::watch(std::function<void()> onSignal) {
     onSignal_ = std::move(onSignal);
-    if (gPipe[1] < 0 || notifier_) return;
-    notifier_ = new QSocketNotifier(gPipe[1], QSocketNotifier::Read, this);
+    if (!watchedEnd_ || notifier_) return;
+    notifier_ = new QSocketNotifier(watchedEnd_.get(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         char buffer[16];
-        while (read(gPipe[1], buffer, sizeof buffer) > 0) {
+        while (read(watchedEnd_.get(), buffer, sizeof buffer) > 0) {
         }
         if (onSignal_) onSignal_();
     });
@@ -60,10 +65,8 @@ TerminationSignals::~TerminationSignals() {
     sigemptyset(&action.sa_mask);
     for (const int number : kSignals) sigaction(number, &action, nullptr);
     stopWatching();
-    for (int& fd : gPipe) {
-        if (fd >= 0) close(fd);
-        fd = -1;
-    }
+    gSignalledEnd = -1;
+    // The pair closes with its owners, after the handlers and the notifier are gone.
 }
 
 }  // namespace quaylight

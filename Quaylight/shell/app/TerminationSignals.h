@@ -9,6 +9,8 @@
 
 #include <QObject>
 
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
+
 class QSocketNotifier;
 
 namespace quaylight {
@@ -30,6 +32,9 @@ public:
     bool isInstalled() const { return installed_; }
 
 private:
+    // The pair: the handler writes to the first end, the GUI thread reads the second.
+    OwnedDescriptor signalledEnd_;
+    OwnedDescriptor watchedEnd_;
     std::function<void()> onSignal_;
     QSocketNotifier* notifier_ = nullptr;
     bool installed_ = false;

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ProcessCoreKit/support/OwnedDescriptor.h"
 #include "QuaylightKit/platform/XdgAutostartLoginItem.h"
 
 namespace quaylight {
@@ -101,10 +102,8 @@ bool existsUnreadable(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return errno != ENOENT;
     if (!S_ISREG(info.st_mode)) return true;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return true;
-    ::close(fd);
-    return false;
+    const OwnedDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    return !file;
 }
 
 }  // namespace

@@ -25,25 +25,4 @@ public:
     static std::unique_ptr<OutsideClickMonitor> live(QWidget* panel);
 };
 
-// For tests: presses are made by calling press().
-class FakeOutsideClickMonitor final : public OutsideClickMonitor {
-public:
-    void start(std::function<void()> onPress) override {
-        handler = std::move(onPress);
-        ++starts;
-    }
-    void stop() override {
-        handler = nullptr;
-        ++stops;
-    }
-    void press() {
-        if (handler) handler();
-    }
-    bool isActive() const { return static_cast<bool>(handler); }
-
-    std::function<void()> handler;
-    int starts = 0;
-    int stops = 0;
-};
-
 }  // namespace quaylight

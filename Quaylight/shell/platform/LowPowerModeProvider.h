@@ -2,7 +2,6 @@
 // Whether the system asks programs to save power (the "power-saver" profile). The scan and
 // tracking loops ask before every pause, on their own threads.
 
-#include <atomic>
 #include <functional>
 
 namespace quaylight {
@@ -12,12 +11,6 @@ public:
     virtual ~LowPowerModeProvider() = default;
     // Any thread.
     virtual bool isLowPowerModeEnabled() const = 0;
-};
-
-class FakeLowPowerMode final : public LowPowerModeProvider {
-public:
-    std::atomic<bool> enabled{false};
-    bool isLowPowerModeEnabled() const override { return enabled.load(); }
 };
 
 // The provider as the loops take it; the provider must outlive the function.

@@ -33,22 +33,4 @@ Q_SIGNALS:
     void pressed();
 };
 
-// For tests: press() emits as a click would; the geometry and availability are set freely.
-class FakeTrayItem final : public TrayItem {
-    Q_OBJECT
-
-public:
-    using TrayItem::TrayItem;
-
-    void show() override { shown = true; }
-    void hide() override { shown = false; }
-    std::optional<QRect> iconGeometry() const override { return geometry; }
-    bool isTrayAvailable() const override { return available; }
-    void press() { Q_EMIT pressed(); }
-
-    bool shown = false;
-    bool available = true;
-    std::optional<QRect> geometry = QRect(1000, 0, 22, 22);
-};
-
 }  // namespace quaylight

@@ -89,6 +89,8 @@ public:
     struct Dependencies {
         // The settings store shared by the whole application; read on the GUI thread.
         std::shared_ptr<UserDefaults> defaults;
+        // Stops processes for the performers left unset. It has no default: the application
+        // passes the one on the live machine.
         ListenerTerminator terminator;
         Performers performers;
         // Runs a job off the GUI thread (a WorkerPool in the application). Tests may hold

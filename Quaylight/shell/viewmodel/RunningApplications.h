@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <memory>
 #include <set>
-#include <vector>
 
 #include "Quaylight/shell/x11/X11Connection.h"
 
@@ -25,20 +24,6 @@ public:
     static std::shared_ptr<RunningApplications> live();
     // The desktop of one X connection.
     static std::shared_ptr<RunningApplications> x11(X11Connection connection);
-};
-
-// For tests: a fixed set of PIDs, and the activations asked for.
-class FakeRunningApplications final : public RunningApplications {
-public:
-    std::set<std::int32_t> running;
-    std::vector<std::int32_t> activated;
-    int reads = 0;
-
-    std::set<std::int32_t> pids() override {
-        ++reads;
-        return running;
-    }
-    void activate(std::int32_t pid) override { activated.push_back(pid); }
 };
 
 }  // namespace quaylight

@@ -34,7 +34,7 @@ struct BoundPopover {
     explicit BoundPopover(QuaylightViewModel::Performers performers = {}) {
         defaults->set("launchAtLoginOfferCompleted", true);
         defaults->set("quaylightOnboardingComplete", true);
-        QuaylightViewModel::Dependencies d{defaults, ListenerTerminator(engineWithoutSelf(), contextWithoutSelf())};
+        QuaylightViewModel::Dependencies d{defaults, terminatorWithoutSelf()};
         d.performers = std::move(performers);
         d.runInBackground = [](QuaylightViewModel::Job job) { job(); };
         d.runningApplications = std::make_shared<NoApplications>();
@@ -88,7 +88,7 @@ TEST(PopoverBinding, FramesBecomeRowsAndEqualFramesChangeNothing) {
 TEST(PopoverBinding, KThenReturnStopsTheChildThroughTheViewModel) {
     auto child = spawnOwnChild({"--listen", "127.0.0.1"});
     QuaylightViewModel::Performers performers;
-    const ListenerTerminator terminator(engineWithoutSelf(), contextWithoutSelf());
+    const ListenerTerminator terminator = terminatorWithoutSelf();
     performers.kill = [terminator](const KillRequest& r) {
         if (ProcessReader{}.liveResolveSnapshot(r.target.pid) && !isOwnDescendant(r.target.pid))
             throw std::logic_error("refusing to signal a process this test did not start");

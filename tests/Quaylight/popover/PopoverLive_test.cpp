@@ -40,7 +40,7 @@ ScanResult ownRows(const std::vector<std::int32_t>& pids) {
 
 void wireRealStops(PopoverHarness& h, std::vector<std::int32_t> pids) {
     h.inputs.context = contextWithoutSelf();
-    const ListenerTerminator terminator(engineWithoutSelf(), contextWithoutSelf());
+    const ListenerTerminator terminator = terminatorWithoutSelf();
     h.kill = [terminator](const KillRequest& r) -> std::optional<std::string> {
         requireOwn(r.target);
         auto outcome = terminator.kill(r);

@@ -41,7 +41,7 @@ struct MadePanel {
     int quits = 0;
 
     MadePanel() {
-        QuaylightViewModel::Dependencies d{defaults, ListenerTerminator(engineWithoutSelf(), contextWithoutSelf())};
+        QuaylightViewModel::Dependencies d{defaults, terminatorWithoutSelf()};
         d.runInBackground = [](QuaylightViewModel::Job job) { job(); };
         d.runningApplications = std::make_shared<NoApplications>();
         viewModel = std::make_unique<QuaylightViewModel>(std::move(d));

@@ -56,7 +56,7 @@ struct GuardedTerminator {
 
 GuardedTerminator terminatorFor(ProcessSafetyClassifier::Context context = contextWithoutSelf(),
                                 PortEngine engine = engineWithoutSelf()) {
-    return {ListenerTerminator(std::move(engine), context)};
+    return {ListenerTerminator(std::move(engine), context, ProcessSignaller::live())};
 }
 
 KillRequest killRequestFor(const OwnChild& child, ProcessIdentity target) {

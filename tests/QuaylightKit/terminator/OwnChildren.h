@@ -82,6 +82,11 @@ inline ProcessSafetyClassifier::Context contextWithoutSelf() {
     return {kNobodysPID, static_cast<std::uint32_t>(::getuid())};
 }
 
+// A terminator that signals for real, on the live machine seen without this process.
+inline ListenerTerminator terminatorWithoutSelf() {
+    return ListenerTerminator(engineWithoutSelf(), contextWithoutSelf(), ProcessSignaller::live());
+}
+
 // Whether a process is gone or a zombie (signalled, but not yet reaped by its parent).
 inline bool hasEnded(std::int32_t pid) {
     auto live = ProcessReader{}.liveResolveSnapshot(pid);

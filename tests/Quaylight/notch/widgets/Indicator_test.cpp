@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "Quaylight/notch/NotchIslandIndicator.h"
+#include "Quaylight/notch/platform/FakeDesktopEventSources.h"
 #include "Quaylight/notch/platform/QtNotchScheduler.h"
 #include "Quaylight/notch/platform/QtNotchScreens.h"
 #include "Quaylight/notch/widgets/NotchWingWindow.h"

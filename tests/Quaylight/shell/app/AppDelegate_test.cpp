@@ -13,11 +13,16 @@
 #include "Quaylight/agent-inventory/coordinator/ManualExecutor.h"
 #include "Quaylight/design/platform/FakeReduceMotion.h"
 #include "Quaylight/shell/app/AppDelegate.h"
+#include "Quaylight/shell/panel/FakeOutsideClickMonitor.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
+#include "Quaylight/shell/platform/FakeLowPowerMode.h"
 #include "Quaylight/shell/shortcut/FakeKeyGrabBackend.h"
 #include "Quaylight/shell/shortcut/GlobalShortcutManager.h"
+#include "Quaylight/shell/tray/FakeTrayItem.h"
+#include "Quaylight/shell/viewmodel/FakeRunningApplications.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
+#include "tests/Quaylight/shell/testing/LiveTerminator.h"
 #include "tests/Quaylight/shell/testing/QtWait.h"
 #include "tests/support/TempDir.h"
 
@@ -108,7 +113,7 @@ struct DelegateHarness {
     ~DelegateHarness() { delegate.reset(); }
 
     AppDelegate& make() {
-        AppDelegate::Dependencies d;
+        AppDelegate::Dependencies d{.viewModel = {.terminator = testsupport::liveTerminator()}};
         d.defaults = defaults;
         auto trayItem = std::make_unique<FakeTrayItem>();
         tray = trayItem.get();

@@ -10,7 +10,7 @@
 
 #include "Quaylight/shell/app/PanelPlaceholder.h"
 #include "Quaylight/shell/panel/MenuBarPanelController.h"
-#include "Quaylight/shell/panel/OutsideClickMonitor.h"
+#include "Quaylight/shell/panel/FakeOutsideClickMonitor.h"
 #include "Quaylight/shell/panel/PanelEditingCommand.h"
 #include "tests/Quaylight/shell/testing/QtWait.h"
 

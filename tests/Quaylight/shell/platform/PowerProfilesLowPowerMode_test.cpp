@@ -11,6 +11,7 @@
 #include <atomic>
 #include <thread>
 
+#include "Quaylight/shell/platform/FakeLowPowerMode.h"
 #include "Quaylight/shell/platform/PowerProfilesLowPowerMode.h"
 
 namespace quaylight {

@@ -11,8 +11,10 @@
 #include "ProcessCoreKit/concurrency/WorkerPool.h"
 #include "Quaylight/agent-hooks/server/SerialQueue.h"
 #include "Quaylight/agent-inventory/coordinator/ManualExecutor.h"
+#include "Quaylight/shell/viewmodel/FakeRunningApplications.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
+#include "tests/Quaylight/shell/testing/LiveTerminator.h"
 
 namespace quaylight::testsupport {
 
@@ -89,7 +91,7 @@ struct ViewModelHarness {
     }
 
     void make() {
-        QuaylightViewModel::Dependencies d;
+        QuaylightViewModel::Dependencies d{.terminator = testsupport::liveTerminator()};
         d.defaults = defaults;
         d.performers.kill = [this](const KillRequest&) { return kills.wait(); };
         d.performers.forceKill = [this](const ForceKillRequest&) { return forceKills.wait(); };
