@@ -5,6 +5,12 @@
 #include "tests/Quaylight/notch/support/FakeWingSurface.h"
 
 namespace quaylight {
+
+// Test names stay the side's name, not a dump of its bytes.
+static void PrintTo(NotchIslandWingSide side, std::ostream* os) {
+    *os << (side == NotchIslandWingSide::left ? "left" : "right");
+}
+
 namespace {
 
 const ScreenRect leftFrame{482, 768, 70, 32};

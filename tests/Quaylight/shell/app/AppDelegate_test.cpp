@@ -219,6 +219,9 @@ struct MonitoringCase {
     bool tracking;
 };
 
+// Test names stay the case's name, not a dump of its bytes.
+void PrintTo(const MonitoringCase& c, std::ostream* os) { *os << c.name; }
+
 class Monitoring : public ::testing::TestWithParam<MonitoringCase> {};
 
 TEST_P(Monitoring, RunsTheScanLoopWhileOpenAndTrackingWhileClosed) {

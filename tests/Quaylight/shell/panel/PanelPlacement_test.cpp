@@ -17,6 +17,9 @@ struct Case {
     QRect expected;
 };
 
+// Test names stay the case's name, not a dump of its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class Placement : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Placement, PutsThePanelWhereTheUserCanReachIt) {

@@ -129,6 +129,9 @@ struct PanelModeCase {
     PanelMode expected;
 };
 
+// Test names stay the case's name, not a dump of its bytes.
+void PrintTo(const PanelModeCase& c, std::ostream* os) { *os << c.name; }
+
 class PanelModeAtOpening : public ::testing::TestWithParam<PanelModeCase> {};
 
 TEST_P(PanelModeAtOpening, IsResolvedOnceFromTheFirstFrameWithAStartingFilter) {
@@ -225,6 +228,9 @@ struct KillNoticeCase {
     KillOutcome outcome;
     bool leavesNotice;
 };
+
+// Test names stay the case's name, not a dump of its bytes.
+void PrintTo(const KillNoticeCase& c, std::ostream* os) { *os << c.name; }
 
 class KillNotices : public ::testing::TestWithParam<KillNoticeCase> {};
 
