@@ -77,9 +77,12 @@ int main(int argc, char** argv) {
         QApplication::sendEvent(menu, &escape);
         QApplication::processEvents();
     }
-    std::printf("action menu opened on a list of %d rows, %d openings: median %.3f ms, p95 %.3f ms, max %.3f ms "
-                "(target < 2 ms)%s\n",
-                n, openings, bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0),
-                missed ? " — some openings showed no menu" : "");
+    // The first opening also loads the menu's fonts: shown apart from the rest.
+    const double first = times.front();
+    if (times.size() > 1) times.erase(times.begin());
+    std::printf("action menu opened on a list of %d rows: first opening %.3f ms; %d openings after it: median %.3f ms, "
+                "p95 %.3f ms, max %.3f ms (target < 2 ms)%s\n",
+                n, first, openings - 1, bench::percentile(times, 0.5), bench::percentile(times, 0.95),
+                bench::percentile(times, 1.0), missed ? " — some openings showed no menu" : "");
     return missed ? 1 : 0;
 }
