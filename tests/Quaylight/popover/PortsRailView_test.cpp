@@ -306,6 +306,7 @@ TEST(PortsRailView, RefreshNowAsksForAScanAndEscapeClosesOnlyTheMenu) {
     QApplication::processEvents();
     EXPECT_FALSE(h.root->sortMenu());
     EXPECT_EQ(h.dismissals, 0);
+    EXPECT_TRUE(h.window.keys.empty());  // no key of the menu's reached the panel's window
     EXPECT_EQ(h.inputs.sortMode, ListenerSortMode::port);
 }
 
