@@ -234,6 +234,7 @@ TEST(PortsRailView, SortTriggerOpensTheMenuInThePopupLayer) {
     EXPECT_EQ(menu->geometry().top(), triggerRect.top() + 28);
     EXPECT_TRUE(menu->hasFocus());
     EXPECT_EQ(menu->highlightedIndex(), 2);
+    test::saveToGallery(test::render(*h.root, 2.0), QStringLiteral("ports-rail-sort-menu"));
 
     // Down to "Uptime", Return: chosen and closed; the trigger shows it.
     h.key(Qt::Key_Down);
