@@ -6,15 +6,12 @@
 //
 //   ./build/bench/bench-popover-frames [--frames N]
 
-#include <sched.h>
-
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -24,40 +21,18 @@
 #include "Quaylight/popover/list/ActivityPulseClock.h"
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "bench/BenchSupport.h"
+#include "bench/PopoverBench.h"
 
 using namespace quaylight;
 
 namespace {
 
-PortListener listener(int i) {
-    PortListener l;
-    l.process.identity = {10'000 + i, static_cast<std::uint64_t>(1'780'000'000 - i * 60), 0};
-    l.process.name = "server-" + std::to_string(i % 17);
-    l.process.executablePath = "/usr/bin/node";
-    l.process.uid = 1000;
-    l.process.sameUser = true;
-    l.process.residentMemoryBytes = 50'000'000;
-    l.port = 3000 + i;
-    l.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, l.port}};
-    l.bindScope = BindScope::loopbackOnly;
-    l.classification.runtime = Runtime::node;
-    l.classification.confidence = Confidence::medium;
-    l.project = ListenerProject{"project-" + std::to_string(i % 9), std::nullopt};
-    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, l.port, {}, false, std::nullopt};
-    return l;
-}
-
 PopoverInputs frame(int n, int round, bool vary) {
-    PopoverInputs inputs;
-    inputs.launchAtLoginOfferCompleted = true;
-    inputs.onboardingComplete = true;
-    inputs.context = {1, 1000};
-    inputs.displayFields = {true, true, true, false, true, true, true, true, false};
-    inputs.now = wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000);
+    PopoverInputs inputs = bench::benchInputs();
     ScanResult result;
     result.scannedAt = inputs.now;
     for (int i = 0; i < n; ++i) {
-        auto l = listener(i);
+        auto l = bench::benchListener(i);
         if (vary) l.process.residentMemoryBytes = 50'000'000 + static_cast<std::uint64_t>((round * 7 + i) % 40) * 1'100'000;
         const auto id = l.id();
         inputs.activityByID[id] = static_cast<ActivityLevel>(i % 3);
@@ -77,11 +52,6 @@ int rowPaints(const PopoverRootView& root, bool wideOnly = false) {
     return total;
 }
 
-double percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
-}
-
 // Runs the event loop for `ms` milliseconds, feeding `inputs` once a second.
 // (A local loop: quitting the application would close its windows.)
 void idle(PopoverRootView& root, const PopoverInputs& inputs, int ms) {
@@ -97,13 +67,8 @@ void idle(PopoverRootView& root, const PopoverInputs& inputs, int ms) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int frames = 200;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--frames") == 0) frames = std::max(1, std::atoi(argv[i + 1]));
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(0, &one);
-    sched_setaffinity(0, sizeof one, &one);
+    const int frames = bench::countOption(argc, argv, "--frames", 200);
+    bench::pinToOneCore();
 
     QApplication app(argc, argv);
     BrandFont::registerBundledFonts();
@@ -134,7 +99,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();  // paints, not counted: the frame is already applied
     }
     std::printf("new frame (same rows, new CPU and memory), %d frames: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
-                frames, percentile(times, 0.5), percentile(times, 0.95), percentile(times, 1.0));
+                frames, bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0));
 
     const PopoverInputs steady = inputs.back();
     root.apply(steady);

@@ -91,7 +91,10 @@ PopoverInputs PopoverBinding::currentInputs() const {
     i.displayFields = vm.displayFields();
     i.rowDensity = vm.rowDensity();
     i.showSystem = vm.showSystem();
-    if (vm.exactAgentScope()) i.exactAgentScope = vm.exactAgentScope()->identity;
+    if (vm.exactAgentScope()) {
+        i.exactAgentScope = vm.exactAgentScope()->identity;
+        i.exactAgentScopeProvider = vm.exactAgentScope()->provider;
+    }
     i.currentAgentSessions = static_cast<std::int64_t>(vm.inventory().snapshot().currentSessions().size());
     i.killNotice = vm.killNotice();
     if (environment_.connections) i.actionNotice = environment_.connections->actionNotice();
@@ -108,6 +111,8 @@ PopoverCommands PopoverBinding::commands() {
     PopoverCommands c;
     c.setSearchText = [vm](std::string text) { vm->setSearchText(std::move(text)); };
     c.setFilter = [vm](FilterCategory filter) { vm->setFilter(filter); };
+    c.persistLastUsedFilter = [vm] { vm->persistLastUsedFilter(); };
+    c.setSortMode = [vm](ListenerSortMode mode) { vm->setSortMode(mode); };
     c.clearExactScope = [vm] { vm->setExactAgentScope(std::nullopt); };
     c.selectPanelMode = [vm](PanelMode mode) { vm->selectPanelMode(mode); };
     c.setPending = [vm](PendingStops p) {

@@ -21,11 +21,14 @@
 #include "Quaylight/popover/frame/ModeSearchBar.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
+#include "Quaylight/popover/frame/PortsRailView.h"
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "Quaylight/popover/menus/ListenerActionMenu.h"
+#include "Quaylight/popover/menus/SortMenu.h"
 #include "Quaylight/popover/model/ConfirmationCards.h"
 #include "Quaylight/popover/model/ListenerKeyboard.h"
 #include "Quaylight/popover/model/ListenerRowTexts.h"
+#include "Quaylight/popover/model/PortsRailTexts.h"
 
 namespace quaylight {
 
@@ -102,6 +105,8 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     listenerPage_ = page(main_);
     bar_ = new ModeSearchBar(listenerPage_);
     listenerPage_->layout()->addWidget(bar_);
+    rail_ = new PortsRailView(bar_->railSlot());
+    bar_->railSlot()->layout()->addWidget(rail_);
     body_ = new QStackedWidget(listenerPage_);
     listenerPage_->layout()->addWidget(body_);
     static_cast<QVBoxLayout*>(listenerPage_->layout())->setStretch(1, 1);
@@ -162,9 +167,20 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     bar_->onSearchFieldClicked = [this] { closeMenus(); };
     bar_->onClearSearch = [this] {
         showSortMenu_ = false;
+        refreshSortMenu();
         if (commands_.setSearchText) commands_.setSearchText({});
     };
     bar_->onDownFromSearch = [this] { focusList(); };
+    rail_->onChooseFilter = [this](FilterCategory category) {
+        closeMenus();
+        if (commands_.setFilter) commands_.setFilter(category);
+        if (commands_.persistLastUsedFilter) commands_.persistLastUsedFilter();
+    };
+    rail_->onRemoveScope = [this] {
+        closeMenus();
+        if (commands_.clearExactScope) commands_.clearExactScope();
+    };
+    rail_->onToggleSort = [this] { toggleSortMenu(); };
     list_->onKey = [this](QKeyEvent* event) { return handleListKey(event); };
     list_->onRowSelect = [this](const std::string& id) {
         // A plain click selects and, like any click on the list, closes an open menu.
@@ -184,13 +200,7 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
         focusList();
         toggleActions(id);
     };
-    list_->onBackgroundClick = [this] {
-        showSortMenu_ = false;
-        if (expandedID_) {
-            expandedID_.reset();
-            refreshRows();
-        }
-    };
+    list_->onBackgroundClick = [this] { closeMenus(); };
     footer_->onQuit = [this] {
         if (commands_.quit) commands_.quit();
     };
@@ -268,6 +278,11 @@ void PopoverRootView::apply(const PopoverInputs& inputs) {
 
 void PopoverRootView::refresh() {
     const PopoverSurface surface = presentation();
+    if (inputs_.pending.any()) {
+        // A card raised over the panel closes whatever menu was open under it.
+        showSortMenu_ = false;
+        expandedID_.reset();
+    }
     scoped_.reset();
     model_.reset();
     if (const auto* result = std::get_if<ScanResult>(&inputs_.state)) {
@@ -289,6 +304,7 @@ void PopoverRootView::refresh() {
     refreshReveal();
     const auto shown = shownStop(inputs_.pending);
     overlay_->present(shown ? std::optional(confirmationTexts(*shown)) : std::nullopt);
+    refreshSortMenu();
 }
 
 void PopoverRootView::refreshHeader(PopoverSurface surface) {
@@ -452,7 +468,8 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
 
 void PopoverRootView::refreshListenerContent() {
     const bool ports = inputs_.panelMode == PanelMode::ports;
-    bar_->set(inputs_.panelMode, q(inputs_.searchText), ports);
+    bar_->set(inputs_.panelMode, q(inputs_.searchText), ports && model_);
+    refreshRail();
     footer_->setVisible(ports && model_.has_value());
     const bool scope = inputs_.exactAgentScope.has_value();
     if (model_) {
@@ -548,6 +565,7 @@ void PopoverRootView::refreshRows() {
     }
     list_->setRows(rows, selectedID_, expandedID_);
     refreshActionMenu();
+    refreshSortMenu();
 }
 
 void PopoverRootView::refreshActionMenu() {
@@ -634,6 +652,63 @@ void PopoverRootView::dismissActionMenu() {
     focusList();
 }
 
+void PopoverRootView::refreshRail() {
+    PortsRailView::State state;
+    if (model_) state.chips = PortsChipRail::categories(model_->chips, inputs_.filter);
+    state.active = inputs_.filter;
+    if (inputs_.exactAgentScope) state.scopeProvider = inputs_.exactAgentScopeProvider;
+    state.sortMode = inputs_.sortMode;
+    state.sortMenuOpen = showSortMenu_;
+    rail_->set(state);
+}
+
+void PopoverRootView::refreshSortMenu() {
+    refreshRail();
+    const bool shows = showSortMenu_ && !inputs_.pending.any() && rail_->isVisibleTo(this);
+    if (!shows) {
+        if (sortMenu_) {
+            // The menu may be running its Return or a click right now: deleted on the next turn.
+            sortMenu_->hide();
+            sortMenu_->deleteLater();
+            sortMenu_ = nullptr;
+        }
+        return;
+    }
+    if (!sortMenu_) {
+        SortMenu::Callbacks cb;
+        cb.onChoose = [this](ListenerSortMode mode) {
+            if (commands_.setSortMode) commands_.setSortMode(mode);
+        };
+        cb.requestScan = commands_.requestScan;
+        cb.onDismiss = [this] { dismissSortMenu(); };
+        sortMenu_ = new SortMenu(inputs_.sortMode, std::move(cb), this);
+        sortMenu_->stackUnder(overlay_);
+    }
+    // Hangs from the trigger's trailing edge, kept whole inside the panel; placed before it
+    // shows, so that only what is under the pointer there takes the highlight.
+    const QWidget* trigger = rail_->sortTrigger();
+    const QPoint corner = trigger->mapTo(this, QPoint(trigger->width(), 0));
+    const QSize size(SortMenu::menuWidth, sortMenu_->sizeHint().height());
+    const int x = std::clamp(corner.x() - size.width(), 0, std::max(0, rect().width() - size.width()));
+    const int y = std::clamp(corner.y() + 28, 0, std::max(0, rect().height() - size.height()));
+    sortMenu_->setGeometry(QRect(QPoint(x, y), size));
+    sortMenu_->show();
+}
+
+void PopoverRootView::toggleSortMenu() {
+    const bool rowMenuOpen = expandedID_.has_value();
+    expandedID_.reset();
+    showSortMenu_ = !showSortMenu_;
+    if (rowMenuOpen) refreshRows();
+    else refreshSortMenu();
+}
+
+void PopoverRootView::dismissSortMenu() {
+    showSortMenu_ = false;
+    refreshSortMenu();
+    focusList();
+}
+
 void PopoverRootView::refreshReveal() {
     const bool still = reduceMotionFor(this);
     const bool revealed = inputs_.isRevealed;
@@ -655,6 +730,8 @@ void PopoverRootView::closeMenus() {
     if (expandedID_) {
         expandedID_.reset();
         refreshRows();
+    } else {
+        refreshSortMenu();
     }
 }
 

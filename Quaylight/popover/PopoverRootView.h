@@ -26,6 +26,8 @@ namespace quaylight {
 
 class ConfirmationOverlay;
 class ListenerActionMenu;
+class PortsRailView;
+class SortMenu;
 class IconButton;
 class ListFooterView;
 class ListenerListView;
@@ -49,6 +51,7 @@ public:
     const std::optional<std::string>& selectedListenerID() const { return selectedID_; }
     const std::optional<std::string>& expandedActionsListenerID() const { return expandedID_; }
     bool showSettings() const { return showSettings_; }
+    bool showSortMenu() const { return showSortMenu_; }
     bool modalIsPresented() const { return inputs_.pending.any(); }
     PopoverSurface presentation() const;
     std::optional<std::string> lastScannedText() const;
@@ -58,6 +61,9 @@ public:
     ConfirmationOverlay* overlay() const { return overlay_; }
     // The open row's action menu, if any.
     ListenerActionMenu* actionMenu() const { return actionMenu_; }
+    PortsRailView* rail() const { return rail_; }
+    // The open sort menu, if any.
+    SortMenu* sortMenu() const { return sortMenu_; }
     NoticeBanner* banner() const { return banner_; }
     ListFooterView* footer() const { return footer_; }
     QLabel* countLabel() const { return count_; }
@@ -78,6 +84,10 @@ private:
     void refreshReveal();
     void refreshActionMenu();
     void dismissActionMenu();
+    void refreshRail();
+    void refreshSortMenu();
+    void toggleSortMenu();
+    void dismissSortMenu();
     void showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make);
     void fillPage(QWidget* holder, const std::function<QWidget*()>& make);
     void clearPage(QWidget* holder);
@@ -129,6 +139,7 @@ private:
     QWidget* tourPage_;
     QWidget* settingsPage_;
     ModeSearchBar* bar_;
+    PortsRailView* rail_;
     QStackedWidget* body_;
     ListenerListView* list_;
     QWidget* stateHolder_;
@@ -140,6 +151,8 @@ private:
     // Above the panel's content and below the card, never inside a clipping parent.
     ListenerActionMenu* actionMenu_ = nullptr;
     std::optional<PortListener> actionMenuListener_;
+    // In the same layer as the action menu; only one of the two is open at a time.
+    SortMenu* sortMenu_ = nullptr;
     QString stateKey_;
 };
 

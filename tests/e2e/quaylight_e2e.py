@@ -405,6 +405,91 @@ def winfo(run, wid):
     }
 
 
+# A listener of the scenario's own on 127.0.0.1: prints its port, ends when its input closes.
+_LISTENER = r"""
+import socket, sys
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(4)
+print(s.getsockname()[1], flush=True)
+sys.stdin.read()
+"""
+
+
+def showing(tree, name):
+    return [n for n in tree["nodes"] if n["name"] == name and "showing" in n["states"]]
+
+
+def start_own_listener(run):
+    """A listener of the test's own on 127.0.0.1, ended by teardown: (process, port)."""
+    listener = subprocess.Popen([SYS_PY, "-c", _LISTENER], env=run.env, stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, text=True, preexec_fn=_child_setup)
+    run.procs.append(("listener", listener))
+    open(os.path.join(run.dir, "listener.log"), "w").close()
+    port = int(listener.stdout.readline())
+    ok(f"listener {listener.pid} on 127.0.0.1:{port}")
+    return listener, port
+
+
+def open_on_own_listener(run):
+    """Starts a listener of the test's own, then the application past its first run; opens
+    the panel on the Ports view and types the port into the search field until the tree
+    shows that one row alone. Returns (listener process, port, panel window, tree)."""
+    run.write_settings("[bool]\nlaunchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
+                       "walkthroughCompleted=true\n[text]\ndisplay.defaultFilter=all\n")
+    listener, port = start_own_listener(run)
+
+    run.start_app()
+    icon = run.docked_icon()
+    run.click(icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2)
+    panel = run.wait_panel(True, "a click on the icon")
+    wait_for("keyboard focus on the panel", lambda: run.focused_window() == panel["id"])
+    ok("the panel is open with the keyboard in it")
+
+    # The panel opens on Agents while agents run on the machine: the Ports segment (left in
+    # the bar under the header) first. Then into the search field (right of the mode switch)
+    # and the port: the list narrows to the one row of that port.
+    run.click(panel["x"] + 42, panel["y"] + 81)
+    wait_for("AT-SPI: the Ports view selected", lambda: any(
+        n["name"] == "Ports view" and "checked" in n["states"] for n in run.atspi()["nodes"]))
+    run.click(panel["x"] + 400, panel["y"] + 81)
+    run.run("xdotool", "type", "--delay", "30", str(port))
+
+    def only_our_row():
+        tree = run.atspi()
+        pids = [n["name"] for n in tree["nodes"]
+                if re.fullmatch(r"PID \d+", n["name"] or "") and "showing" in n["states"]]
+        return tree if pids == [f"PID {listener.pid}"] and showing(tree, str(port)) else None
+    tree = wait_for("AT-SPI: the listener's row, and no other", only_our_row)
+    ok(f"AT-SPI: one row, port {port}, PID {listener.pid}")
+    return listener, port, panel, tree
+
+
+def wait_kill_card(run, pid):
+    """The kill card naming `pid`, as the tree shows it."""
+    def card():
+        tree = run.atspi()
+        return next((n for n in tree["nodes"] if (n["name"] or "").startswith("Kill ")
+                     and (n["name"] or "").endswith(f"(PID {pid})?") and "showing" in n["states"]), None)
+    found = wait_for("AT-SPI: the kill card naming the listener", card)
+    ok(f"the card asks: {found['name']}")
+    return found
+
+
+def confirm_kill_card(run, listener, how):
+    """Return on the kill card ends the listener, and the card goes away."""
+    run.key("Return")
+    wait_for("the listener ended", lambda: listener.poll() is not None)
+    ok(f"{how} stopped the listener (status {listener.returncode})")
+
+    def card_gone():
+        tree = run.atspi()
+        return tree["found"] and not any((n["name"] or "").startswith("Kill ") and "showing" in n["states"]
+                                         for n in tree["nodes"])
+    wait_for("AT-SPI: the card is gone", card_gone)
+    ok("the card is gone")
+
+
 def search(run, *args):
     r = run.run("xdotool", "search", *args, check=False)  # rc 1: nothing found
     return [int(x) for x in r.stdout.split()]

@@ -6,22 +6,11 @@ entry, and the shortcut switch decides whether Super+Alt+P opens the panel. Each
 read back from the settings file and from what the user sees (accessibility tree, X11)."""
 import configparser
 import os
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import quaylight_e2e as e2e  # noqa: E402
-
-LISTENER = r"""
-import socket, sys
-s = socket.socket()
-s.bind(("127.0.0.1", 0))
-s.listen(4)
-print(s.getsockname()[1], flush=True)
-sys.stdin.read()
-"""
-
 
 def stored(run):
     """The settings file as the application wrote it: {group: {key: value}}."""
@@ -76,12 +65,7 @@ def row_height(run, pid):
 
 
 def test(run):
-    listener = subprocess.Popen([e2e.SYS_PY, "-c", LISTENER], env=run.env, stdin=subprocess.PIPE,
-                                stdout=subprocess.PIPE, text=True, preexec_fn=e2e._child_setup)
-    run.procs.append(("listener", listener))
-    open(os.path.join(run.dir, "listener.log"), "w").close()
-    port = int(listener.stdout.readline())
-    e2e.ok(f"listener {listener.pid} on 127.0.0.1:{port}")
+    listener, port = e2e.start_own_listener(run)
 
     # A fresh first run: no settings file at all.
     run.start_app()

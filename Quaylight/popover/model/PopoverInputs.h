@@ -66,6 +66,8 @@ struct PopoverInputs {
     DisplaySettings::RowDensity rowDensity = DisplaySettings::RowDensity::comfortable;
     bool showSystem = false;
     std::optional<AgentProcessIdentity> exactAgentScope;
+    // The provider the scope's chip names ("Ports related to this Claude agent").
+    AgentKind exactAgentScopeProvider = AgentKind::codex;
 
     // Agents.
     std::int64_t currentAgentSessions = 0;
@@ -88,6 +90,9 @@ struct PopoverInputs {
 struct PopoverCommands {
     std::function<void(std::string)> setSearchText;
     std::function<void(FilterCategory)> setFilter;
+    // A chip's choice is remembered as the last used filter; a state's "Clear filters" is not.
+    std::function<void()> persistLastUsedFilter;
+    std::function<void(ListenerSortMode)> setSortMode;
     std::function<void()> clearExactScope;
     std::function<void(PanelMode)> selectPanelMode;
     std::function<void(PendingStops)> setPending;

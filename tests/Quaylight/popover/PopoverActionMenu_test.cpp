@@ -31,29 +31,18 @@ ScanResult rows(int count) {
     return resultOf(listeners);
 }
 
-ListenerActionMenu* openMenu(PopoverHarness& h, const std::string& id) {
-    QTest::mouseClick(h.list()->row(id), Qt::RightButton, {}, QPoint(200, 10));
-    QApplication::processEvents();
-    return h.root->actionMenu();
-}
-
-void highlight(PopoverHarness& h, ListenerActionMenu* menu, const std::string& title) {
-    for (std::size_t i = 0; i < menu->items().size() && menu->items()[static_cast<std::size_t>(menu->highlightedIndex())].title != title; ++i)
-        h.key(Qt::Key_Down);
-}
-
 TEST(PopoverActionMenu, KillThroughTheCard) {
     PopoverHarness h;
     h.inputs.state = rows(3);
     h.apply();
     h.show();
     const auto ids = h.rowIDs();
-    auto* menu = openMenu(h, ids[1]);
+    auto* menu = h.openActionMenu(ids[1]);
     ASSERT_TRUE(menu);
     EXPECT_TRUE(menu->isVisible());
     EXPECT_TRUE(menu->hasFocus());
     EXPECT_EQ(menu->accessibleName(), QStringLiteral("Actions for node on port 3001"));
-    highlight(h, menu, "Kill Process\u2026");
+    h.highlightMenuItem(menu, "Kill Process\u2026");
     h.key(Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(h.root->expandedActionsListenerID(), std::nullopt);
@@ -72,20 +61,20 @@ TEST(PopoverActionMenu, ForceKillAndOpenAndEscape) {
     h.apply();
     h.show();
     const auto ids = h.rowIDs();
-    auto* menu = openMenu(h, ids[0]);
+    auto* menu = h.openActionMenu(ids[0]);
     ASSERT_TRUE(menu);
-    highlight(h, menu, "Force Kill\u2026");
+    h.highlightMenuItem(menu, "Force Kill\u2026");
     h.key(Qt::Key_Return);
     ASSERT_TRUE(h.inputs.pending.forceKill);
     h.key(Qt::Key_Escape);
     EXPECT_FALSE(h.inputs.pending.any());
 
-    menu = openMenu(h, ids[2]);
+    menu = h.openActionMenu(ids[2]);
     ASSERT_TRUE(menu);
     h.key(Qt::Key_Return);  // starts on "Open in Browser"
     EXPECT_EQ(h.opened, std::vector<std::string>{"http://localhost:3002"});
 
-    menu = openMenu(h, ids[2]);
+    menu = h.openActionMenu(ids[2]);
     ASSERT_TRUE(menu);
     h.key(Qt::Key_Escape);
     QApplication::processEvents();
@@ -99,7 +88,7 @@ TEST(PopoverActionMenu, PoolOffersOnlyStopPool) {
     h.inputs.state = resultOf({makePoolListener(20, 8000, 3, ProcessIdentity{19, 1000})});
     h.apply();
     h.show();
-    auto* menu = openMenu(h, h.rowIDs()[0]);
+    auto* menu = h.openActionMenu(h.rowIDs()[0]);
     ASSERT_TRUE(menu);
     std::vector<std::string> destructive;
     for (const auto& item : menu->items())
@@ -115,7 +104,7 @@ TEST(PopoverActionMenu, StaysWholeInsideThePanelUnderTheCard) {
     const auto ids = h.rowIDs();
     h.list()->scrollToRow(ids.back(), false);
     QApplication::processEvents();
-    auto* menu = openMenu(h, ids.back());
+    auto* menu = h.openActionMenu(ids.back());
     ASSERT_TRUE(menu);
     EXPECT_TRUE(h.root->rect().contains(menu->geometry())) << menu->geometry().y() << " " << menu->height();
     EXPECT_EQ(menu->parentWidget(), h.root);

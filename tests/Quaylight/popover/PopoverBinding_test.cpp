@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QTest>
 
 #include "Quaylight/popover/PopoverBinding.h"
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
+#include "Quaylight/popover/frame/PortsRailView.h"
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
@@ -114,6 +116,51 @@ TEST(PopoverBinding, KThenReturnStopsTheChildThroughTheViewModel) {
     EXPECT_FALSE(p.viewModel->pendingKill());
     EXPECT_FALSE(p.viewModel->killNotice()) << *p.viewModel->killNotice();
     EXPECT_FALSE(p.binding->root()->overlay()->isPresented());
+}
+
+TEST(PopoverBinding, TheRailSetsTheViewModelsFilterSortAndScope) {
+    BoundPopover p;
+    int scans = 0;
+    p.viewModel->requestScan = [&scans] { ++scans; };
+    auto python = row(11, 8000);
+    python.classification.runtime = Runtime::python;
+    p.frame(resultOf({row(10, 3000), python}));
+    p.window.show();
+    QApplication::processEvents();
+    auto* rail = p.binding->root()->rail();
+    const auto click = [](QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton);
+        QApplication::processEvents();
+    };
+
+    // A chip: the filter, remembered as the last used one.
+    ASSERT_TRUE(rail->chip(FilterCategory::python));
+    click(rail->chip(FilterCategory::python));
+    EXPECT_EQ(p.viewModel->filter(), FilterCategory::python);
+    EXPECT_EQ(p.defaults->stringValue("display.lastUsedFilter"), std::string(rawValue(FilterCategory::python)));
+    EXPECT_EQ(p.list()->rowOrder(), std::vector<std::string>{python.id()});
+
+    // The sort menu: Down from "Port" and Return sorts by activity; Up from "Port" is "Refresh now".
+    click(rail->sortTrigger());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(p.viewModel->sortMode(), ListenerSortMode::activity);
+    EXPECT_EQ(rail->sortTrigger()->text(), QStringLiteral("Sort: Activity"));
+    click(rail->sortTrigger());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(scans, 1);
+
+    // The scope chip names the provider the scope was set for, and removing it keeps the filter.
+    p.viewModel->setExactAgentScope(ExactAgentPortScope{{{99, 9, 0}, AgentKind::codex}, AgentKind::claude});
+    QApplication::processEvents();
+    ASSERT_TRUE(rail->scopeChip());
+    EXPECT_EQ(rail->scopeChip()->text(), QStringLiteral("Ports related to this Claude agent"));
+    click(rail->scopeChip());
+    EXPECT_EQ(p.viewModel->exactAgentScope(), std::nullopt);
+    EXPECT_EQ(p.viewModel->filter(), FilterCategory::python);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "Quaylight/popover/PopoverRootView.h"
 #include "Quaylight/popover/list/ListenerListView.h"
+#include "Quaylight/popover/menus/ListenerActionMenu.h"
 
 namespace quaylight::test {
 
@@ -38,10 +39,13 @@ struct PopoverHarness {
     int scans = 0;
     int quits = 0;
     int dismissals = 0;
+    int filterPersists = 0;
     bool openSucceeds = true;
     bool autoClose = false;
     // What confirming a stop does; unset: records only.
     std::function<std::optional<std::string>(const KillRequest&)> kill;
+    std::function<std::optional<std::string>(const ForceKillRequest&)> forceKill;
+    std::function<std::optional<std::string>(const StopPoolRequest&)> stopPool;
     std::function<std::optional<std::string>(const StopVisibleRequest&)> stopVisible;
     std::vector<std::string> confirmed;
     std::function<void()> rescan;  // after a confirmed stop
@@ -57,6 +61,8 @@ struct PopoverHarness {
         PopoverCommands c;
         c.setSearchText = [this](std::string text) { update([&](PopoverInputs& i) { i.searchText = text; }); };
         c.setFilter = [this](FilterCategory f) { update([&](PopoverInputs& i) { i.filter = f; }); };
+        c.persistLastUsedFilter = [this] { ++filterPersists; };
+        c.setSortMode = [this](ListenerSortMode m) { update([&](PopoverInputs& i) { i.sortMode = m; }); };
         c.clearExactScope = [this] { update([](PopoverInputs& i) { i.exactAgentScope.reset(); }); };
         c.selectPanelMode = [this](PanelMode m) { update([&](PopoverInputs& i) { i.panelMode = m; }); };
         c.setPending = [this](PendingStops p) { update([&](PopoverInputs& i) { i.pending = p; }); };
@@ -72,9 +78,15 @@ struct PopoverHarness {
                 if (rescan) rescan();
             }
         };
+        c.confirmForceKill = [this](ForceKillRequest r) {
+            confirmed.push_back("force " + r.id);
+            update([](PopoverInputs& i) { i.pending.forceKill.reset(); });
+            if (forceKill) afterStop(forceKill(r));
+        };
         c.confirmStopPool = [this](StopPoolRequest r) {
             confirmed.push_back("pool " + r.id);
             update([](PopoverInputs& i) { i.pending.stopPool.reset(); });
+            if (stopPool) afterStop(stopPool(r));
         };
         c.confirmStopVisible = [this](StopVisibleRequest r) {
             confirmed.push_back("visible " + r.id);
@@ -109,6 +121,11 @@ struct PopoverHarness {
         root->apply(inputs);
     }
     void apply() { root->apply(inputs); }
+    // A stop that ran: its notice shows, and the list is scanned again.
+    void afterStop(std::optional<std::string> notice) {
+        update([&](PopoverInputs& i) { i.killNotice = std::move(notice); });
+        if (rescan) rescan();
+    }
 
     // Shows the window as the active one, so that focus and keys behave as on screen.
     void show() {
@@ -126,6 +143,19 @@ struct PopoverHarness {
         QWidget* target = QApplication::focusWidget();
         if (!target) target = list();
         QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+    }
+    // Right-clicks a row; the menu it opened, if any.
+    ListenerActionMenu* openActionMenu(const std::string& id) {
+        QTest::mouseClick(list()->row(id), Qt::RightButton, {}, QPoint(200, 10));
+        QApplication::processEvents();
+        return root->actionMenu();
+    }
+    // Moves the open menu's highlight down to the item `title`.
+    void highlightMenuItem(ListenerActionMenu* menu, const std::string& title) {
+        const auto& items = menu->items();
+        for (std::size_t i = 0;
+             i < items.size() && items[static_cast<std::size_t>(menu->highlightedIndex())].title != title; ++i)
+            key(Qt::Key_Down);
     }
 };
 

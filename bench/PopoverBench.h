@@ -1,0 +1,66 @@
+#pragma once
+// The listeners and panel inputs the popover benchmarks share: many rows of one kind, as a
+// busy development machine shows them.
+
+#include <sched.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Quaylight/popover/model/PopoverInputs.h"
+
+namespace quaylight::bench {
+
+inline PortListener benchListener(int i) {
+    PortListener l;
+    l.process.identity = {10'000 + i, static_cast<std::uint64_t>(1'780'000'000 - i * 60), 0};
+    l.process.name = "server-" + std::to_string(i % 17);
+    l.process.executablePath = "/usr/bin/node";
+    l.process.uid = 1000;
+    l.process.sameUser = true;
+    l.process.residentMemoryBytes = 50'000'000;
+    l.port = 3000 + i;
+    l.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, l.port}};
+    l.bindScope = BindScope::loopbackOnly;
+    l.classification.runtime = Runtime::node;
+    l.classification.confidence = Confidence::medium;
+    l.project = ListenerProject{"project-" + std::to_string(i % 9), std::nullopt};
+    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, l.port, {}, false, std::nullopt};
+    return l;
+}
+
+// The panel past its first run, listing nothing yet, at a fixed "now".
+inline PopoverInputs benchInputs() {
+    PopoverInputs inputs;
+    inputs.launchAtLoginOfferCompleted = true;
+    inputs.onboardingComplete = true;
+    inputs.context = {1, 1000};
+    inputs.displayFields = {true, true, true, false, true, true, true, true, false};
+    inputs.now = wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000);
+    return inputs;
+}
+
+inline double percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
+}
+
+// The whole number after `--name` on the command line (at least 1), else `fallback`.
+inline int countOption(int argc, char** argv, const char* name, int fallback) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
+    return fallback;
+}
+
+// Keeps the benchmark on one core, so its CPU times are those of one.
+inline void pinToOneCore() {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(0, &one);
+    sched_setaffinity(0, sizeof one, &one);
+}
+
+}  // namespace quaylight::bench
