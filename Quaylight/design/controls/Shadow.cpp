@@ -34,4 +34,9 @@ ShadowStyle shadowOf(const QWidget* widget) {
     return {effect->color(), effect->blurRadius() / qtBlurPerRadius, effect->offset()};
 }
 
+void moveShadow(QWidget* from, QWidget* to) {
+    applyShadow(to, shadowOf(from));
+    applyShadow(from, {QColor(0, 0, 0, 0), 0, {}});
+}
+
 }  // namespace quaylight

@@ -25,4 +25,9 @@ void applyShadow(QWidget* widget, const ShadowStyle& shadow);
 // The shadow `widget` currently has; clear when it has none.
 ShadowStyle shadowOf(const QWidget* widget);
 
+// Moves `from`'s shadow to `to`. A control inside a container of its own size would have
+// its shadow cut at the container's edges (a dark band behind rounded corners): the
+// container casts it instead, into the room its own parent leaves around it.
+void moveShadow(QWidget* from, QWidget* to);
+
 }  // namespace quaylight

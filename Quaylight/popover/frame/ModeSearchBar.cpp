@@ -148,7 +148,11 @@ void ModeSearchBar::set(PanelMode mode, const QString& searchText, bool showsRai
     if (field_->text() != searchText) field_->setText(searchText);
     clear_->setVisible(!searchText.isEmpty());
     // The rail row stays out of the layout until something is placed in it.
-    rail_->setVisible(showsRail && rail_->layout()->count() > 0);
+    const bool railShown = showsRail && rail_->layout()->count() > 0;
+    rail_->setVisible(railShown);
+    // A shown rail holds the bar's bottom margin itself, so that the active chip's glow
+    // falls into it instead of being cut at the rail's edge.
+    if (auto* column = qobject_cast<QVBoxLayout*>(layout())) column->setContentsMargins(14, 12, 14, railShown ? 0 : 10);
 }
 
 bool ModeSearchBar::eventFilter(QObject* watched, QEvent* event) {

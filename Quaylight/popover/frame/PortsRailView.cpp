@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "Quaylight/design/controls/PremiumChip.h"
+#include "Quaylight/design/controls/Shadow.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
@@ -47,6 +48,8 @@ public:
         setChecked(selected);
         setAccessibleDescription(value);
         face_->setChipStyle(selected ? PremiumChipStyle::selected : PremiumChipStyle::neutral);
+        // The face fills this button exactly: the button casts the glow, or it would be cut.
+        moveShadow(face_, this);
     }
     QSize sizeHint() const override { return face_->sizeHint(); }
 
@@ -174,7 +177,8 @@ PortsRailView::PortsRailView(QWidget* parent) : QWidget(parent) {
     scroller_->viewport()->installEventFilter(this);
     chipRow_ = new QWidget;
     auto* chips = new QHBoxLayout(chipRow_);
-    chips->setContentsMargins(0, 1, 0, 1);
+    // Room below the chips for the active chip's glow: the scroller would cut it.
+    chips->setContentsMargins(0, 1, 0, 1 + glowRoom);
     chips->setSpacing(6);
     chips->addStretch(1);
     scroller_->setWidget(chipRow_);
@@ -188,7 +192,8 @@ PortsRailView::PortsRailView(QWidget* parent) : QWidget(parent) {
         if (onToggleSort) onToggleSort();
     });
     // A chip row without chips is still as tall as one, so the rail does not jump.
-    scroller_->setFixedHeight(PremiumChip(QStringLiteral("All ports"), PremiumChipStyle::neutral).sizeHint().height() + 2);
+    scroller_->setFixedHeight(PremiumChip(QStringLiteral("All ports"), PremiumChipStyle::neutral).sizeHint().height() + 2 +
+                               glowRoom);
     static_cast<SortTrigger*>(sort_)->set(state_.sortMode, false);
 }
 
@@ -210,7 +215,7 @@ void PortsRailView::set(const State& state) {
         }
         if (state.scopeProvider) {
             scope_ = new ExactScopeChip(*state.scopeProvider, this);
-            row_->insertWidget(0, scope_, 0, Qt::AlignVCenter);
+            row_->insertWidget(0, scope_, 0, Qt::AlignTop);
             scope_->show();
             connect(scope_, &QAbstractButton::clicked, this, [this] {
                 if (onRemoveScope) onRemoveScope();

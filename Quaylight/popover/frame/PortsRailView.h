@@ -32,6 +32,10 @@ public:
         friend bool operator==(const State&, const State&) = default;
     };
 
+    // Below the chips, where the active chip's glow falls; the bar gives up as much of its
+    // own bottom margin while the rail shows.
+    static constexpr int glowRoom = 10;
+
     explicit PortsRailView(QWidget* parent = nullptr);
 
     void set(const State& state);

@@ -9,6 +9,7 @@
 
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
+#include "Quaylight/design/controls/Shadow.h"
 
 namespace quaylight {
 
@@ -34,6 +35,7 @@ ListenerActionMenu::ListenerActionMenu(PortListener listener, ListenerActionMenu
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(surface_);
+    moveShadow(surface_, this);
     for (int index = 0; index < static_cast<int>(items_.size()); ++index) {
         const auto& item = items_[static_cast<std::size_t>(index)];
         if (item.beginsDestructiveSection) surface_->addRow(new PremiumMenuDivider(surface_));

@@ -7,6 +7,7 @@
 
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
+#include "Quaylight/design/controls/Shadow.h"
 
 namespace quaylight {
 
@@ -18,6 +19,7 @@ SortMenu::SortMenu(ListenerSortMode current, Callbacks callbacks, QWidget* paren
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(surface);
+    moveShadow(surface, this);
     const auto add = [&](PremiumMenuButtonFields fields, int index) {
         auto* button = new PremiumMenuButton(std::move(fields), surface);
         button->setFocusPolicy(Qt::NoFocus);

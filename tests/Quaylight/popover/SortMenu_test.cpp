@@ -79,5 +79,19 @@ TEST_F(SortMenuFixture, EscapeClosesAndHoverThenClickChooses) {
     EXPECT_EQ(log[log.size() - 2], "sort Uptime");
 }
 
+TEST(SortMenuShadow, FallsOutsideTheMenuNotCutAtItsEdges) {
+    // The menu lies in a layer larger than itself; its shadow darkens that layer below it.
+    QWidget layer;
+    layer.resize(500, 500);
+    SortMenu menu(ListenerSortMode::port, {}, &layer);
+    menu.move(100, 60);
+    layer.show();
+    QApplication::processEvents();
+    const QColor background(90, 90, 90);
+    const QImage picture = test::render(layer, 1.0, background);
+    const QColor below = picture.pixelColor(menu.x() + menu.width() / 2, menu.y() + menu.height() + 6);
+    EXPECT_LT(below.lightness(), background.lightness() - 10);
+}
+
 }  // namespace
 }  // namespace quaylight
