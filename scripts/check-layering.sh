@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Each kit includes only itself and the kits below it, and no Qt-free kit includes Qt.
+# Each kit includes only itself and the kits below it (and the design system's folders only
+# those below them), and no Qt-free kit includes Qt.
 # Fails with one line per offending include.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,6 +14,11 @@ layers=(
   "Quaylight/agent-hooks:ProcessCoreKit QuaylightKit Quaylight/agent-hooks"
   "Quaylight/agent-inventory:ProcessCoreKit QuaylightKit TidewatchKit Quaylight/agent-hooks Quaylight/agent-inventory"
   "Quaylight/design:Quaylight/design"
+  # Inside the design system: the controls stand on the theme, icons and platform seams.
+  "Quaylight/design/theme:Quaylight/design/theme"
+  "Quaylight/design/icons:Quaylight/design/icons"
+  "Quaylight/design/brand:Quaylight/design/brand"
+  "Quaylight/design/platform:Quaylight/design/platform"
 )
 qt_free="ProcessCoreKit QuaylightKit TidewatchKit Quaylight/agent-hooks Quaylight/agent-inventory"
 

@@ -8,31 +8,10 @@
 #include "Quaylight/design/controls/PremiumChoiceTrigger.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
 #include "Quaylight/design/controls/PremiumSwitch.h"
-#include "Quaylight/design/icons/LucideIcon.h"
 
 namespace quaylight {
 
 namespace {
-
-class AccessibleLucideIcon final : public QAccessibleWidget {
-public:
-    explicit AccessibleLucideIcon(LucideIcon* icon) : QAccessibleWidget(icon, QAccessible::Graphic) {}
-
-    QAccessible::State state() const override {
-        auto state = QAccessibleWidget::state();
-        // An icon without a label is decoration: hidden from assistive technologies.
-        if (!icon()->accessibilityLabel()) state.invisible = true;
-        return state;
-    }
-    QString text(QAccessible::Text kind) const override {
-        if (kind == QAccessible::Name) return icon()->accessibilityLabel().value_or(QString());
-        return QAccessibleWidget::text(kind);
-    }
-    int childCount() const override { return 0; }
-
-private:
-    LucideIcon* icon() const { return static_cast<LucideIcon*>(widget()); }
-};
 
 // Buttons keep the press action; the subclasses add what the design asks for.
 class AccessibleDesignButton : public QAccessibleWidget {
@@ -125,7 +104,6 @@ public:
 };
 
 QAccessibleInterface* designAccessibleFactory(const QString&, QObject* object) {
-    if (auto* icon = qobject_cast<LucideIcon*>(object)) return new AccessibleLucideIcon(icon);
     if (auto* row = qobject_cast<PremiumMenuButton*>(object)) return new AccessibleMenuButton(row);
     if (auto* trigger = qobject_cast<PremiumChoiceTrigger*>(object)) return new AccessibleChoiceTrigger(trigger);
     if (auto* dialog = qobject_cast<PremiumDialogSurface*>(object)) return new AccessibleDialogSurface(dialog);

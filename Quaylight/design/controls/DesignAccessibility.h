@@ -1,8 +1,8 @@
 #pragma once
 // What assistive technologies learn about the design system's controls beyond Qt's defaults:
-// icons announced by their label alone (or not at all), the chosen row of a choice menu
-// marked selected, a trigger's value and hint, the dialog card announced as modal, and a
-// switch whose every accessible action is a click.
+// the chosen row of a choice menu marked selected, a trigger's value and hint, the dialog
+// card announced as modal, and a switch whose every accessible action is a click. (Icons
+// announce themselves: see LucideIcon.)
 
 namespace quaylight {
 

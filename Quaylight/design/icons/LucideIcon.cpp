@@ -1,12 +1,44 @@
 #include "Quaylight/design/icons/LucideIcon.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <cmath>
+#include <mutex>
 
-#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/icons/LucideImageCache.h"
 
 namespace quaylight {
+
+namespace {
+
+// An icon is announced by its label alone, or not at all.
+class AccessibleLucideIcon final : public QAccessibleWidget {
+public:
+    explicit AccessibleLucideIcon(LucideIcon* icon) : QAccessibleWidget(icon, QAccessible::Graphic) {}
+
+    QAccessible::State state() const override {
+        auto state = QAccessibleWidget::state();
+        // An icon without a label is decoration: hidden from assistive technologies.
+        if (!icon()->accessibilityLabel()) state.invisible = true;
+        return state;
+    }
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name) return icon()->accessibilityLabel().value_or(QString());
+        return QAccessibleWidget::text(kind);
+    }
+    int childCount() const override { return 0; }
+
+private:
+    LucideIcon* icon() const { return static_cast<LucideIcon*>(widget()); }
+};
+
+QAccessibleInterface* iconAccessibleFactory(const QString&, QObject* object) {
+    if (auto* icon = qobject_cast<LucideIcon*>(object)) return new AccessibleLucideIcon(icon);
+    return nullptr;
+}
+
+}  // namespace
 
 QImage renderLucideIcon(LucideIconName name, qreal size, const QColor& color, qreal devicePixelRatio,
                         LucideImageCache* cache) {
@@ -43,7 +75,8 @@ void paintLucideIcon(QPainter& painter, const QRectF& rect, LucideIconName name,
 
 LucideIcon::LucideIcon(LucideIconName name, qreal size, std::optional<QString> accessibilityLabel, QWidget* parent)
     : QWidget(parent), name_(name), size_(size), accessibilityLabel_(std::move(accessibilityLabel)) {
-    ensureDesignAccessibility();
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(iconAccessibleFactory); });
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(sizeHint());
     setAccessibleName(accessibilityLabel_.value_or(QString()));

@@ -14,7 +14,7 @@
 namespace quaylight {
 namespace {
 
-using testing::XvfbServer;
+using testsupport::XvfbServer;
 
 class ShortcutProbe {
 public:

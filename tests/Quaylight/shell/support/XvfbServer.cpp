@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 XvfbServer::XvfbServer() {
     int pipeEnds[2];
@@ -86,4 +86,4 @@ XvfbServer::Result XvfbServer::run(const QString& program, const QStringList& ar
     return result;
 }
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -9,7 +9,7 @@
 #include <string>
 #include <sys/types.h>
 
-namespace quaylight::testing {
+namespace quaylight::testsupport {
 
 class XvfbServer {
 public:
@@ -39,4 +39,4 @@ private:
     std::string failure_;
 };
 
-}  // namespace quaylight::testing
+}  // namespace quaylight::testsupport

@@ -13,7 +13,7 @@
 namespace quaylight {
 namespace {
 
-using testing::XvfbServer;
+using testsupport::XvfbServer;
 
 struct Connection {
     xcb_connection_t* c = nullptr;
