@@ -60,15 +60,15 @@ NotchIslandIndicator::NotchIslandIndicator(Dependencies dependencies) : dependen
     leftWindow_ = window(NotchIslandWingSide::left);
     rightWindow_ = window(NotchIslandWingSide::right);
 
-    NotchIslandController::Environment environment;
-    environment.onDispositionChange = [this](NotchIslandDisposition disposition) {
+    NotchIslandController::Dependencies controllerDependencies;
+    controllerDependencies.onDispositionChange = [this](NotchIslandDisposition disposition) {
         noteDisposition(disposition);
         if (dependencies_.onDispositionChange) dependencies_.onDispositionChange(disposition);
     };
-    environment.screenContextProvider = [screens = d.screens] { return screens->screenContexts(); };
+    controllerDependencies.screenContextProvider = [screens = d.screens] { return screens->screenContexts(); };
     // Reduced motion is read from the same source as the other options, so a fake holds.
-    environment.accessibilityOptionsProvider = [source = d.accessibility] { return source->options(); };
-    controller_ = std::make_unique<NotchIslandController>(*d.scheduler, *leftWindow_, *rightWindow_, environment);
+    controllerDependencies.accessibilityOptionsProvider = [source = d.accessibility] { return source->options(); };
+    controller_ = std::make_unique<NotchIslandController>(*d.scheduler, *leftWindow_, *rightWindow_, controllerDependencies);
     leftWindow_->attach(&controller_->leftWing());
     rightWindow_->attach(&controller_->rightWing());
 

@@ -7,19 +7,19 @@
 namespace quaylight {
 
 NotchIslandController::NotchIslandController(NotchScheduler& scheduler, NotchWingSurface& leftSurface,
-                                             NotchWingSurface& rightSurface, Environment environment)
+                                             NotchWingSurface& rightSurface, Dependencies dependencies)
     : scheduler_(scheduler),
-      environment_(std::move(environment)),
+      dependencies_(std::move(dependencies)),
       leftWing_(NotchIslandWingSide::left, scheduler, leftSurface),
       rightWing_(NotchIslandWingSide::right, scheduler, rightSurface) {
-    if (!environment_.onDispositionChange) environment_.onDispositionChange = [](NotchIslandDisposition) {};
-    if (!environment_.screenContextProvider) environment_.screenContextProvider = [] {
+    if (!dependencies_.onDispositionChange) dependencies_.onDispositionChange = [](NotchIslandDisposition) {};
+    if (!dependencies_.screenContextProvider) dependencies_.screenContextProvider = [] {
         return std::vector<NotchPlacementResolver::ScreenContext>{};
     };
-    if (!environment_.accessibilityOptionsProvider)
-        environment_.accessibilityOptionsProvider = [] { return TidewatchAccessibilityOptions{}; };
-    if (!environment_.spaceTransitionDelayProvider)
-        environment_.spaceTransitionDelayProvider = [this] { return reduceMotion() ? 0.18 : 0.42; };
+    if (!dependencies_.accessibilityOptionsProvider)
+        dependencies_.accessibilityOptionsProvider = [] { return TidewatchAccessibilityOptions{}; };
+    if (!dependencies_.spaceTransitionDelayProvider)
+        dependencies_.spaceTransitionDelayProvider = [this] { return reduceMotion() ? 0.18 : 0.42; };
     // The wings live as long as the controller, so they may call it directly.
     leftWing_.onTransientEnded = [this] { presentLatest(); };
     rightWing_.onTransientEnded = [this] { presentLatest(); };
@@ -30,12 +30,12 @@ bool NotchIslandController::transientIsRunning() const {
            leftWing_.isRetracting() || rightWing_.isRetracting();
 }
 
-bool NotchIslandController::reduceMotion() const { return environment_.accessibilityOptionsProvider().reduceMotion; }
+bool NotchIslandController::reduceMotion() const { return dependencies_.accessibilityOptionsProvider().reduceMotion; }
 
 void NotchIslandController::report(NotchIslandDisposition disposition) {
     if (disposition == disposition_) return;
     disposition_ = disposition;
-    if (!isSynchronizingFromApp) environment_.onDispositionChange(disposition);
+    if (!isSynchronizingFromApp) dependencies_.onDispositionChange(disposition);
 }
 
 void NotchIslandController::hideWingsAnimated() {
@@ -56,10 +56,10 @@ NotchIslandDisposition NotchIslandController::presentLatest(
     const bool visibleContent = p.hasContent() || transientIsRunning();
     const bool environmentReady = !screensAreAsleep_ && !environmentIsSettling_ && !spaceIsSettling_;
     const auto decision =
-        NotchIslandEnvironmentResolver::resolve(visibleContent, environmentReady, environment_.screenContextProvider());
+        NotchIslandEnvironmentResolver::resolve(visibleContent, environmentReady, dependencies_.screenContextProvider());
 
     if (auto* layout = std::get_if<NotchPlacementResolver::IslandLayout>(&decision)) {
-        const auto options = environment_.accessibilityOptionsProvider();
+        const auto options = dependencies_.accessibilityOptionsProvider();
         report(NotchIslandDisposition::island);
         leftWing_.present(layout->leftWingFrame, layout->notchOverlap, p.codex, options);
         rightWing_.present(layout->rightWingFrame, layout->notchOverlap, p.claude, options);
@@ -100,7 +100,7 @@ void NotchIslandController::beginSpaceTransition() {
     spaceIsSettling_ = true;
     cutWings();
     report(NotchIslandDisposition::hidden);
-    const double delay = std::max(0.0, environment_.spaceTransitionDelayProvider());
+    const double delay = std::max(0.0, dependencies_.spaceTransitionDelayProvider());
     scheduler_.after(delay, lifetime_, [this, generation] {
         if (spaceTransitionGeneration_ != generation) return;
         spaceIsSettling_ = false;
@@ -139,7 +139,7 @@ void NotchIslandController::beginEnvironmentTransition() {
 
 void NotchIslandController::accessibilityDisplayOptionsChanged() {
     if (presentLatest() == NotchIslandDisposition::menuBarFallback)
-        environment_.onDispositionChange(NotchIslandDisposition::menuBarFallback);
+        dependencies_.onDispositionChange(NotchIslandDisposition::menuBarFallback);
 }
 
 }  // namespace quaylight

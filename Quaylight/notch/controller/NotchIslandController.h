@@ -17,7 +17,7 @@ namespace quaylight {
 
 class NotchIslandController {
 public:
-    struct Environment {
+    struct Dependencies {
         std::function<void(NotchIslandDisposition)> onDispositionChange;
         std::function<std::vector<NotchPlacementResolver::ScreenContext>()> screenContextProvider;
         std::function<TidewatchAccessibilityOptions()> accessibilityOptionsProvider;
@@ -27,7 +27,7 @@ public:
     };
 
     NotchIslandController(NotchScheduler& scheduler, NotchWingSurface& leftSurface, NotchWingSurface& rightSurface,
-                          Environment environment);
+                          Dependencies dependencies);
     NotchIslandController(const NotchIslandController&) = delete;
     NotchIslandController& operator=(const NotchIslandController&) = delete;
 
@@ -64,7 +64,7 @@ private:
     void beginEnvironmentTransition();
 
     NotchScheduler& scheduler_;
-    Environment environment_;
+    Dependencies dependencies_;
     NotchWingModel leftWing_;
     NotchWingModel rightWing_;
     NotchLifetime lifetime_ = makeNotchLifetime();

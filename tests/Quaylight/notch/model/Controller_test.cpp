@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         controller = std::make_unique<NotchIslandController>(
             clock, left, right,
-            NotchIslandController::Environment{
+            NotchIslandController::Dependencies{
                 [this](NotchIslandDisposition d) { reported.push_back(d); },
                 [this] { return screens.screenContexts(); },
                 [this] { return options; },
