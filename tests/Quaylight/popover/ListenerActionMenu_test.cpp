@@ -45,7 +45,7 @@ std::vector<std::string> titles(const std::vector<Model::Item>& items) {
     return result;
 }
 
-TEST(ListenerActionMenuItems, Table) {
+TEST(ListenerActionMenuItems, FollowTheRowsCapabilitiesWithOneDividerBeforeTheStops) {
     struct Case {
         std::string name;
         PortListener listener;
@@ -112,7 +112,7 @@ TEST(ListenerActionMenuDetails, FullBlockInOrderWithSafeFields) {
     EXPECT_TRUE(text.starts_with("node \u2014 port 5173\nPID 4242\nBind: localhost\n")) << text;
 }
 
-TEST(ListenerActionMenuPosition, Table) {
+TEST(ListenerActionMenuPosition, FlipsAboveNearTheBottomAndStaysInsideThePanel) {
     struct Case {
         QRectF row;
         qreal height;

@@ -28,7 +28,7 @@ TEST(PopoverSurface, FollowsTheFirstRunFlags) {
     EXPECT_EQ(popoverSurface(true, true), PopoverSurface::listenerList);
 }
 
-TEST(ListenerCountText, Table) {
+TEST(ListenerCountText, CountsAllOrTheMatchesOfASearch) {
     std::vector<PortListener> rows;
     for (int i = 0; i < 12; ++i) rows.push_back(makeListener(10 + i, 3000 + i));
     const ScanResult twelve = resultOf(rows);
@@ -114,7 +114,7 @@ TEST(ListFooterText, FirstMatchingRuleWins) {
         EXPECT_EQ(listFooterText(c.scope, c.filter, c.agents, c.hidden, c.showSystem), c.expected);
 }
 
-TEST(StateTexts, Table) {
+TEST(StateTexts, NameTheSessionsAndTheProviderOfTheFilter) {
     EXPECT_EQ(emptyStateDetail(0), "Nothing is listening on a local port right now.");
     EXPECT_EQ(emptyStateDetail(1), "1 agent session is running, but none has an attributed local listener.");
     EXPECT_EQ(emptyStateDetail(2), "2 agent sessions are running, but none has an attributed local listener.");
