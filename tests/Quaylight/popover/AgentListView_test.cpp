@@ -10,6 +10,9 @@
 
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/agents/AgentFilterChip.h"
+#include "Quaylight/popover/agents/AgentHostSectionView.h"
+#include "Quaylight/popover/agents/AgentRowView.h"
+#include "Quaylight/popover/agents/FakeHostIconProvider.h"
 #include "Quaylight/popover/agents/AgentListView.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/frame/WrapLabel.h"
@@ -249,6 +252,107 @@ TEST(AgentListView, LongReceiverFailureWrapsInsideItsState) {
     EXPECT_FALSE(detail->text().contains(QChar(0x1b)));
     EXPECT_LE(detail->width(), view.width());
     EXPECT_GT(detail->heightForWidth(detail->width()), detail->fontMetrics().height() * 2);
+}
+
+std::vector<std::string> rowKeys(const AgentHostSectionView* section) {
+    std::vector<std::string> keys;
+    for (auto* row : section->rows()) keys.push_back(row->rowKey());
+    return keys;
+}
+
+TEST(AgentListView, SectionsKeptByIDAndRowsByRowKey) {
+    Recorder recorder;
+    auto icons = std::make_shared<FakeHostIconProvider>();
+    AgentListView view(recorder.callbacks(), [] { return kNow; }, icons);
+    view.resize(700, 380);
+    auto a = session(10, AgentKind::codex, AgentSessionState::working, HostAppKind::terminal);
+    auto b = session(11, AgentKind::claude, AgentSessionState::waiting, HostAppKind::vscode);
+    auto c = session(12, AgentKind::claude, AgentSessionState::detected, HostAppKind::terminal);
+    view.apply(inputsFor(snapshotOf({a, b, c}), AgentProviderFilter::all, {}));
+    view.show();
+    QApplication::processEvents();
+    ASSERT_EQ(view.sectionOrder(), (std::vector<std::string>{"host:terminal", "host:vscode"}));
+    auto* terminal = view.section("host:terminal");
+    auto* vscode = view.section("host:vscode");
+    EXPECT_EQ(rowKeys(terminal), (std::vector<std::string>{a.rowKey(), c.rowKey()}));
+    AgentRowView* rowA = terminal->row(a.rowKey());
+    AgentRowView* rowB = vscode->row(b.rowKey());
+    const int paintsA = rowA->paintCount();
+
+    // b now needs attention: its section moves first, both sections and every row are kept.
+    b.state = AgentSessionState::needsAttention;
+    view.apply(inputsFor(snapshotOf({a, b, c}), AgentProviderFilter::all, {}));
+    QApplication::processEvents();
+    EXPECT_EQ(view.sectionOrder(), (std::vector<std::string>{"host:vscode", "host:terminal"}));
+    EXPECT_EQ(view.section("host:terminal"), terminal);
+    EXPECT_EQ(view.section("host:vscode"), vscode);
+    EXPECT_EQ(terminal->row(a.rowKey()), rowA);
+    EXPECT_EQ(vscode->row(b.rowKey()), rowB);
+
+    // An equal frame changes nothing and paints nothing.
+    const int paintsB = rowB->paintCount();
+    view.apply(inputsFor(snapshotOf({a, b, c}), AgentProviderFilter::all, {}));
+    QApplication::processEvents();
+    EXPECT_EQ(rowB->paintCount(), paintsB);
+    EXPECT_GE(rowA->paintCount(), paintsA);
+
+    // A section whose rows left goes.
+    view.apply(inputsFor(snapshotOf({b}), AgentProviderFilter::all, {}));
+    EXPECT_EQ(view.sectionOrder(), (std::vector<std::string>{"host:vscode"}));
+    EXPECT_EQ(view.section("host:terminal"), nullptr);
+}
+
+TEST(AgentListView, TwinRowsExpandAndStopByRowKey) {
+    Recorder recorder;
+    AgentListView view(recorder.callbacks(), [] { return kNow; }, std::make_shared<FakeHostIconProvider>());
+    auto live = session(10, AgentKind::codex, AgentSessionState::working);
+    auto finished = live;
+    finished.state = AgentSessionState::recentlyFinished;
+    finished.lastEventAt = kNow - std::chrono::seconds(20);
+    ASSERT_NE(live.rowKey(), finished.rowKey());
+    auto snapshot = snapshotOf({live, finished});
+    auto inputs = inputsFor(snapshot, AgentProviderFilter::all, {});
+    inputs.expandedRowKey = finished.rowKey();
+    view.apply(inputs);
+    auto* section = view.section("host:unknown");
+    ASSERT_NE(section, nullptr);
+    auto* liveRow = section->row(live.rowKey());
+    auto* finishedRow = section->row(finished.rowKey());
+    ASSERT_TRUE(liveRow && finishedRow);
+    EXPECT_TRUE(finishedRow->isExpanded());
+    EXPECT_FALSE(liveRow->isExpanded());
+    EXPECT_EQ(finishedRow->context().stopAvailability, AgentStopAvailability::finished);
+    EXPECT_EQ(liveRow->context().stopAvailability, AgentStopAvailability::available);
+    EXPECT_FALSE(finishedRow->texts().showsStop());
+
+    // A row's own gestures leave with that very row's session.
+    QTest::mouseClick(liveRow->rowButton(), Qt::LeftButton);
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"toggle " + live.rowKey()}));
+}
+
+TEST(AgentListView, OneTimerForTheNextElapsedLabel) {
+    WallTime clock = kNow;
+    Recorder recorder;
+    AgentListView view(recorder.callbacks(), [&] { return clock; }, std::make_shared<FakeHostIconProvider>());
+    auto young = session(10, AgentKind::codex, AgentSessionState::working);  // 30 s old
+    auto old = session(11, AgentKind::codex, AgentSessionState::waiting);
+    old.startedAt = kNow - std::chrono::seconds(3600 + 50);
+    view.apply(inputsFor(snapshotOf({young, old}), AgentProviderFilter::all, {}));
+    EXPECT_EQ(view.nextTick(), kNow + std::chrono::seconds(1));
+    auto* row = view.section("host:unknown")->row(young.rowKey());
+    EXPECT_EQ(row->texts().elapsed, "30s");
+
+    clock = kNow + std::chrono::seconds(1);
+    view.tick();
+    EXPECT_EQ(row->texts().elapsed, "31s");
+    EXPECT_EQ(view.nextTick(), kNow + std::chrono::seconds(2));
+
+    // Only the old session left: the next change is its next whole minute.
+    view.apply(inputsFor(snapshotOf({old}), AgentProviderFilter::all, {}));
+    EXPECT_EQ(view.nextTick(), kNow + std::chrono::seconds(10));
+    // Nothing listed: no timer at all.
+    view.apply(inputsFor(snapshotOf({}), AgentProviderFilter::all, {}));
+    EXPECT_EQ(view.nextTick(), std::nullopt);
 }
 
 }  // namespace
