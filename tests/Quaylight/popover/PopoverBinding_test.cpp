@@ -5,7 +5,11 @@
 
 #include <QTest>
 
+#include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
+#include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 #include "Quaylight/popover/PopoverBinding.h"
+#include "Quaylight/popover/agents/AgentListView.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/list/ListenerListView.h"
@@ -13,6 +17,7 @@
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
 #include "tests/QuaylightKit/terminator/OwnChildren.h"
+#include "tests/support/TempDir.h"
 
 namespace quaylight {
 namespace {
@@ -31,7 +36,8 @@ struct BoundPopover {
     std::unique_ptr<PopoverBinding> binding;
     test::KeyRecorder window;
 
-    explicit BoundPopover(QuaylightViewModel::Performers performers = {}) {
+    explicit BoundPopover(QuaylightViewModel::Performers performers = {},
+                          AgentProviderConnectionStore* connections = nullptr) {
         defaults->set("launchAtLoginOfferCompleted", true);
         defaults->set("quaylightOnboardingComplete", true);
         QuaylightViewModel::Dependencies d{defaults, ListenerTerminator(engineWithoutSelf(), contextWithoutSelf())};
@@ -41,6 +47,7 @@ struct BoundPopover {
         viewModel = std::make_unique<QuaylightViewModel>(std::move(d));
         PopoverBinding::Environment e;
         e.viewModel = viewModel.get();
+        e.connections = connections;
         e.defaults = defaults;
         e.now = [] { return wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000); };
         binding = std::make_unique<PopoverBinding>(std::move(e));
@@ -114,6 +121,38 @@ TEST(PopoverBinding, KThenReturnStopsTheChildThroughTheViewModel) {
     EXPECT_FALSE(p.viewModel->pendingKill());
     EXPECT_FALSE(p.viewModel->killNotice()) << *p.viewModel->killNotice();
     EXPECT_FALSE(p.binding->root()->overlay()->isPresented());
+}
+
+// The Agents tab reads the connection store: its Connect link connects the provider when
+// the application runs as the installed executable, and Retry asks the owner to start the
+// receiver again.
+TEST(PopoverBinding, AgentsTabConnectsThroughTheStore) {
+    TempDir home;
+    auto settings = std::make_shared<InMemoryUserDefaults>();
+    AgentProviderConnectionStore::Dependencies deps;
+    deps.homeDirectory = home.path().string();
+    deps.bundlePath = InstalledExecutable::path();
+    deps.userTemporaryDirectory = home.path().string();
+    AgentProviderConnectionStore store(settings, deps);
+    int reconciled = 0;
+    store.onConfiguredChange = [&] { ++reconciled; };
+    BoundPopover p({}, &store);
+    p.viewModel->selectPanelMode(PanelMode::agents);
+    p.frame(resultOf({}));
+    auto* list = p.binding->root()->agentList();
+    ASSERT_NE(list->footerConnect(), nullptr);
+    EXPECT_EQ(list->footerConnect()->text(), QStringLiteral("Connect Codex"));
+    QTest::mouseClick(list->footerConnect(), Qt::LeftButton);
+    EXPECT_TRUE(store.isConfigured(AgentKind::codex));
+    EXPECT_EQ(reconciled, 1);
+
+    store.setReceiverFailure("The agent socket could not be opened.");
+    QApplication::processEvents();
+    ASSERT_NE(list->stateView(), nullptr);
+    EXPECT_EQ(list->stateView()->objectName(), QStringLiteral("receiverFailedState"));
+    for (auto* button : list->stateView()->findChildren<QAbstractButton*>())
+        if (button->text() == QStringLiteral("Retry")) QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(reconciled, 2);
 }
 
 }  // namespace
