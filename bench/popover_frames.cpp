@@ -77,11 +77,6 @@ int rowPaints(const PopoverRootView& root, bool wideOnly = false) {
     return total;
 }
 
-double percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
-}
-
 // Runs the event loop for `ms` milliseconds, feeding `inputs` once a second.
 // (A local loop: quitting the application would close its windows.)
 void idle(PopoverRootView& root, const PopoverInputs& inputs, int ms) {
@@ -97,13 +92,8 @@ void idle(PopoverRootView& root, const PopoverInputs& inputs, int ms) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int frames = 200;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--frames") == 0) frames = std::max(1, std::atoi(argv[i + 1]));
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(0, &one);
-    sched_setaffinity(0, sizeof one, &one);
+    const int frames = bench::framesArgument(argc, argv, 200);
+    bench::pinToOneCore();
 
     QApplication app(argc, argv);
     BrandFont::registerBundledFonts();
@@ -134,7 +124,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();  // paints, not counted: the frame is already applied
     }
     std::printf("new frame (same rows, new CPU and memory), %d frames: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
-                frames, percentile(times, 0.5), percentile(times, 0.95), percentile(times, 1.0));
+                frames, bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0));
 
     const PopoverInputs steady = inputs.back();
     root.apply(steady);

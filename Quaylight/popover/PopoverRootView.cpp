@@ -591,7 +591,9 @@ void PopoverRootView::refreshAgents() {
     agents.freshness = inputs_.agents.freshness;
     agents.filter = inputs_.agentFilter;
     agents.expandedRowKey = expandedAgentRowKey_;
-    agents.now = inputs_.now;
+    // Read at build time from the same clock as the list's elapsed-label timer, so a refresh
+    // for another reason never shows an age older than the timer already showed.
+    agents.now = commands_.now ? commands_.now() : inputs_.now;
     agents.focusLabelByID = inputs_.agentFocusLabelByID;
     agents.stopAvailabilityByID = inputs_.agents.stopAvailabilityByID();
     agents.connections = inputs_.agentConnections;
