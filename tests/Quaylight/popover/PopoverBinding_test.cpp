@@ -8,7 +8,9 @@
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
 #include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 #include "Quaylight/popover/PopoverBinding.h"
+#include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentListView.h"
+#include "Quaylight/popover/agents/AgentRowView.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
@@ -153,6 +155,69 @@ TEST(PopoverBinding, AgentsTabConnectsThroughTheStore) {
     for (auto* button : list->stateView()->findChildren<QAbstractButton*>())
         if (button->text() == QStringLiteral("Retry")) QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(reconciled, 2);
+}
+
+// A real agent-like process (a shell named "codex") whose child listens: after a real scan
+// through the inventory it shows in the Agents tab, "View related ports" narrows the ports
+// list to its child's row, and Stop Agent then Return ends the agent. Every signal is
+// checked to name the test's own descendant first (CI runs as root).
+TEST(PopoverBinding, RealAgentShowsNarrowsAndStops) {
+    TempDir dir;
+    const auto codex = dir / "codex";
+    std::filesystem::copy_file("/bin/dash", codex);
+    // Not exec'd: the trailing command keeps the shell as the listener's parent.
+    auto agent = spawnOwnChild({"-c", "'" + fixtureProcessPath() + "' --listen 127.0.0.1; exit 0"}, codex.string());
+    QuaylightViewModel::Performers performers;
+    const ListenerTerminator terminator(engineWithoutSelf(), contextWithoutSelf());
+    std::vector<std::int32_t> signalled;
+    performers.stopAgent = [terminator, &signalled](const StopAgentRequest& r) {
+        if (ProcessReader{}.liveResolveSnapshot(r.pid) && !isOwnDescendant(r.pid))
+            throw std::logic_error("refusing to signal a process this test did not start");
+        signalled.push_back(r.pid);
+        return terminator.stopAgent(r);
+    };
+    BoundPopover p(std::move(performers));
+    ScanResult result = engineWithoutSelf().scan(true);
+    std::erase_if(result.listeners, [&](const PortListener& l) { return !isOwnDescendant(l.process.identity.pid); });
+    ASSERT_EQ(result.listeners.size(), 1u);
+    ASSERT_TRUE(result.listeners[0].agentProcess);
+    ASSERT_EQ(result.listeners[0].agentProcess->process.pid, agent.pid());
+    p.frame(result);
+    p.viewModel->inventory().applyScan(result);
+    p.viewModel->selectPanelMode(PanelMode::agents);
+    for (int i = 0; i < 200 && p.viewModel->inventory().snapshot().currentSessions().empty(); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    p.window.show();
+    QApplication::setActiveWindow(&p.window);
+    (void)QTest::qWaitForWindowActive(&p.window, 1000);
+
+    auto* list = p.binding->root()->agentList();
+    AgentRowView* row = nullptr;
+    for (const auto& id : list->sectionOrder())
+        for (auto* r : list->section(id)->rows())
+            if (r->session().processIdentity && r->session().processIdentity->process.pid == agent.pid()) row = r;
+    ASSERT_NE(row, nullptr);
+    QTest::mouseClick(row->rowButton(), Qt::LeftButton);
+    ASSERT_TRUE(row->portsButton() && row->portsButton()->isVisible());
+    QTest::mouseClick(row->portsButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(p.viewModel->panelMode(), PanelMode::ports);
+    EXPECT_EQ(p.list()->rowOrder(), std::vector<std::string>{result.listeners[0].id()});
+
+    p.viewModel->setPanelMode(PanelMode::agents);
+    QApplication::processEvents();
+    ASSERT_TRUE(row->stopButton() && row->stopButton()->isVisible());
+    QTest::mouseClick(row->stopButton(), Qt::LeftButton);
+    for (int i = 0; i < 200 && !p.viewModel->pendingStopAgent(); ++i) QTest::qWait(10);
+    ASSERT_TRUE(p.viewModel->pendingStopAgent()) << p.viewModel->killNotice().value_or("");
+    QApplication::processEvents();
+    ASSERT_TRUE(p.binding->root()->overlay()->isPresented());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(waitUntilEnded(agent.pid()));
+    EXPECT_EQ(signalled, std::vector<std::int32_t>{agent.pid()});
+    for (int i = 0; i < 50 && p.viewModel->isStopActionRunning(); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    EXPECT_FALSE(p.viewModel->killNotice()) << *p.viewModel->killNotice();
 }
 
 }  // namespace
