@@ -6,11 +6,13 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include "Quaylight/design/controls/PremiumButton.h"
 #include "Quaylight/design/controls/PremiumChip.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
+#include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/agents/AgentStateBadge.h"
 #include "Quaylight/popover/frame/DisplayText.h"
@@ -37,6 +39,8 @@ QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
+    // Inside the row button a label would otherwise take the button's text role.
+    label->setForegroundRole(QPalette::WindowText);
     setColorRole(label, QPalette::WindowText, color);
     return label;
 }
@@ -410,7 +414,8 @@ QAbstractButton* AgentRowView::stopButton() const { return parts_->stop; }
 void AgentRowView::paintEvent(QPaintEvent*) {
     ++paintCount_;
     const bool expanded = texts_.isExpanded;
-    const QColor fill = expanded || hovering_ ? withOpacity(PremiumTheme::accent(), 0.09) : QColor(Qt::transparent);
+    const qreal tint = expanded ? 1.0 : hoverTint_;
+    const QColor fill = withOpacity(PremiumTheme::accent(), 0.09 * tint);
     const QColor stroke = expanded ? withOpacity(PremiumTheme::accent(), 0.16) : QColor(Qt::transparent);
     if (fill.alpha() == 0 && stroke.alpha() == 0) return;
     QPainter p(this);
@@ -424,8 +429,27 @@ void AgentRowView::leaveEvent(QEvent*) { setHovering(false); }
 void AgentRowView::setHovering(bool hovering) {
     if (hovering == hovering_) return;
     hovering_ = hovering;
-    // An expanded row is tinted either way: nothing to redraw.
-    if (!texts_.isExpanded) update();
+    const qreal target = hovering ? 1.0 : 0.0;
+    if (reduceMotionFor(this)) {
+        if (hoverAnimation_) hoverAnimation_->stop();
+        hoverTint_ = target;
+        // An expanded row is tinted either way: nothing to redraw.
+        if (!texts_.isExpanded) update();
+        return;
+    }
+    if (!hoverAnimation_) {
+        hoverAnimation_ = new QVariantAnimation(this);
+        hoverAnimation_->setDuration(140);
+        hoverAnimation_->setEasingCurve(QEasingCurve::OutQuad);
+        connect(hoverAnimation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+            hoverTint_ = value.toReal();
+            if (!texts_.isExpanded) update();
+        });
+    }
+    hoverAnimation_->stop();
+    hoverAnimation_->setStartValue(hoverTint_);
+    hoverAnimation_->setEndValue(target);
+    hoverAnimation_->start();
 }
 
 }  // namespace quaylight

@@ -11,18 +11,9 @@
 #include "Quaylight/popover/model/AgentRowTexts.h"
 
 class QAbstractButton;
-class QHBoxLayout;
-class QLabel;
-class QVBoxLayout;
+class QVariantAnimation;
 
 namespace quaylight {
-
-class AgentStateBadge;
-class ElidedLabel;
-class LucideIcon;
-class PremiumButton;
-class PremiumChip;
-class WrapLabel;
 
 class AgentRowView : public QWidget {
     Q_OBJECT
@@ -39,6 +30,9 @@ public:
     const std::string& rowKey() const { return texts_.rowKey; }
     bool isExpanded() const { return texts_.isExpanded; }
     bool isHovering() const { return hovering_; }
+    // How far the hover tint has come in, 0 to 1: it eases in and out over a moment, or
+    // follows the pointer at once when the desktop asks for reduced motion.
+    qreal hoverTint() const { return hoverTint_; }
 
     AgentRowActions actions;
 
@@ -67,8 +61,10 @@ private:
     AgentRowTexts texts_;
     bool built_ = false;
     bool hovering_ = false;
+    qreal hoverTint_ = 0;
     int paintCount_ = 0;
     Parts* parts_;
+    QVariantAnimation* hoverAnimation_ = nullptr;
 };
 
 }  // namespace quaylight

@@ -103,8 +103,19 @@ std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallT
     return fmt::format("{}", fmt::join(parts, ", "));
 }
 
-std::vector<std::uint16_t> sortedRelatedPorts(const AgentSessionSnapshot& session) {
-    std::vector<std::uint16_t> ports;
+std::optional<WallTime> nextAgentRowTextChange(const AgentSessionSnapshot& session, WallTime now) {
+    if (!session.startedAt) return std::nullopt;
+    const auto start = *session.startedAt;
+    const auto age = now - start;
+    // A start still ahead reads "0s" until it is a second old.
+    if (age < Microseconds::zero()) return start + std::chrono::seconds(1);
+    const Microseconds step = age < std::chrono::minutes(1) ? Microseconds(std::chrono::seconds(1))
+                                                            : Microseconds(std::chrono::minutes(1));
+    return start + (age / step + 1) * step;
+}
+
+std::vector<std::int64_t> sortedRelatedPorts(const AgentSessionSnapshot& session) {
+    std::vector<std::int64_t> ports;
     for (const auto& identity : session.relatedListenerIDs) ports.push_back(identity.port);
     std::sort(ports.begin(), ports.end());
     ports.erase(std::unique(ports.begin(), ports.end()), ports.end());

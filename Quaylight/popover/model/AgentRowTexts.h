@@ -88,8 +88,12 @@ std::string agentElapsedText(const std::optional<WallTime>& startedAt, WallTime 
 // "1 minute", "2 hours", "1 day": the age of `since` at `now` in words.
 std::string spokenAge(WallTime since, WallTime now);
 std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallTime now);
+// The next moment this row's elapsed label or spoken age can change: the next whole second
+// of the session's age under a minute, else the next whole minute; none without a start.
+// The list arms one timer for the earliest of its rows instead of redrawing every frame.
+std::optional<WallTime> nextAgentRowTextChange(const AgentSessionSnapshot& session, WallTime now);
 // The related listeners' ports, each once, ascending.
-std::vector<std::uint16_t> sortedRelatedPorts(const AgentSessionSnapshot& session);
+std::vector<std::int64_t> sortedRelatedPorts(const AgentSessionSnapshot& session);
 // The stop availability of this very row (by rowKey): a finished row never borrows the
 // availability of a live twin under the same id.
 AgentStopAvailability rowStopAvailability(const AgentSessionSnapshot& session,
