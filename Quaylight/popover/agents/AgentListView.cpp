@@ -264,13 +264,12 @@ void AgentListView::refreshFooter() {
 }
 
 void AgentListView::armTimer() {
-    std::vector<WallTime> starts;
+    std::vector<AgentSessionSnapshot> shown;
     if (inputs_.model.content.kind == AgentInventoryListModel::Content::Kind::sections) {
         for (const auto& section : inputs_.model.content.sections)
-            for (const auto& row : section.rows)
-                if (row.startedAt) starts.push_back(*row.startedAt);
+            shown.insert(shown.end(), section.rows.begin(), section.rows.end());
     }
-    nextTick_ = AgentListTexts::nextLabelChange(inputs_.now, starts);
+    nextTick_ = AgentListTexts::nextLabelChange(inputs_.now, shown);
     if (!nextTick_) {
         timer_->stop();
         return;

@@ -1,5 +1,7 @@
 #include "Quaylight/popover/model/AgentListTexts.h"
 
+#include "Quaylight/popover/model/AgentRowTexts.h"
+
 namespace quaylight {
 
 namespace {
@@ -179,17 +181,12 @@ AgentListFooter AgentListTexts::footer(const InventoryFreshness& freshness,
     return footer;
 }
 
-std::optional<WallTime> AgentListTexts::nextLabelChange(WallTime now, const std::vector<WallTime>& starts) {
-    using std::chrono::minutes;
-    using std::chrono::seconds;
+std::optional<WallTime> AgentListTexts::nextLabelChange(WallTime now,
+                                                        const std::vector<AgentSessionSnapshot>& sessions) {
     std::optional<WallTime> next;
-    for (const auto start : starts) {
-        const auto age = now - start;
-        WallTime change;
-        if (age < Microseconds::zero()) change = start + seconds(1);
-        else if (age < minutes(1)) change = start + std::chrono::floor<seconds>(age) + seconds(1);
-        else change = start + std::chrono::floor<minutes>(age) + minutes(1);
-        if (!next || change < *next) next = change;
+    for (const auto& session : sessions) {
+        const auto change = nextAgentRowTextChange(session, now);
+        if (change && (!next || *change < *next)) next = change;
     }
     return next;
 }

@@ -94,10 +94,8 @@ struct AgentListTexts {
     static AgentListFooter footer(const InventoryFreshness& freshness,
                                   const std::vector<AgentProviderConnection>& connections);
 
-    // The next moment an elapsed label of a session started at one of `starts` changes:
-    // the next whole second of its age under a minute, else the next whole minute. A start
-    // in the future shows zero until it is one second old. None without starts.
-    static std::optional<WallTime> nextLabelChange(WallTime now, const std::vector<WallTime>& starts);
+    // The next moment any of these sessions' rows changes its age texts; none without starts.
+    static std::optional<WallTime> nextLabelChange(WallTime now, const std::vector<AgentSessionSnapshot>& sessions);
 
     // Hooks only reach the installed executable: connecting from any other copy is refused
     // with this hint ("Move Quaylight to <folder>, then connect."). None when `bundlePath`

@@ -242,26 +242,34 @@ TEST(AgentListTexts, ConnectOnlyFromTheInstalledExecutable) {
     }
 }
 
-TEST(AgentListTexts, NextElapsedLabelChange) {
+// The list's one timer waits for the earliest change among the shown rows.
+TEST(AgentListTexts, NextElapsedLabelChangeOfTheShownRows) {
     using std::chrono::milliseconds;
     using std::chrono::seconds;
     const WallTime now = wallTimeFromMicroseconds(1'700'000'000'000'000);
+    const auto started = [](std::optional<WallTime> start) {
+        AgentSessionSnapshot s;
+        s.startedAt = start;
+        return s;
+    };
     struct Case {
         const char* name;
-        std::vector<WallTime> starts;
+        std::vector<std::optional<WallTime>> starts;
         std::optional<WallTime> next;
     };
     const Case cases[] = {
-        {"no starts", {}, std::nullopt},
+        {"no rows", {}, std::nullopt},
+        {"no starts", {std::nullopt, std::nullopt}, std::nullopt},
         {"young: next second of its age", {now - milliseconds(2500)}, now + milliseconds(500)},
-        {"exactly on a second", {now - seconds(5)}, now + seconds(1)},
-        {"59.9 s: next second", {now - milliseconds(59'900)}, now + milliseconds(100)},
-        {"one minute: next minute", {now - seconds(60)}, now + seconds(60)},
         {"old: next minute of its age", {now - seconds(3600 + 75)}, now + seconds(45)},
-        {"future start", {now + seconds(3)}, now + seconds(4)},
-        {"earliest of several", {now - seconds(3600 + 75), now - milliseconds(10'300)}, now + milliseconds(700)},
+        {"earliest of several", {now - seconds(3600 + 75), std::nullopt, now - milliseconds(10'300)},
+         now + milliseconds(700)},
     };
-    for (const auto& c : cases) EXPECT_EQ(AgentListTexts::nextLabelChange(now, c.starts), c.next) << c.name;
+    for (const auto& c : cases) {
+        std::vector<AgentSessionSnapshot> sessions;
+        for (const auto& start : c.starts) sessions.push_back(started(start));
+        EXPECT_EQ(AgentListTexts::nextLabelChange(now, sessions), c.next) << c.name;
+    }
 }
 
 }  // namespace
