@@ -12,6 +12,7 @@
 #include "Quaylight/popover/agents/AgentListView.h"
 #include "Quaylight/popover/agents/AgentRowView.h"
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
+#include "Quaylight/popover/frame/ModeSearchBar.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
@@ -143,6 +144,33 @@ TEST(AgentsPanel, ConnectAndRetryReachTheOwner) {
     for (auto* button : list->stateView()->findChildren<QAbstractButton*>())
         if (button->text() == QStringLiteral("Retry")) QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(h.agentCalls, (std::vector<std::string>{"connect codex", "retry"}));
+}
+
+// A failed ports scan takes the Ports list's place only: the Agents tab stays usable.
+TEST(AgentsPanel, FailedPortsScanLeavesTheAgentsTab) {
+    PopoverHarness h;
+    loadAgentAndPorts(h, agentSession());
+    h.update([](PopoverInputs& i) { i.state = PortsFailed{"netlink refused"}; });
+    h.show();
+    EXPECT_TRUE(h.root->agentList()->isVisible());
+    EXPECT_NE(onlyRow(h), nullptr);
+}
+
+// Switching to Ports closes the open detail band, as the view model closes its expanded
+// session; "View related ports" keeps it for the way back.
+TEST(AgentsPanel, ModeSwitchToPortsClosesTheOpenRow) {
+    PopoverHarness h;
+    ASSERT_NE(expandedRow(h), nullptr);
+    for (auto* segment : h.root->searchBar()->findChildren<QAbstractButton*>())
+        if (segment->accessibleName() == QStringLiteral("Ports view")) QTest::mouseClick(segment, Qt::LeftButton);
+    EXPECT_EQ(h.inputs.panelMode, PanelMode::ports);
+    EXPECT_EQ(h.root->expandedAgentRowKey(), std::nullopt);
+
+    h.update([](PopoverInputs& i) { i.panelMode = PanelMode::agents; });
+    QTest::mouseClick(onlyRow(h)->rowButton(), Qt::LeftButton);
+    QTest::mouseClick(onlyRow(h)->portsButton(), Qt::LeftButton);
+    EXPECT_EQ(h.inputs.panelMode, PanelMode::ports);
+    EXPECT_EQ(h.root->expandedAgentRowKey(), agentSession().rowKey());
 }
 
 }  // namespace
