@@ -136,6 +136,10 @@ void AgentListView::buildHeader(QVBoxLayout* column) {
     }
     chips->addStretch(1);
     stack->addLayout(chips);
+    // Named from the start: the chips are in the accessibility tree before the first apply.
+    const auto initial = AgentListTexts::chips({}, AgentProviderFilter::all);
+    for (std::size_t i = 0; i < initial.size(); ++i)
+        chips_[i]->set(q(initial[i].title), q(initial[i].accessibilityLabel), initial[i].selected);
     column->addWidget(header);
 }
 
@@ -160,6 +164,7 @@ void AgentListView::buildFooter(QVBoxLayout* column) {
     const QFont buttonFont = PremiumTheme::display(11.5, PremiumFontWeight::medium);
     footerConnect_ = new TextButton({}, buttonFont, PremiumTheme::info(), footer);
     footerConnect_->setObjectName(QStringLiteral("agentFooterConnect"));
+    footerConnect_->setAccessibleName(QStringLiteral("Connect"));
     footerConnect_->hide();
     connect(footerConnect_, &QAbstractButton::clicked, this, [this] {
         const auto texts = AgentListTexts::footer(inputs_.freshness, inputs_.connections);

@@ -355,5 +355,24 @@ TEST(AgentListView, OneTimerForTheNextElapsedLabel) {
     EXPECT_EQ(view.nextTick(), std::nullopt);
 }
 
+// Every control is named for assistive technologies, also before the first inputs arrive
+// and in every state.
+TEST(AgentListView, EveryControlHasAName) {
+    Recorder recorder;
+    AgentListView view(recorder.callbacks(), [] { return kNow; }, std::make_shared<FakeHostIconProvider>());
+    const auto unnamed = [&view] {
+        std::vector<std::string> found;
+        for (auto* button : view.findChildren<QAbstractButton*>())
+            if (button->accessibleName().isEmpty() && button->text().isEmpty()) found.push_back(s(button->objectName()));
+        return found;
+    };
+    EXPECT_EQ(unnamed(), std::vector<std::string>{});
+    view.apply(inputsFor(snapshotOf({}), AgentProviderFilter::all, connections(Status::notConfigured, Status::connected)));
+    EXPECT_EQ(unnamed(), std::vector<std::string>{});
+    view.apply(inputsFor(snapshotOf({session(10, AgentKind::codex, AgentSessionState::working)}),
+                         AgentProviderFilter::all, connections(Status::connected, Status::connected)));
+    EXPECT_EQ(unnamed(), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace quaylight
