@@ -2,6 +2,7 @@
 // Clocks and a known load of listeners, shared by the benchmark programs.
 
 #include <arpa/inet.h>
+#include <sched.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -10,6 +11,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -77,6 +81,27 @@ inline std::optional<std::vector<pid_t>> startListenerFarm(int processes, int li
 inline void stopListenerFarm(const std::vector<pid_t>& children) {
     for (pid_t child : children) kill(child, SIGKILL);
     for (pid_t child : children) waitpid(child, nullptr, 0);
+}
+
+// The whole number after `--name` on the command line (at least 1), else `fallback`.
+inline int countOption(int argc, char** argv, const char* name, int fallback) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
+    return fallback;
+}
+
+// Keeps the calling process on the first core, so figures are for one core.
+inline void pinToOneCore() {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(0, &one);
+    sched_setaffinity(0, sizeof one, &one);
+}
+
+// The p-quantile (0 to 1) of the samples, nearest rank below.
+inline double percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
 }
 
 }  // namespace quaylight::bench

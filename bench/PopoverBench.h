@@ -2,15 +2,11 @@
 // The listeners and panel inputs the popover benchmarks share: many rows of one kind, as a
 // busy development machine shows them.
 
-#include <sched.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "Quaylight/popover/model/PopoverInputs.h"
+#include "bench/BenchSupport.h"
 
 namespace quaylight::bench {
 
@@ -41,26 +37,6 @@ inline PopoverInputs benchInputs() {
     inputs.displayFields = {true, true, true, false, true, true, true, true, false};
     inputs.now = wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000);
     return inputs;
-}
-
-inline double percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v[static_cast<std::size_t>(p * static_cast<double>(v.size() - 1))];
-}
-
-// The whole number after `--name` on the command line (at least 1), else `fallback`.
-inline int countOption(int argc, char** argv, const char* name, int fallback) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0) return std::max(1, std::atoi(argv[i + 1]));
-    return fallback;
-}
-
-// Keeps the benchmark on one core, so its CPU times are those of one.
-inline void pinToOneCore() {
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(0, &one);
-    sched_setaffinity(0, sizeof one, &one);
 }
 
 }  // namespace quaylight::bench

@@ -5,6 +5,8 @@
 #include <QUrl>
 
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
+#include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
+#include "Quaylight/popover/model/AgentListTexts.h"
 #include "Quaylight/shell/defaults/DisplaySettings.h"
 #include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
@@ -44,6 +46,8 @@ PopoverBinding::PopoverBinding(Environment environment, QObject* parent)
     connect(vm, &QuaylightViewModel::displayFieldsChanged, this, refresh);
     connect(vm, &QuaylightViewModel::rowDensityChanged, this, refresh);
     connect(vm, &QuaylightViewModel::inventoryChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::agentFilterChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::agentFocusLabelByIDChanged, this, refresh);
     if (environment_.revealState)
         connect(environment_.revealState, &PopoverRevealState::revealedChanged, this, refresh);
     if (environment_.connections)
@@ -95,7 +99,14 @@ PopoverInputs PopoverBinding::currentInputs() const {
         i.exactAgentScope = vm.exactAgentScope()->identity;
         i.exactAgentScopeProvider = vm.exactAgentScope()->provider;
     }
-    i.currentAgentSessions = static_cast<std::int64_t>(vm.inventory().snapshot().currentSessions().size());
+    i.agents = vm.inventory().snapshot();
+    i.currentAgentSessions = static_cast<std::int64_t>(i.agents.currentSessions().size());
+    i.agentFilter = vm.agentFilter();
+    i.agentFocusLabelByID = vm.agentFocusLabelByID();
+    if (environment_.connections) {
+        i.agentConnections = environment_.connections->connections();
+        i.receiverFailure = environment_.connections->receiverFailure();
+    }
     i.killNotice = vm.killNotice();
     if (environment_.connections) i.actionNotice = environment_.connections->actionNotice();
     i.pending = {vm.pendingKill(), vm.pendingForceKill(), vm.pendingStopPool(), vm.pendingStopVisible(),
@@ -136,6 +147,30 @@ PopoverCommands PopoverBinding::commands() {
         return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
     };
     c.focusHost = [vm](const PortListener& listener) { vm->focusHost(listener); };
+    c.setAgentFilter = [vm](AgentProviderFilter filter) { vm->setAgentFilter(filter); };
+    c.focusAgentHost = [vm](const AgentSessionSnapshot& session) { vm->focusAgentHost(session); };
+    c.requestStopAgent = [vm](const AgentSessionSnapshot& session) { vm->requestStopAgent(session); };
+    c.viewRelatedPorts = [vm](const ExactAgentPortScope& scope) {
+        vm->setExactAgentScope(scope);
+        // Not selectPanelMode: the stored mode and the expanded session stay as they are.
+        vm->setPanelMode(PanelMode::ports);
+    };
+    c.viewProviderPorts = [vm](const AgentSessionSnapshot& session) { vm->viewProviderPorts(session); };
+    c.connectProvider = [this](AgentKind provider) {
+        auto* store = environment_.connections;
+        if (!store) return;
+        if (auto refusal = AgentListTexts::connectRefusal(store->dependencies().bundlePath, InstalledExecutable::path(),
+                                                          InstalledExecutable::folder())) {
+            store->setActionNotice(std::move(refusal));
+            return;
+        }
+        store->connect(provider);
+    };
+    c.now = environment_.now;
+    c.retryReceiver = [this] {
+        if (environment_.connections && environment_.connections->onConfiguredChange)
+            environment_.connections->onConfiguredChange();
+    };
     c.autoCloseAfterOpening = [this] { return DisplaySettings(*environment_.defaults).autoCloseAfterOpening(); };
     c.requestScan = [vm] {
         if (vm->requestScan) vm->requestScan();

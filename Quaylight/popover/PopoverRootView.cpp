@@ -25,6 +25,7 @@
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "Quaylight/popover/menus/ListenerActionMenu.h"
 #include "Quaylight/popover/menus/SortMenu.h"
+#include "Quaylight/popover/model/AgentBodyDecisions.h"
 #include "Quaylight/popover/model/ConfirmationCards.h"
 #include "Quaylight/popover/model/ListenerKeyboard.h"
 #include "Quaylight/popover/model/ListenerRowTexts.h"
@@ -114,6 +115,8 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     stateHolder_ = page(body_);
     agentsSlot_ = page(body_);
     agentsSlot_->setObjectName(QStringLiteral("agentsSlot"));
+    agentList_ = new AgentListView(agentCallbacks(), commands_.now, nullptr, agentsSlot_);
+    agentsSlot_->layout()->addWidget(agentList_);
     body_->addWidget(list_);
     body_->addWidget(stateHolder_);
     body_->addWidget(agentsSlot_);
@@ -137,13 +140,11 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
         auto* row = new QHBoxLayout;
         row->setContentsMargins(16, 0, 16, 0);
         row->addStretch(1);
-        auto* quit = new TextButton(QStringLiteral("Quit"), PremiumTheme::display(11.5, PremiumFontWeight::medium),
-                                    PremiumTheme::info(), rootFooter_);
-        quit->setToolTip(QStringLiteral("Quit Quaylight"));
-        connect(quit, &QAbstractButton::clicked, this, [this] {
-            if (commands_.quit) commands_.quit();
-        });
-        row->addWidget(quit);
+        row->addWidget(makeQuitButton(
+            [this] {
+                if (commands_.quit) commands_.quit();
+            },
+            rootFooter_));
         auto* holder = new QWidget(rootFooter_);
         holder->setFixedHeight(42);
         holder->setLayout(row);
@@ -158,6 +159,8 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     // Wiring of the listener content.
     bar_->onSelectMode = [this](PanelMode mode) {
         closeMenus();
+        // Like the view model's expanded session, the open detail band closes on the way to Ports.
+        if (mode == PanelMode::ports) expandedAgentRowKey_.reset();
         if (commands_.selectPanelMode) commands_.selectPanelMode(mode);
     };
     bar_->onSearchEdited = [this](const QString& text) {
@@ -478,7 +481,12 @@ void PopoverRootView::refreshListenerContent() {
                                       inputs_.showSystem)),
                      StopVisibleRequest::request(rendered_, inputs_.context).has_value());
     }
-    if (!ports || !model_) {
+    if (!ports) {
+        body_->setCurrentWidget(agentsSlot_);
+        refreshAgents();
+        return;
+    }
+    if (!model_) {
         body_->setCurrentWidget(agentsSlot_);
         return;
     }
@@ -549,6 +557,65 @@ void PopoverRootView::refreshListenerContent() {
     QString key = spec.name + QLatin1Char('|') + spec.title.value_or(QString()) + QLatin1Char('|') +
                   spec.detail.value_or(QString());
     showState(stateHolder_, key, [&] { return new ListStateView(std::move(spec)); });
+}
+
+AgentListCallbacks PopoverRootView::agentCallbacks() {
+    AgentListCallbacks c;
+    c.onFilterChange = [this](AgentProviderFilter filter) {
+        closeMenus();
+        if (commands_.setAgentFilter) commands_.setAgentFilter(filter);
+    };
+    c.onToggleExpanded = [this](const AgentSessionSnapshot& session) {
+        closeMenus();
+        expandedAgentRowKey_ = toggledExpansion(expandedAgentRowKey_, session.rowKey());
+        refreshAgents();
+    };
+    c.onFocusApp = [this](const AgentSessionSnapshot& session) {
+        closeMenus();
+        if (commands_.focusAgentHost) commands_.focusAgentHost(session);
+        if (commands_.autoCloseAfterOpening && commands_.autoCloseAfterOpening() && commands_.dismissPanel)
+            commands_.dismissPanel();
+    };
+    c.onStopAgent = [this](const AgentSessionSnapshot& session) {
+        closeMenus();
+        if (commands_.requestStopAgent) commands_.requestStopAgent(session);
+    };
+    c.onViewRelatedPorts = [this](const AgentSessionSnapshot& session) {
+        closeMenus();
+        if (auto scope = relatedPortsScope(session); scope && commands_.viewRelatedPorts)
+            commands_.viewRelatedPorts(*scope);
+    };
+    c.onViewProviderPorts = [this](const AgentSessionSnapshot& session) {
+        closeMenus();
+        if (commands_.viewProviderPorts) commands_.viewProviderPorts(session);
+    };
+    c.onConnectProvider = [this](AgentKind provider) {
+        closeMenus();
+        if (commands_.connectProvider) commands_.connectProvider(provider);
+    };
+    c.onRetryReceiver = [this] {
+        if (commands_.retryReceiver) commands_.retryReceiver();
+    };
+    c.quit = [this] {
+        if (commands_.quit) commands_.quit();
+    };
+    return c;
+}
+
+void PopoverRootView::refreshAgents() {
+    AgentListInputs agents;
+    agents.model = AgentInventoryListModel::build(inputs_.agents, inputs_.agentFilter, inputs_.searchText);
+    agents.freshness = inputs_.agents.freshness;
+    agents.filter = inputs_.agentFilter;
+    agents.expandedRowKey = expandedAgentRowKey_;
+    // Read at build time from the same clock as the list's elapsed-label timer, so a refresh
+    // for another reason never shows an age older than the timer already showed.
+    agents.now = commands_.now ? commands_.now() : inputs_.now;
+    agents.focusLabelByID = inputs_.agentFocusLabelByID;
+    agents.stopAvailabilityByID = inputs_.agents.stopAvailabilityByID();
+    agents.connections = inputs_.agentConnections;
+    agents.receiverFailure = inputs_.receiverFailure;
+    agentList_->apply(agents);
 }
 
 void PopoverRootView::refreshRows() {

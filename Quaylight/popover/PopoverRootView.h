@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Quaylight/popover/PopoverPages.h"
+#include "Quaylight/popover/agents/AgentListView.h"
 #include "Quaylight/popover/model/PopoverInputs.h"
 #include "Quaylight/popover/model/PopoverTexts.h"
 
@@ -24,6 +25,7 @@ class QKeyEvent;
 
 namespace quaylight {
 
+class AgentListView;
 class ConfirmationOverlay;
 class ListenerActionMenu;
 class PortsRailView;
@@ -57,6 +59,9 @@ public:
     std::optional<std::string> lastScannedText() const;
 
     ListenerListView* listView() const { return list_; }
+    AgentListView* agentList() const { return agentList_; }
+    // The agent row whose detail band is open, by row key.
+    const std::optional<std::string>& expandedAgentRowKey() const { return expandedAgentRowKey_; }
     ModeSearchBar* searchBar() const { return bar_; }
     ConfirmationOverlay* overlay() const { return overlay_; }
     // The open row's action menu, if any.
@@ -81,6 +86,8 @@ private:
     void refreshMainArea(PopoverSurface surface);
     void refreshListenerContent();
     void refreshRows();
+    void refreshAgents();
+    AgentListCallbacks agentCallbacks();
     void refreshReveal();
     void refreshActionMenu();
     void dismissActionMenu();
@@ -115,6 +122,7 @@ private:
     bool showSortMenu_ = false;
     std::optional<std::string> expandedID_;
     std::optional<std::string> selectedID_;
+    std::optional<std::string> expandedAgentRowKey_;
 
     // Derived from the inputs on every apply.
     std::optional<ScanResult> scoped_;
@@ -144,6 +152,7 @@ private:
     ListenerListView* list_;
     QWidget* stateHolder_;
     QWidget* agentsSlot_;
+    AgentListView* agentList_;
     ListFooterView* footer_;
     QWidget* rootFooter_;
     ConfirmationOverlay* overlay_;

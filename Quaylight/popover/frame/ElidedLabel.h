@@ -17,6 +17,7 @@ public:
     // Repaints only when the text changed.
     void setText(const QString& text);
     void setColor(const QColor& color);
+    const QColor& color() const { return color_; }
     // The text as drawn at the current width.
     QString shownText() const;
 

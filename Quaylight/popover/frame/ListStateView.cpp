@@ -14,7 +14,7 @@ namespace quaylight {
 ListStateView::ListStateView(ListStateSpec spec, QWidget* parent) : QWidget(parent) {
     setObjectName(spec.name);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(24, 0, 24, 0);
+    column->setContentsMargins(spec.horizontalPadding, 0, spec.horizontalPadding, 0);
     column->setSpacing(spec.spacing);
     column->addStretch(1);
     QWidget* icon = nullptr;

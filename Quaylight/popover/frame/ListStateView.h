@@ -22,6 +22,7 @@ struct ListStateSpec {
     };
     QString name;  // the view's object name, for tests and the accessibility tree
     int spacing = 8;
+    int horizontalPadding = 24;
     Icon icon = Icon::lucide;
     LucideIconName lucide = LucideIconName::search;
     QColor iconColor;

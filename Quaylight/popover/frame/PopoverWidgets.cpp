@@ -1,6 +1,8 @@
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 
+#include <QAbstractScrollArea>
 #include <QPainter>
+#include <QScrollBar>
 
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
@@ -34,6 +36,28 @@ protected:
 }  // namespace
 
 QWidget* makeHairline(QWidget* parent) { return new Hairline(parent); }
+
+TextButton* makeQuitButton(std::function<void()> quit, QWidget* parent) {
+    auto* button = new TextButton(QStringLiteral("Quit"), PremiumTheme::display(11.5, PremiumFontWeight::medium),
+                                  PremiumTheme::info(), parent);
+    button->setToolTip(QStringLiteral("Quit Quaylight"));
+    QObject::connect(button, &QAbstractButton::clicked, button, [quit = std::move(quit)] {
+        if (quit) quit();
+    });
+    return button;
+}
+
+void styleThinScrollBar(QAbstractScrollArea* area) {
+    const auto rgba = [](const QColor& c) {
+        return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
+    };
+    area->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0; }"
+                       "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+            .arg(rgba(PremiumTheme::chipBorder())));
+}
 
 IconButton::IconButton(LucideIconName icon, qreal iconSize, QColor color, QSize frame, const QString& accessibleName,
                        QWidget* parent)

@@ -4,6 +4,9 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <functional>
+
+class QAbstractScrollArea;
 
 #include "Quaylight/design/icons/LucideIconName.h"
 
@@ -14,6 +17,9 @@ QLabel* makePlainLabel(const QString& text, const QFont& font, const QColor& col
 
 // A 1-point hairline across its parent.
 QWidget* makeHairline(QWidget* parent = nullptr);
+
+// A thin dark vertical scroll bar in the theme's colours instead of the desktop's.
+void styleThinScrollBar(QAbstractScrollArea* area);
 
 // An icon drawn centred in a fixed frame, as a button.
 class IconButton : public QAbstractButton {
@@ -45,5 +51,8 @@ protected:
 private:
     QColor color_;
 };
+
+// The footers' "Quit" link, with its tooltip; it calls `quit` when set.
+TextButton* makeQuitButton(std::function<void()> quit, QWidget* parent);
 
 }  // namespace quaylight

@@ -8,6 +8,7 @@
 
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/list/ActivityPulseClock.h"
 
 namespace quaylight {
@@ -20,16 +21,7 @@ ListenerListView::ListenerListView(QWidget* parent) : QScrollArea(parent) {
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
-    // A thin dark bar in the theme's colours instead of the desktop's.
-    const auto rgba = [](const QColor& c) {
-        return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
-    };
-    verticalScrollBar()->setStyleSheet(
-        QStringLiteral("QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 2px 2px 0; }"
-                       "QScrollBar::handle:vertical { background: %1; border-radius: 3px; min-height: 24px; }"
-                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
-            .arg(rgba(PremiumTheme::chipBorder())));
+    styleThinScrollBar(this);
     clock_ = new ActivityPulseClock(this);
     content_ = new QWidget;
     content_->setAutoFillBackground(false);

@@ -6,18 +6,23 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <variant>
+#include <vector>
 
 #include "ProcessCoreKit/activity/ActivityEstimator.h"
 #include "ProcessCoreKit/records/AgentProcessIdentity.h"
 #include "ProcessCoreKit/safety/ProcessSafetyClassifier.h"
 #include "ProcessCoreKit/support/Time.h"
+#include "Quaylight/agent-hooks/connections/AgentProviderConnection.h"
+#include "Quaylight/agent-inventory/model/AgentInventorySnapshot.h"
 #include "Quaylight/agent-inventory/model/PanelMode.h"
 #include "Quaylight/shell/defaults/DisplaySettings.h"
 #include "Quaylight/shell/defaults/RowVisibleFields.h"
+#include "Quaylight/shell/viewmodel/ExactAgentPortScope.h"
 #include "QuaylightKit/list/FilterCategory.h"
 #include "QuaylightKit/list/ListenerSortMode.h"
 #include "QuaylightKit/list/ListenerSorter.h"
@@ -71,6 +76,12 @@ struct PopoverInputs {
 
     // Agents.
     std::int64_t currentAgentSessions = 0;
+    AgentInventorySnapshot agents;
+    AgentProviderFilter agentFilter = AgentProviderFilter::all;
+    // Per session stable id, the host app a row may bring forward.
+    std::map<std::string, std::string> agentFocusLabelByID;
+    std::vector<AgentProviderConnection> agentConnections;
+    std::optional<std::string> receiverFailure;
 
     // Notices and stops.
     std::optional<std::string> killNotice;
@@ -106,6 +117,18 @@ struct PopoverCommands {
     // Opens the address in the browser; false when that failed.
     std::function<bool(const std::string&)> openURL;
     std::function<void(const PortListener&)> focusHost;
+    // The Agents tab.
+    std::function<void(AgentProviderFilter)> setAgentFilter;
+    std::function<void(const AgentSessionSnapshot&)> focusAgentHost;
+    std::function<void(const AgentSessionSnapshot&)> requestStopAgent;
+    // Narrows the ports list to the agent process and shows it, keeping the stored mode.
+    std::function<void(const ExactAgentPortScope&)> viewRelatedPorts;
+    std::function<void(const AgentSessionSnapshot&)> viewProviderPorts;
+    // Connects the provider's hooks, or explains why this copy cannot.
+    std::function<void(AgentKind)> connectProvider;
+    std::function<void()> retryReceiver;
+    // "Now" between two applies, for the Agents tab's elapsed labels.
+    std::function<WallTime()> now;
     std::function<bool()> autoCloseAfterOpening;
     std::function<void()> requestScan;
     std::function<void()> dismissPanel;

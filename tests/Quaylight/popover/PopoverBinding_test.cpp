@@ -6,7 +6,13 @@
 #include <QAbstractButton>
 #include <QTest>
 
+#include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
+#include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 #include "Quaylight/popover/PopoverBinding.h"
+#include "Quaylight/popover/agents/AgentHostSectionView.h"
+#include "Quaylight/popover/agents/AgentListView.h"
+#include "Quaylight/popover/agents/AgentRowView.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/PortsRailView.h"
@@ -15,6 +21,7 @@
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
 #include "tests/QuaylightKit/terminator/OwnChildren.h"
+#include "tests/support/TempDir.h"
 
 namespace quaylight {
 namespace {
@@ -33,7 +40,8 @@ struct BoundPopover {
     std::unique_ptr<PopoverBinding> binding;
     test::KeyRecorder window;
 
-    explicit BoundPopover(QuaylightViewModel::Performers performers = {}) {
+    explicit BoundPopover(QuaylightViewModel::Performers performers = {},
+                          AgentProviderConnectionStore* connections = nullptr) {
         defaults->set("launchAtLoginOfferCompleted", true);
         defaults->set("quaylightOnboardingComplete", true);
         QuaylightViewModel::Dependencies d{defaults, terminatorWithoutSelf()};
@@ -43,6 +51,7 @@ struct BoundPopover {
         viewModel = std::make_unique<QuaylightViewModel>(std::move(d));
         PopoverBinding::Environment e;
         e.viewModel = viewModel.get();
+        e.connections = connections;
         e.defaults = defaults;
         e.now = [] { return wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000); };
         binding = std::make_unique<PopoverBinding>(std::move(e));
@@ -161,6 +170,101 @@ TEST(PopoverBinding, TheRailSetsTheViewModelsFilterSortAndScope) {
     click(rail->scopeChip());
     EXPECT_EQ(p.viewModel->exactAgentScope(), std::nullopt);
     EXPECT_EQ(p.viewModel->filter(), FilterCategory::python);
+}
+
+// The Agents tab reads the connection store: its Connect link connects the provider when
+// the application runs as the installed executable, and Retry asks the owner to start the
+// receiver again.
+TEST(PopoverBinding, AgentsTabConnectsThroughTheStore) {
+    TempDir home;
+    auto settings = std::make_shared<InMemoryUserDefaults>();
+    AgentProviderConnectionStore::Dependencies deps;
+    deps.homeDirectory = home.path().string();
+    deps.bundlePath = InstalledExecutable::path();
+    deps.userTemporaryDirectory = home.path().string();
+    AgentProviderConnectionStore store(settings, deps);
+    int reconciled = 0;
+    store.onConfiguredChange = [&] { ++reconciled; };
+    BoundPopover p({}, &store);
+    p.viewModel->selectPanelMode(PanelMode::agents);
+    p.frame(resultOf({}));
+    auto* list = p.binding->root()->agentList();
+    ASSERT_NE(list->footerConnect(), nullptr);
+    EXPECT_EQ(list->footerConnect()->text(), QStringLiteral("Connect Codex"));
+    QTest::mouseClick(list->footerConnect(), Qt::LeftButton);
+    EXPECT_TRUE(store.isConfigured(AgentKind::codex));
+    EXPECT_EQ(reconciled, 1);
+
+    store.setReceiverFailure("The agent socket could not be opened.");
+    QApplication::processEvents();
+    ASSERT_NE(list->stateView(), nullptr);
+    EXPECT_EQ(list->stateView()->objectName(), QStringLiteral("receiverFailedState"));
+    for (auto* button : list->stateView()->findChildren<QAbstractButton*>())
+        if (button->text() == QStringLiteral("Retry")) QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(reconciled, 2);
+}
+
+// A real agent-like process (a shell named "codex") whose child listens: after a real scan
+// through the inventory it shows in the Agents tab, "View related ports" narrows the ports
+// list to its child's row, and Stop Agent then Return ends the agent. Every signal is
+// checked to name the test's own descendant first (CI runs as root).
+TEST(PopoverBinding, RealAgentShowsNarrowsAndStops) {
+    TempDir dir;
+    const auto codex = dir / "codex";
+    std::filesystem::copy_file("/bin/dash", codex);
+    // Not exec'd: the trailing command keeps the shell as the listener's parent.
+    auto agent = spawnOwnChild({"-c", "'" + fixtureProcessPath() + "' --listen 127.0.0.1; exit 0"}, codex.string());
+    QuaylightViewModel::Performers performers;
+    const ListenerTerminator terminator = terminatorWithoutSelf();
+    std::vector<std::int32_t> signalled;
+    performers.stopAgent = [terminator, &signalled](const StopAgentRequest& r) {
+        if (ProcessReader{}.liveResolveSnapshot(r.pid) && !isOwnDescendant(r.pid))
+            throw std::logic_error("refusing to signal a process this test did not start");
+        signalled.push_back(r.pid);
+        return terminator.stopAgent(r);
+    };
+    BoundPopover p(std::move(performers));
+    ScanResult result = engineWithoutSelf().scan(true);
+    std::erase_if(result.listeners, [&](const PortListener& l) { return !isOwnDescendant(l.process.identity.pid); });
+    ASSERT_EQ(result.listeners.size(), 1u);
+    ASSERT_TRUE(result.listeners[0].agentProcess);
+    ASSERT_EQ(result.listeners[0].agentProcess->process.pid, agent.pid());
+    p.frame(result);
+    p.viewModel->inventory().applyScan(result);
+    p.viewModel->selectPanelMode(PanelMode::agents);
+    for (int i = 0; i < 200 && p.viewModel->inventory().snapshot().currentSessions().empty(); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    p.window.show();
+    QApplication::setActiveWindow(&p.window);
+    (void)QTest::qWaitForWindowActive(&p.window, 1000);
+
+    auto* list = p.binding->root()->agentList();
+    AgentRowView* row = nullptr;
+    for (const auto& id : list->sectionOrder())
+        for (auto* r : list->section(id)->rows())
+            if (r->session().processIdentity && r->session().processIdentity->process.pid == agent.pid()) row = r;
+    ASSERT_NE(row, nullptr);
+    QTest::mouseClick(row->rowButton(), Qt::LeftButton);
+    ASSERT_TRUE(row->portsButton() && row->portsButton()->isVisible());
+    QTest::mouseClick(row->portsButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(p.viewModel->panelMode(), PanelMode::ports);
+    EXPECT_EQ(p.list()->rowOrder(), std::vector<std::string>{result.listeners[0].id()});
+
+    p.viewModel->setPanelMode(PanelMode::agents);
+    QApplication::processEvents();
+    ASSERT_TRUE(row->stopButton() && row->stopButton()->isVisible());
+    QTest::mouseClick(row->stopButton(), Qt::LeftButton);
+    for (int i = 0; i < 200 && !p.viewModel->pendingStopAgent(); ++i) QTest::qWait(10);
+    ASSERT_TRUE(p.viewModel->pendingStopAgent()) << p.viewModel->killNotice().value_or("");
+    QApplication::processEvents();
+    ASSERT_TRUE(p.binding->root()->overlay()->isPresented());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(waitUntilEnded(agent.pid()));
+    EXPECT_EQ(signalled, std::vector<std::int32_t>{agent.pid()});
+    for (int i = 0; i < 50 && p.viewModel->isStopActionRunning(); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    EXPECT_FALSE(p.viewModel->killNotice()) << *p.viewModel->killNotice();
 }
 
 }  // namespace

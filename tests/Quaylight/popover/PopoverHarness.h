@@ -48,6 +48,10 @@ struct PopoverHarness {
     std::function<std::optional<std::string>(const StopPoolRequest&)> stopPool;
     std::function<std::optional<std::string>(const StopVisibleRequest&)> stopVisible;
     std::vector<std::string> confirmed;
+    // The Agents tab's requests, in order ("stop agent <row key>", "connect codex", ...).
+    std::vector<std::string> agentCalls;
+    // What asking to stop an agent parks; unset: records only.
+    std::function<std::optional<StopAgentRequest>(const AgentSessionSnapshot&)> stopAgentRequest;
     std::function<void()> rescan;  // after a confirmed stop
 
     KeyRecorder window;
@@ -97,6 +101,27 @@ struct PopoverHarness {
                 if (rescan) rescan();
             }
         };
+        c.setAgentFilter = [this](AgentProviderFilter f) { update([&](PopoverInputs& i) { i.agentFilter = f; }); };
+        c.requestStopAgent = [this](const AgentSessionSnapshot& s) {
+            agentCalls.push_back("stop agent " + s.rowKey());
+            if (auto request = stopAgentRequest ? stopAgentRequest(s) : std::nullopt)
+                update([&](PopoverInputs& i) { i.pending.stopAgent = request; });
+        };
+        c.confirmStopAgent = [this](StopAgentRequest r) {
+            confirmed.push_back("agent " + r.id);
+            update([](PopoverInputs& i) { i.pending.stopAgent.reset(); });
+        };
+        c.focusAgentHost = [this](const AgentSessionSnapshot& s) { agentCalls.push_back("focus " + s.rowKey()); };
+        c.viewRelatedPorts = [this](const ExactAgentPortScope& scope) {
+            update([&](PopoverInputs& i) {
+                i.exactAgentScope = scope.identity;
+                i.panelMode = PanelMode::ports;
+            });
+        };
+        c.viewProviderPorts = [this](const AgentSessionSnapshot& s) { agentCalls.push_back("provider " + s.rowKey()); };
+        c.connectProvider = [this](AgentKind k) { agentCalls.push_back("connect " + std::string(rawValue(k))); };
+        c.retryReceiver = [this] { agentCalls.push_back("retry"); };
+        c.now = [this] { return inputs.now; };
         c.dismissKillNotice = [this] { update([](PopoverInputs& i) { i.killNotice.reset(); }); };
         c.dismissActionNotice = [this] { update([](PopoverInputs& i) { i.actionNotice.reset(); }); };
         c.openURL = [this](const std::string& url) {

@@ -1,0 +1,375 @@
+#include "Quaylight/popover/agents/AgentListView.h"
+
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <chrono>
+
+#include "Quaylight/design/theme/PremiumTheme.h"
+#include "Quaylight/popover/agents/AgentFilterChip.h"
+#include "Quaylight/popover/agents/AgentHostSectionView.h"
+#include "Quaylight/popover/agents/AgentRowView.h"
+#include "Quaylight/popover/agents/HostIconProvider.h"
+#include "Quaylight/popover/frame/DisplayText.h"
+#include "Quaylight/popover/frame/ElidedLabel.h"
+#include "Quaylight/popover/frame/ListStateView.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
+#include "Quaylight/popover/model/AgentListTexts.h"
+
+namespace quaylight {
+
+namespace {
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+QColor tintColor(AgentListState::Tint tint) {
+    return tint == AgentListState::Tint::warning ? PremiumTheme::warning() : PremiumTheme::textTertiary();
+}
+
+QString stateName(AgentListState::Kind kind) {
+    switch (kind) {
+        case AgentListState::Kind::receiverFailed: return QStringLiteral("receiverFailedState");
+        case AgentListState::Kind::connectionEmpty: return QStringLiteral("connectionEmptyState");
+        case AgentListState::Kind::providerEmpty: return QStringLiteral("providerEmptyState");
+        case AgentListState::Kind::noMatches: return QStringLiteral("noMatchesState");
+    }
+    return {};
+}
+
+// Everything a state draws, as one text: an equal key means the shown state is still right.
+std::string stateKey(const AgentListState& state) {
+    std::string key = std::to_string(static_cast<int>(state.kind)) + '\n' + state.title + '\n' + state.detail;
+    for (const auto& b : state.buttons)
+        key += '\n' + b.title + ':' + std::to_string(static_cast<int>(b.kind));
+    return key;
+}
+
+}  // namespace
+
+AgentListView::AgentListView(AgentListCallbacks callbacks, std::function<WallTime()> clock,
+                             std::shared_ptr<HostIconProvider> icons, QWidget* parent)
+    : QWidget(parent), callbacks_(std::move(callbacks)), clock_(std::move(clock)), icons_(std::move(icons)) {
+    setObjectName(QStringLiteral("agentList"));
+    if (!clock_) clock_ = wallNow;
+    if (!icons_) icons_ = std::make_shared<ThemeHostIconProvider>();
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    content_ = new QStackedWidget(this);
+    listPage_ = new QWidget(content_);
+    auto* list = new QVBoxLayout(listPage_);
+    list->setContentsMargins(0, 0, 0, 0);
+    list->setSpacing(0);
+    buildHeader(list);
+    scroll_ = new QScrollArea(listPage_);
+    scroll_->setObjectName(QStringLiteral("agentSections"));
+    scroll_->setAccessibleName(QStringLiteral("Agent sessions"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_->viewport()->setAutoFillBackground(false);
+    styleThinScrollBar(scroll_);
+    sectionsHost_ = new QWidget;
+    sectionsHost_->setAutoFillBackground(false);
+    sectionsLayout_ = new QVBoxLayout(sectionsHost_);
+    sectionsLayout_->setContentsMargins(0, 1, 0, 8);
+    sectionsLayout_->setSpacing(2);
+    sectionsLayout_->addStretch(1);
+    scroll_->setWidget(sectionsHost_);
+    list->addWidget(scroll_, 1);
+    content_->addWidget(listPage_);
+
+    statePage_ = new QWidget(content_);
+    auto* state = new QVBoxLayout(statePage_);
+    state->setContentsMargins(0, 0, 0, 0);
+    content_->addWidget(statePage_);
+    column->addWidget(content_, 1);
+
+    buildFooter(column);
+
+    timer_ = new QTimer(this);
+    timer_->setSingleShot(true);
+    connect(timer_, &QTimer::timeout, this, [this] { tick(); });
+}
+
+AgentListView::~AgentListView() = default;
+
+void AgentListView::buildHeader(QVBoxLayout* column) {
+    auto* header = new QWidget(listPage_);
+    header->setObjectName(QStringLiteral("agentSummaryHeader"));
+    auto* stack = new QVBoxLayout(header);
+    stack->setContentsMargins(18, 10, 18, 6);
+    stack->setSpacing(6);
+    // The two lines are announced together, as one element.
+    summaryBlock_ = new QWidget(header);
+    summaryBlock_->setObjectName(QStringLiteral("agentSummary"));
+    auto* lines = new QVBoxLayout(summaryBlock_);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(6);
+    summary_ = new ElidedLabel(PremiumTheme::display(13, PremiumFontWeight::semibold), PremiumTheme::textPrimary(),
+                               Qt::ElideRight, summaryBlock_);
+    stateLine_ = new ElidedLabel(PremiumTheme::display(11, PremiumFontWeight::regular), PremiumTheme::textSecondary(),
+                                 Qt::ElideRight, summaryBlock_);
+    stateLine_->hide();
+    lines->addWidget(summary_);
+    lines->addWidget(stateLine_);
+    stack->addWidget(summaryBlock_);
+
+    auto* chips = new QHBoxLayout;
+    chips->setContentsMargins(0, 2, 0, 0);
+    chips->setSpacing(6);
+    const AgentProviderFilter filters[] = {AgentProviderFilter::all, AgentProviderFilter::codex,
+                                           AgentProviderFilter::claude};
+    for (const auto filter : filters) {
+        auto* chip = new AgentFilterChip(header);
+        chip->setObjectName(QStringLiteral("agentChip-") + q(AgentListTexts::filterTitle(filter)));
+        connect(chip, &QAbstractButton::clicked, this, [this, filter] {
+            if (callbacks_.onFilterChange) callbacks_.onFilterChange(filter);
+        });
+        chips->addWidget(chip);
+        chips_.push_back(chip);
+    }
+    chips->addStretch(1);
+    stack->addLayout(chips);
+    // Named from the start: the chips are in the accessibility tree before the first apply.
+    const auto initial = AgentListTexts::chips({}, AgentProviderFilter::all);
+    for (std::size_t i = 0; i < initial.size(); ++i)
+        chips_[i]->set(q(initial[i].title), q(initial[i].accessibilityLabel), initial[i].selected);
+    column->addWidget(header);
+}
+
+void AgentListView::buildFooter(QVBoxLayout* column) {
+    // The hairline lies over the footer's top edge, above its 41-point row.
+    auto* footer = new QWidget(this);
+    footer->setObjectName(QStringLiteral("agentFooter"));
+    footer->setFixedHeight(42);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    row->setContentsMargins(16, 0, 16, 0);
+    auto* stack = new QVBoxLayout(footer);
+    stack->setSpacing(0);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(makeHairline(footer));
+    footerText_ = new ElidedLabel(PremiumTheme::display(11.5, PremiumFontWeight::regular), white(0.45),
+                                  Qt::ElideRight, footer);
+    footerText_->setObjectName(QStringLiteral("agentFooterText"));
+    footerText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(footerText_, 1);
+    row->addSpacing(8);
+    const QFont buttonFont = PremiumTheme::display(11.5, PremiumFontWeight::medium);
+    footerConnect_ = new TextButton({}, buttonFont, PremiumTheme::info(), footer);
+    footerConnect_->setObjectName(QStringLiteral("agentFooterConnect"));
+    footerConnect_->setAccessibleName(QStringLiteral("Connect"));
+    footerConnect_->hide();
+    connect(footerConnect_, &QAbstractButton::clicked, this, [this] {
+        const auto texts = AgentListTexts::footer(inputs_.freshness, inputs_.connections);
+        if (texts.connectProvider && callbacks_.onConnectProvider) callbacks_.onConnectProvider(*texts.connectProvider);
+    });
+    quit_ = makeQuitButton(
+        [this] {
+            if (callbacks_.quit) callbacks_.quit();
+        },
+        footer);
+    row->addWidget(footerConnect_);
+    row->addWidget(quit_);
+    stack->addLayout(row, 1);
+    column->addWidget(footer);
+}
+
+void AgentListView::apply(const AgentListInputs& inputs) {
+    if (applied_ && inputs == inputs_) return;
+    inputs_ = inputs;
+    applied_ = true;
+    const bool listed = inputs_.model.content.kind == AgentInventoryListModel::Content::Kind::sections;
+    if (listed) {
+        refreshHeader();
+        refreshSections();
+        content_->setCurrentWidget(listPage_);
+    } else {
+        refreshState();
+        content_->setCurrentWidget(statePage_);
+    }
+    refreshFooter();
+    armTimer();
+}
+
+void AgentListView::refreshHeader() {
+    const auto& model = inputs_.model;
+    summary_->setText(q(model.summaryLine));
+    stateLine_->setText(model.stateLine ? q(*model.stateLine) : QString());
+    if (stateLine_->isHidden() == model.stateLine.has_value()) stateLine_->setVisible(model.stateLine.has_value());
+    const QString spoken = model.stateLine ? q(model.summaryLine + ", " + *model.stateLine) : q(model.summaryLine);
+    if (summaryBlock_->accessibleName() != spoken) summaryBlock_->setAccessibleName(spoken);
+    const auto chips = AgentListTexts::chips(model, inputs_.filter);
+    for (std::size_t i = 0; i < chips.size() && i < chips_.size(); ++i)
+        chips_[i]->set(q(chips[i].title), q(chips[i].accessibilityLabel), chips[i].selected);
+}
+
+void AgentListView::refreshState() {
+    const auto state = AgentListTexts::state(inputs_.model.content.kind, inputs_.filter, inputs_.connections,
+                                             inputs_.receiverFailure);
+    if (!state) return;
+    const std::string key = stateKey(*state);
+    if (stateView_ && key == stateKey_) return;
+    if (stateView_) {
+        stateView_->hide();
+        stateView_->deleteLater();
+    }
+    ListStateSpec spec;
+    spec.name = stateName(state->kind);
+    spec.spacing = state->spacing;
+    spec.horizontalPadding = 32;
+    spec.lucide = state->icon;
+    spec.iconColor = tintColor(state->tint);
+    spec.title = q(state->title);
+    // A receiver failure is another program's text: shown as plain, safe text that wraps.
+    spec.detail = displayText(state->detail);
+    spec.buttonsTopPadding = 2;
+    for (const auto& button : state->buttons) {
+        spec.buttons.push_back({q(button.title), button.kind, [this, action = button.action] {
+                                    switch (action.kind) {
+                                        case AgentListAction::Kind::connect:
+                                            if (callbacks_.onConnectProvider) callbacks_.onConnectProvider(action.provider);
+                                            break;
+                                        case AgentListAction::Kind::showAllAgents:
+                                            if (callbacks_.onFilterChange)
+                                                callbacks_.onFilterChange(AgentProviderFilter::all);
+                                            break;
+                                        case AgentListAction::Kind::retryReceiver:
+                                            if (callbacks_.onRetryReceiver) callbacks_.onRetryReceiver();
+                                            break;
+                                    }
+                                }});
+    }
+    stateView_ = new ListStateView(std::move(spec), statePage_);
+    statePage_->layout()->addWidget(stateView_);
+    stateKey_ = key;
+}
+
+void AgentListView::refreshFooter() {
+    const auto footer = AgentListTexts::footer(inputs_.freshness, inputs_.connections);
+    footerText_->setText(q(footer.text));
+    footerText_->setColor(footer.stale ? PremiumTheme::warning() : white(0.45));
+    if (footerText_->accessibleName() != q(footer.text)) footerText_->setAccessibleName(q(footer.text));
+    const bool connectShown = footer.connectProvider.has_value();
+    if (connectShown) {
+        if (footerConnect_->text() != q(footer.connectTitle)) {
+            footerConnect_->setText(q(footer.connectTitle));
+            footerConnect_->updateGeometry();
+        }
+        if (footerConnect_->accessibleName() != q(footer.connectAccessibilityLabel))
+            footerConnect_->setAccessibleName(q(footer.connectAccessibilityLabel));
+    }
+    if (footerConnect_->isHidden() == connectShown) footerConnect_->setVisible(connectShown);
+}
+
+void AgentListView::armTimer() {
+    std::vector<AgentSessionSnapshot> shown;
+    if (inputs_.model.content.kind == AgentInventoryListModel::Content::Kind::sections) {
+        for (const auto& section : inputs_.model.content.sections)
+            shown.insert(shown.end(), section.rows.begin(), section.rows.end());
+    }
+    nextTick_ = AgentListTexts::nextLabelChange(inputs_.now, shown);
+    if (!nextTick_) {
+        timer_->stop();
+        return;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*nextTick_ - inputs_.now);
+    timer_->start(static_cast<int>(std::max<std::int64_t>(wait.count(), 0)));
+}
+
+void AgentListView::tick() {
+    AgentListInputs next = inputs_;
+    // The clock may lag the moment the timer was armed for by a hair: never go back.
+    next.now = std::max(clock_(), nextTick_.value_or(inputs_.now));
+    apply(next);
+}
+
+QString AgentListView::summaryText() const { return summary_->text(); }
+
+std::optional<QString> AgentListView::stateLineText() const {
+    if (stateLine_->isHidden()) return std::nullopt;
+    return stateLine_->text();
+}
+
+QWidget* AgentListView::stateView() const {
+    return content_->currentWidget() == statePage_ ? stateView_ : nullptr;
+}
+
+QString AgentListView::footerText() const { return footerText_->text(); }
+
+QColor AgentListView::footerTextColor() const { return footerText_->color(); }
+
+TextButton* AgentListView::footerConnect() const { return footerConnect_->isHidden() ? nullptr : footerConnect_; }
+
+AgentHostSectionView* AgentListView::section(const std::string& id) const {
+    auto found = sections_.find(id);
+    return found == sections_.end() ? nullptr : found->second;
+}
+
+AgentRowContext AgentListView::contextFor(const AgentSessionSnapshot& session) const {
+    AgentRowContext context;
+    context.now = inputs_.now;
+    const std::string rowKey = session.rowKey();
+    context.isExpanded = inputs_.expandedRowKey == rowKey;
+    if (auto found = inputs_.focusLabelByID.find(session.id.stableID()); found != inputs_.focusLabelByID.end())
+        context.focusLabel = found->second;
+    // By row key: a finished row answers for itself, never with its live twin's Stop.
+    if (auto found = inputs_.stopAvailabilityByID.find(rowKey); found != inputs_.stopAvailabilityByID.end())
+        context.stopAvailability = found->second;
+    return context;
+}
+
+AgentRowActions AgentListView::actionsFor(const AgentSessionSnapshot& session) {
+    const auto call = [this, session](std::function<void(const AgentSessionSnapshot&)> AgentListCallbacks::*member) {
+        return [this, session, member] {
+            if (const auto& callback = callbacks_.*member) callback(session);
+        };
+    };
+    AgentRowActions actions;
+    actions.onToggleExpanded = call(&AgentListCallbacks::onToggleExpanded);
+    actions.onFocusApp = call(&AgentListCallbacks::onFocusApp);
+    actions.onStopAgent = call(&AgentListCallbacks::onStopAgent);
+    actions.onViewRelatedPorts = call(&AgentListCallbacks::onViewRelatedPorts);
+    actions.onViewProviderPorts = call(&AgentListCallbacks::onViewProviderPorts);
+    return actions;
+}
+
+void AgentListView::refreshSections() {
+    const auto context = [this](const AgentSessionSnapshot& session) { return contextFor(session); };
+    std::vector<std::string> order;
+    std::map<std::string, AgentHostSectionView*> kept;
+    for (const auto& section : inputs_.model.content.sections) {
+        const std::string id = section.id();
+        AgentHostSectionView* view = nullptr;
+        if (auto found = sections_.find(id); found != sections_.end()) {
+            view = found->second;
+            sections_.erase(found);
+        } else {
+            view = new AgentHostSectionView(*icons_, sectionsHost_);
+            view->actionsFor = [this](const AgentSessionSnapshot& session) { return actionsFor(session); };
+        }
+        view->apply(section, context);
+        kept.emplace(id, view);
+        order.push_back(id);
+    }
+    for (auto& [id, view] : sections_) {
+        view->hide();
+        view->deleteLater();
+    }
+    sections_ = std::move(kept);
+    if (order != sectionOrder_) {
+        // Re-lay the sections in the new order; kept sections are moved, not rebuilt.
+        while (sectionsLayout_->count() > 0) sectionsLayout_->takeAt(0);
+        for (const auto& id : order) sectionsLayout_->addWidget(sections_.at(id));
+        sectionsLayout_->addStretch(1);
+        sectionOrder_ = std::move(order);
+    }
+}
+
+}  // namespace quaylight
