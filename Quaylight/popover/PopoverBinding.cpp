@@ -23,13 +23,13 @@ constexpr std::string_view kWalkthroughCompleted = "walkthroughCompleted";
 
 }  // namespace
 
-PopoverBinding::PopoverBinding(Environment environment, QObject* parent)
-    : QObject(parent), environment_(std::move(environment)) {
-    if (!environment_.defaults) environment_.defaults = std::make_shared<InMemoryUserDefaults>();
-    if (!environment_.now) environment_.now = wallNow;
-    root_ = new PopoverRootView(commands(), nullptr, environment_.pages);
+PopoverBinding::PopoverBinding(Dependencies dependencies, QObject* parent)
+    : QObject(parent), dependencies_(std::move(dependencies)) {
+    if (!dependencies_.defaults) dependencies_.defaults = std::make_shared<InMemoryUserDefaults>();
+    if (!dependencies_.now) dependencies_.now = wallNow;
+    root_ = new PopoverRootView(commands(), nullptr, dependencies_.pages);
 
-    auto* vm = environment_.viewModel;
+    auto* vm = dependencies_.viewModel;
     const auto refresh = [this] { schedule(); };
     connect(vm, &QuaylightViewModel::stateChanged, this, refresh);
     connect(vm, &QuaylightViewModel::showSystemChanged, this, refresh);
@@ -48,17 +48,17 @@ PopoverBinding::PopoverBinding(Environment environment, QObject* parent)
     connect(vm, &QuaylightViewModel::inventoryChanged, this, refresh);
     connect(vm, &QuaylightViewModel::agentFilterChanged, this, refresh);
     connect(vm, &QuaylightViewModel::agentFocusLabelByIDChanged, this, refresh);
-    if (environment_.revealState)
-        connect(environment_.revealState, &PopoverRevealState::revealedChanged, this, refresh);
-    if (environment_.connections)
-        connectionObserver_ = environment_.connections->addObserver([self = QPointer(this)] {
+    if (dependencies_.revealState)
+        connect(dependencies_.revealState, &PopoverRevealState::revealedChanged, this, refresh);
+    if (dependencies_.connections)
+        connectionObserver_ = dependencies_.connections->addObserver([self = QPointer(this)] {
             if (self) self->schedule();
         });
     applyNow();
 }
 
 PopoverBinding::~PopoverBinding() {
-    if (environment_.connections && connectionObserver_) environment_.connections->removeObserver(connectionObserver_);
+    if (dependencies_.connections && connectionObserver_) dependencies_.connections->removeObserver(connectionObserver_);
     // The root belongs to whoever shows it once the panel took it; otherwise to us.
     if (root_ && !root_->parent() && parent() != root_) delete root_;
 }
@@ -77,9 +77,9 @@ void PopoverBinding::applyNow() {
 }
 
 PopoverInputs PopoverBinding::currentInputs() const {
-    const auto& vm = *environment_.viewModel;
+    const auto& vm = *dependencies_.viewModel;
     PopoverInputs i;
-    const auto flags = OnboardingFlags::read(*environment_.defaults);
+    const auto flags = OnboardingFlags::read(*dependencies_.defaults);
     i.launchAtLoginOfferCompleted = flags.launchAtLoginOfferCompleted;
     i.onboardingComplete = flags.quaylightOnboardingComplete;
     if (const auto* result = vm.state().loaded()) i.state = *result;
@@ -103,22 +103,22 @@ PopoverInputs PopoverBinding::currentInputs() const {
     i.currentAgentSessions = static_cast<std::int64_t>(i.agents.currentSessions().size());
     i.agentFilter = vm.agentFilter();
     i.agentFocusLabelByID = vm.agentFocusLabelByID();
-    if (environment_.connections) {
-        i.agentConnections = environment_.connections->connections();
-        i.receiverFailure = environment_.connections->receiverFailure();
+    if (dependencies_.connections) {
+        i.agentConnections = dependencies_.connections->connections();
+        i.receiverFailure = dependencies_.connections->receiverFailure();
     }
     i.killNotice = vm.killNotice();
-    if (environment_.connections) i.actionNotice = environment_.connections->actionNotice();
+    if (dependencies_.connections) i.actionNotice = dependencies_.connections->actionNotice();
     i.pending = {vm.pendingKill(), vm.pendingForceKill(), vm.pendingStopPool(), vm.pendingStopVisible(),
                  vm.pendingStopAgent()};
-    i.isRevealed = environment_.revealState ? environment_.revealState->isRevealed() : true;
+    i.isRevealed = dependencies_.revealState ? dependencies_.revealState->isRevealed() : true;
     i.context = vm.terminator().context();
-    i.now = environment_.now();
+    i.now = dependencies_.now();
     return i;
 }
 
 PopoverCommands PopoverBinding::commands() {
-    auto* vm = environment_.viewModel;
+    auto* vm = dependencies_.viewModel;
     PopoverCommands c;
     c.setSearchText = [vm](std::string text) { vm->setSearchText(std::move(text)); };
     c.setFilter = [vm](FilterCategory filter) { vm->setFilter(filter); };
@@ -140,10 +140,10 @@ PopoverCommands PopoverBinding::commands() {
     c.confirmStopAgent = [vm](StopAgentRequest r) { vm->confirmStopAgent(r); };
     c.dismissKillNotice = [vm] { vm->setKillNotice(std::nullopt); };
     c.dismissActionNotice = [this] {
-        if (environment_.connections) environment_.connections->setActionNotice(std::nullopt);
+        if (dependencies_.connections) dependencies_.connections->setActionNotice(std::nullopt);
     };
     c.openURL = [this](const std::string& url) {
-        if (environment_.openURL) return environment_.openURL(url);
+        if (dependencies_.openURL) return dependencies_.openURL(url);
         return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
     };
     c.focusHost = [vm](const PortListener& listener) { vm->focusHost(listener); };
@@ -157,7 +157,7 @@ PopoverCommands PopoverBinding::commands() {
     };
     c.viewProviderPorts = [vm](const AgentSessionSnapshot& session) { vm->viewProviderPorts(session); };
     c.connectProvider = [this](AgentKind provider) {
-        auto* store = environment_.connections;
+        auto* store = dependencies_.connections;
         if (!store) return;
         if (auto refusal = AgentListTexts::connectRefusal(store->dependencies().bundlePath, InstalledExecutable::path(),
                                                           InstalledExecutable::folder())) {
@@ -166,43 +166,43 @@ PopoverCommands PopoverBinding::commands() {
         }
         store->connect(provider);
     };
-    c.now = environment_.now;
+    c.now = dependencies_.now;
     c.retryReceiver = [this] {
-        if (environment_.connections && environment_.connections->onConfiguredChange)
-            environment_.connections->onConfiguredChange();
+        if (dependencies_.connections && dependencies_.connections->onConfiguredChange)
+            dependencies_.connections->onConfiguredChange();
     };
-    c.autoCloseAfterOpening = [this] { return DisplaySettings(*environment_.defaults).autoCloseAfterOpening(); };
+    c.autoCloseAfterOpening = [this] { return DisplaySettings(*dependencies_.defaults).autoCloseAfterOpening(); };
     c.requestScan = [vm] {
         if (vm->requestScan) vm->requestScan();
     };
     c.dismissPanel = [this] {
-        if (environment_.dismissPanel) environment_.dismissPanel();
+        if (dependencies_.dismissPanel) dependencies_.dismissPanel();
     };
     c.quit = [this] {
-        if (environment_.quit) environment_.quit();
+        if (dependencies_.quit) dependencies_.quit();
     };
     c.completeLaunchAtLoginOffer = [this](bool enabled) {
-        environment_.defaults->set(SettingsKeys::launchAtLoginEnabled, enabled);
-        environment_.defaults->set(kOfferCompleted, true);
-        if (environment_.onOnboardingGateChanged) environment_.onOnboardingGateChanged();
+        dependencies_.defaults->set(SettingsKeys::launchAtLoginEnabled, enabled);
+        dependencies_.defaults->set(kOfferCompleted, true);
+        if (dependencies_.onOnboardingGateChanged) dependencies_.onOnboardingGateChanged();
         applyNow();
     };
     c.onDisplaySettingsChange = [this, vm] {
-        const DisplaySettings display(*environment_.defaults);
+        const DisplaySettings display(*dependencies_.defaults);
         vm->setDisplayFields(display.visibleFields());
         vm->setRowDensity(display.rowDensity());
     };
     c.setShowSystem = [vm](bool on) { vm->setShowSystem(on); };
     c.replayWalkthrough = [this] {
-        environment_.defaults->set(kWalkthroughCompleted, false);
-        environment_.defaults->set(kOnboardingComplete, false);
-        if (environment_.onOnboardingGateChanged) environment_.onOnboardingGateChanged();
+        dependencies_.defaults->set(kWalkthroughCompleted, false);
+        dependencies_.defaults->set(kOnboardingComplete, false);
+        if (dependencies_.onOnboardingGateChanged) dependencies_.onOnboardingGateChanged();
         applyNow();
     };
     c.completeWalkthrough = [this] {
-        environment_.defaults->set(kWalkthroughCompleted, true);
-        environment_.defaults->set(kOnboardingComplete, true);
-        if (environment_.onOnboardingGateChanged) environment_.onOnboardingGateChanged();
+        dependencies_.defaults->set(kWalkthroughCompleted, true);
+        dependencies_.defaults->set(kOnboardingComplete, true);
+        if (dependencies_.onOnboardingGateChanged) dependencies_.onOnboardingGateChanged();
         applyNow();
     };
     return c;

@@ -21,7 +21,7 @@ class QuaylightViewModel;
 class PopoverBinding : public QObject {
     Q_OBJECT
 public:
-    struct Environment {
+    struct Dependencies {
         QuaylightViewModel* viewModel = nullptr;
         PopoverRevealState* revealState = nullptr;              // none: always revealed
         AgentProviderConnectionStore* connections = nullptr;   // none: no connection notice
@@ -36,7 +36,7 @@ public:
         PopoverPages pages;
     };
 
-    explicit PopoverBinding(Environment environment, QObject* parent = nullptr);
+    explicit PopoverBinding(Dependencies dependencies, QObject* parent = nullptr);
     ~PopoverBinding() override;
 
     // The root view, made once; the panel takes it as its content.
@@ -49,7 +49,7 @@ private:
     void schedule();
     PopoverCommands commands();
 
-    Environment environment_;
+    Dependencies dependencies_;
     QPointer<PopoverRootView> root_;
     bool scheduled_ = false;
     std::uint64_t connectionObserver_ = 0;

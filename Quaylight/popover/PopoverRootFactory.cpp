@@ -68,18 +68,18 @@ PopoverPages realPages(const PopoverContext& context, UpdaterViewModel* updater)
 
 PopoverRootFactory makePopoverRootFactory() {
     return [](const PopoverContext& context) -> QWidget* {
-        PopoverBinding::Environment environment;
-        environment.viewModel = context.viewModel;
-        environment.revealState = context.reveal;
-        environment.connections = context.connections;
+        PopoverBinding::Dependencies dependencies;
+        dependencies.viewModel = context.viewModel;
+        dependencies.revealState = context.reveal;
+        dependencies.connections = context.connections;
         // The delegate owns the store and outlives the panel.
-        if (context.defaults) environment.defaults = std::shared_ptr<UserDefaults>(context.defaults, [](UserDefaults*) {});
-        environment.dismissPanel = context.dismissPanel;
-        environment.quit = context.quit;
-        environment.onOnboardingGateChanged = context.onOnboardingGateChanged;
+        if (context.defaults) dependencies.defaults = std::shared_ptr<UserDefaults>(context.defaults, [](UserDefaults*) {});
+        dependencies.dismissPanel = context.dismissPanel;
+        dependencies.quit = context.quit;
+        dependencies.onOnboardingGateChanged = context.onOnboardingGateChanged;
         auto* updater = context.updater ? new UpdaterViewModel(*context.updater) : nullptr;
-        environment.pages = realPages(context, updater);
-        auto* binding = new PopoverBinding(std::move(environment));
+        dependencies.pages = realPages(context, updater);
+        auto* binding = new PopoverBinding(std::move(dependencies));
         // The updater's model outlives every popout: it belongs to the binding.
         if (updater) updater->setParent(binding);
         PopoverRootView* root = binding->root();

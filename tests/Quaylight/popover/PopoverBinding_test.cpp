@@ -49,7 +49,7 @@ struct BoundPopover {
         d.runInBackground = [](QuaylightViewModel::Job job) { job(); };
         d.runningApplications = std::make_shared<NoApplications>();
         viewModel = std::make_unique<QuaylightViewModel>(std::move(d));
-        PopoverBinding::Environment e;
+        PopoverBinding::Dependencies e;
         e.viewModel = viewModel.get();
         e.connections = connections;
         e.defaults = defaults;
