@@ -234,12 +234,17 @@ TEST_F(MenuFixture, HeightEstimateMatchesTheControls) {
     }
 }
 
-TEST_F(MenuFixture, Gallery) {
-    open(withURL(), {true, true, false, true});
-    auto* button = menu->buttons()[0];
-    (void)button;
-    menu->resize(menu->sizeHint());
-    test::saveToGallery(test::render(*menu, 2.0), QStringLiteral("action-menu-full"));
+TEST(ListenerActionMenuGallery, FullSet) {
+    // The menu casts its shadow into the layer around it, as in the panel: draw the layer.
+    QWidget layer;
+    ListenerActionMenu::Callbacks cb;
+    cb.now = [] { return kNow; };
+    ListenerActionMenu menu(withURL(), {true, true, false, true}, cb, &layer);
+    menu.move(24, 12);
+    layer.resize(menu.width() + 48, menu.height() + 48);
+    const QImage picture = test::render(layer, 2.0);
+    EXPECT_GT(test::countOpaquePixels(picture, 200), menu.width() * menu.height() * 2);
+    test::saveToGallery(picture, QStringLiteral("action-menu-full"));
 }
 
 }  // namespace

@@ -69,8 +69,6 @@ TEST_F(SortMenuFixture, EscapeClosesAndHoverThenClickChooses) {
     QApplication::sendEvent(menu->buttons()[1], &enter);
     EXPECT_EQ(menu->highlightedIndex(), 1);
     EXPECT_EQ(menu->buttons()[1]->focusPolicy(), Qt::NoFocus);
-    menu->resize(menu->sizeHint());
-    test::saveToGallery(test::render(*menu, 2.0), QStringLiteral("sort-menu"));
     key(Qt::Key_Escape);
     EXPECT_EQ(log, std::vector<std::string>{"dismiss"});
     open(ListenerSortMode::port);
@@ -91,6 +89,17 @@ TEST(SortMenuShadow, FallsOutsideTheMenuNotCutAtItsEdges) {
     const QImage picture = test::render(layer, 1.0, background);
     const QColor below = picture.pixelColor(menu.x() + menu.width() / 2, menu.y() + menu.height() + 6);
     EXPECT_LT(below.lightness(), background.lightness() - 10);
+}
+
+TEST(SortMenuGallery, OnTheCurrentMode) {
+    // The menu casts its shadow into the layer around it, as in the panel: draw the layer.
+    QWidget layer;
+    SortMenu menu(ListenerSortMode::memory, {}, &layer);
+    menu.move(24, 12);
+    layer.resize(menu.width() + 48, menu.height() + 48);
+    const QImage picture = test::render(layer, 2.0);
+    EXPECT_GT(test::countOpaquePixels(picture, 200), menu.width() * menu.height() * 2);
+    test::saveToGallery(picture, QStringLiteral("sort-menu"));
 }
 
 }  // namespace
