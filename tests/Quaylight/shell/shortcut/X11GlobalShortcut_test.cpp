@@ -9,51 +9,19 @@
 #include <xcb/xcb.h>
 
 #include "Quaylight/shell/shortcut/X11KeyGrabBackend.h"
+#include "tests/Quaylight/shell/support/ProbeProcess.h"
 #include "tests/Quaylight/shell/support/XvfbServer.h"
 
 namespace quaylight {
 namespace {
 
+using testsupport::ProbeProcess;
 using testsupport::XvfbServer;
 
-class ShortcutProbe {
+// The probe's first line once it started is "count 0 error none".
+class ShortcutProbe : public ProbeProcess {
 public:
-    explicit ShortcutProbe(const XvfbServer& server) {
-        process_.setProcessEnvironment(server.environment());
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(QUAYLIGHT_SHORTCUT_PROBE), {});
-        started_ = process_.waitForStarted(10000);
-        if (started_) firstLine_ = readLine();
-    }
-    ~ShortcutProbe() {
-        if (!started_) return;
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(10000)) {
-            process_.kill();
-            process_.waitForFinished(10000);
-        }
-    }
-
-    // The probe's state once it started: "count 0 error none".
-    const std::string& firstLine() const { return firstLine_; }
-
-    std::string command(const char* line) {
-        process_.write(line);
-        process_.write("\n");
-        process_.waitForBytesWritten(10000);
-        return readLine();
-    }
-
-private:
-    std::string readLine() {
-        while (!process_.canReadLine())
-            if (!process_.waitForReadyRead(20000)) return "no answer";
-        return process_.readLine().trimmed().toStdString();
-    }
-
-    QProcess process_;
-    bool started_ = false;
-    std::string firstLine_;
+    explicit ShortcutProbe(const XvfbServer& server) : ProbeProcess(server, QStringLiteral(QUAYLIGHT_SHORTCUT_PROBE)) {}
 };
 
 class X11GlobalShortcutTest : public ::testing::Test {
