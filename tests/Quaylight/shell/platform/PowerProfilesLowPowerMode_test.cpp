@@ -13,9 +13,12 @@
 
 #include "Quaylight/shell/platform/FakeLowPowerMode.h"
 #include "Quaylight/shell/platform/PowerProfilesLowPowerMode.h"
+#include "tests/Quaylight/shell/support/PrivateBus.h"
 
 namespace quaylight {
 namespace {
+
+using testsupport::PrivateBus;
 
 class ProfilesObject final : public QObject {
 public:
@@ -32,35 +35,6 @@ public:
 
 private:
     ProfilesObject* object_;
-};
-
-class PrivateBus {
-public:
-    PrivateBus() {
-        daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        if (!daemon_.waitForStarted(10000)) return;
-        while (!daemon_.canReadLine())
-            if (!daemon_.waitForReadyRead(10000)) return;
-        address_ = QString::fromUtf8(daemon_.readLine().trimmed());
-    }
-    ~PrivateBus() {
-        for (const auto& name : names_) QDBusConnection::disconnectFromBus(name);
-        daemon_.terminate();
-        if (!daemon_.waitForFinished(10000)) {
-            daemon_.kill();
-            daemon_.waitForFinished(10000);
-        }
-    }
-    bool running() const { return !address_.isEmpty(); }
-    QDBusConnection connect(const QString& name) {
-        names_.push_back(name);
-        return QDBusConnection::connectToBus(address_, name);
-    }
-
-private:
-    QProcess daemon_;
-    QString address_;
-    std::vector<QString> names_;
 };
 
 class PowerProfilesTest : public ::testing::Test {
