@@ -34,8 +34,10 @@ public:
     DesktopReduceMotion() {
         auto bus = QDBusConnection::sessionBus();
         if (!bus.isConnected()) return;
+        // The slot takes the message itself: subscribed with the three arguments as parameters,
+        // the connection was refused (connect returned false) and no change ever arrived.
         bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-                    SLOT(settingChanged(QString, QString, QDBusVariant)));
+                    SLOT(settingChanged(QDBusMessage)));
         // Asked without waiting: a portal that starts slowly must not hold up the application.
         auto message = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface,
                                                       QStringLiteral("Read"));
@@ -51,8 +53,11 @@ public:
     bool reduceMotion() const override { return reduce_.load(); }
 
 private slots:
-    void settingChanged(const QString& group, const QString& key, const QDBusVariant& value) {
-        if (group == interfaceNamespace && key == animationsKey) take(value.variant());
+    void settingChanged(const QDBusMessage& message) {
+        const auto arguments = message.arguments();
+        if (arguments.size() < 3) return;
+        if (arguments[0].toString() == interfaceNamespace && arguments[1].toString() == animationsKey)
+            take(arguments[2]);
     }
 
 private:

@@ -144,8 +144,10 @@ public:
         last_ = options();
         auto bus = QDBusConnection::sessionBus();
         if (!bus.isConnected()) return;
+        // The slot takes the message itself: subscribed with the three arguments as parameters,
+        // the connection was refused (connect returned false) and no change ever arrived.
         bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-                    SLOT(settingChanged(QString, QString, QDBusVariant)));
+                    SLOT(settingChanged(QDBusMessage)));
         auto message =
             QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, QStringLiteral("Read"));
         message << a11yNamespace << QStringLiteral("high-contrast");
@@ -166,9 +168,13 @@ public:
     void setOnChange(std::function<void()> handler) override { handler_ = std::move(handler); }
 
 private slots:
-    void settingChanged(const QString& group, const QString& key, const QDBusVariant& value) {
+    void settingChanged(const QDBusMessage& message) {
+        const auto arguments = message.arguments();
+        if (arguments.size() < 3) return;
+        const QString group = arguments[0].toString();
+        const QString key = arguments[1].toString();
         if (group == a11yNamespace && key == QStringLiteral("high-contrast"))
-            takeHighContrast(value.variant());
+            takeHighContrast(arguments[2]);
         else if (group == interfaceNamespace && key == QStringLiteral("enable-animations"))
             notifyLater();  // the reduce-motion provider takes the value from the same signal
     }
