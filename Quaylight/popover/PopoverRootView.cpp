@@ -48,15 +48,15 @@ QWidget* page(QWidget* parent) {
 // A first-run or settings stand-in: one line and, where it completes something, one button.
 QWidget* standIn(const QString& name, const QString& title, const std::optional<QString>& detail,
                  const std::optional<QString>& button, std::function<void()> action, QWidget* parent) {
-    ListStateSpec spec;
-    spec.name = name;
-    spec.icon = ListStateSpec::Icon::plugMark;
-    spec.iconColor = PremiumTheme::textTertiary();
-    spec.title = title;
-    spec.detail = detail;
-    if (button) spec.buttons.push_back({*button, PremiumButtonKind::primary, std::move(action)});
-    spec.buttonsTopPadding = 2;
-    auto* view = new ListStateView(std::move(spec), parent);
+    ListStateContent stateContent;
+    stateContent.name = name;
+    stateContent.icon = ListStateContent::Icon::plugMark;
+    stateContent.iconColor = PremiumTheme::textTertiary();
+    stateContent.title = title;
+    stateContent.detail = detail;
+    if (button) stateContent.buttons.push_back({*button, PremiumButtonKind::primary, std::move(action)});
+    stateContent.buttonsTopPadding = 2;
+    auto* view = new ListStateView(std::move(stateContent), parent);
     return view;
 }
 
@@ -452,16 +452,16 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         main_->setCurrentWidget(errorPage_);
         const QString message = displayText(failed->message);
         showState(errorPage_, QStringLiteral("error|") + message, [&] {
-            ListStateSpec spec;
-            spec.name = QStringLiteral("errorState");
-            spec.lucide = LucideIconName::shield;
-            spec.iconColor = PremiumTheme::warning();
-            spec.detail = message;
-            spec.detailSize = 13;
-            spec.buttons.push_back({QStringLiteral("Try Again"), PremiumButtonKind::primary, [this] {
+            ListStateContent stateContent;
+            stateContent.name = QStringLiteral("errorState");
+            stateContent.lucide = LucideIconName::shield;
+            stateContent.iconColor = PremiumTheme::warning();
+            stateContent.detail = message;
+            stateContent.detailSize = 13;
+            stateContent.buttons.push_back({QStringLiteral("Try Again"), PremiumButtonKind::primary, [this] {
                                         if (commands_.requestScan) commands_.requestScan();
                                     }});
-            return new ListStateView(std::move(spec));
+            return new ListStateView(std::move(stateContent));
         });
         return;
     }
@@ -505,48 +505,48 @@ void PopoverRootView::refreshListenerContent() {
     listShownBefore_ = false;
     body_->setCurrentWidget(stateHolder_);
     list_->setRows({}, std::nullopt, std::nullopt);
-    ListStateSpec spec;
-    spec.iconColor = PremiumTheme::textTertiary();
+    ListStateContent stateContent;
+    stateContent.iconColor = PremiumTheme::textTertiary();
     switch (body) {
         case ListBody::emptyState:
-            spec.name = QStringLiteral("emptyState");
-            spec.spacing = 10;
-            spec.icon = ListStateSpec::Icon::plugMark;
-            spec.title = QStringLiteral("No local listeners");
-            spec.detail = q(emptyStateDetail(agents.totalCount()));
+            stateContent.name = QStringLiteral("emptyState");
+            stateContent.spacing = 10;
+            stateContent.icon = ListStateContent::Icon::plugMark;
+            stateContent.title = QStringLiteral("No local listeners");
+            stateContent.detail = q(emptyStateDetail(agents.totalCount()));
             break;
         case ListBody::exactScopeEmpty:
-            spec.name = QStringLiteral("exactScopeEmptyState");
-            spec.lucide = LucideIconName::hash;
-            spec.title = QStringLiteral("No ports related to this agent right now");
-            spec.detail = QStringLiteral("Related listeners appear here while the agent's servers are running.");
-            spec.buttonsTopPadding = 2;
-            spec.buttons.push_back({QStringLiteral("Remove scope"), PremiumButtonKind::primary, [this] {
+            stateContent.name = QStringLiteral("exactScopeEmptyState");
+            stateContent.lucide = LucideIconName::hash;
+            stateContent.title = QStringLiteral("No ports related to this agent right now");
+            stateContent.detail = QStringLiteral("Related listeners appear here while the agent's servers are running.");
+            stateContent.buttonsTopPadding = 2;
+            stateContent.buttons.push_back({QStringLiteral("Remove scope"), PremiumButtonKind::primary, [this] {
                                         if (commands_.clearExactScope) commands_.clearExactScope();
                                     }});
             break;
         case ListBody::noMatches:
-            spec.name = QStringLiteral("noMatchesState");
-            spec.spacing = 6;
-            spec.lucide = LucideIconName::search;
-            spec.title = QStringLiteral("No matching listeners");
-            spec.buttons.push_back({QStringLiteral("Clear filters"), PremiumButtonKind::primary, [this] {
+            stateContent.name = QStringLiteral("noMatchesState");
+            stateContent.spacing = 6;
+            stateContent.lucide = LucideIconName::search;
+            stateContent.title = QStringLiteral("No matching listeners");
+            stateContent.buttons.push_back({QStringLiteral("Clear filters"), PremiumButtonKind::primary, [this] {
                                         if (commands_.setFilter) commands_.setFilter(FilterCategory::all);
                                         if (commands_.setSearchText) commands_.setSearchText({});
                                     }});
             break;
         case ListBody::agentSessions: {
             const auto count = agentSessionCount(inputs_.filter, agents);
-            spec.name = QStringLiteral("agentSessionState");
-            spec.lucide = LucideIconName::terminal;
-            spec.iconColor = count >= 1 ? PremiumTheme::info() : PremiumTheme::textTertiary();
-            spec.title = q(agentSessionTitle(count, inputs_.filter));
-            spec.detail = q(agentSessionDetail(count, inputs_.filter));
-            spec.buttonsTopPadding = 2;
-            spec.buttons.push_back({QStringLiteral("View Agents"), PremiumButtonKind::primary, [this] {
+            stateContent.name = QStringLiteral("agentSessionState");
+            stateContent.lucide = LucideIconName::terminal;
+            stateContent.iconColor = count >= 1 ? PremiumTheme::info() : PremiumTheme::textTertiary();
+            stateContent.title = q(agentSessionTitle(count, inputs_.filter));
+            stateContent.detail = q(agentSessionDetail(count, inputs_.filter));
+            stateContent.buttonsTopPadding = 2;
+            stateContent.buttons.push_back({QStringLiteral("View Agents"), PremiumButtonKind::primary, [this] {
                                         if (commands_.selectPanelMode) commands_.selectPanelMode(PanelMode::agents);
                                     }});
-            spec.buttons.push_back({QStringLiteral("Show all ports"), PremiumButtonKind::secondary, [this] {
+            stateContent.buttons.push_back({QStringLiteral("Show all ports"), PremiumButtonKind::secondary, [this] {
                                         if (commands_.setFilter) commands_.setFilter(FilterCategory::all);
                                         if (commands_.setSearchText) commands_.setSearchText({});
                                     }});
@@ -554,9 +554,9 @@ void PopoverRootView::refreshListenerContent() {
         }
         case ListBody::rows: break;
     }
-    QString key = spec.name + QLatin1Char('|') + spec.title.value_or(QString()) + QLatin1Char('|') +
-                  spec.detail.value_or(QString());
-    showState(stateHolder_, key, [&] { return new ListStateView(std::move(spec)); });
+    QString key = stateContent.name + QLatin1Char('|') + stateContent.title.value_or(QString()) + QLatin1Char('|') +
+                  stateContent.detail.value_or(QString());
+    showState(stateHolder_, key, [&] { return new ListStateView(std::move(stateContent)); });
 }
 
 AgentListCallbacks PopoverRootView::agentCallbacks() {

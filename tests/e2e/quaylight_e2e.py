@@ -420,6 +420,12 @@ def showing(tree, name):
     return [n for n in tree["nodes"] if n["name"] == name and "showing" in n["states"]]
 
 
+def wait_view_selected(run, view):
+    """Waits until the mode switch shows `view` ("Ports view" or "Agents view") selected."""
+    wait_for(f"AT-SPI: the {view} selected", lambda: any(
+        n["name"] == view and "checked" in n["states"] for n in run.atspi()["nodes"]))
+
+
 def start_own_listener(run):
     """A listener of the test's own on 127.0.0.1, ended by teardown: (process, port)."""
     listener = subprocess.Popen([SYS_PY, "-c", _LISTENER], env=run.env, stdin=subprocess.PIPE,
@@ -450,8 +456,7 @@ def open_on_own_listener(run):
     # the bar under the header) first. Then into the search field (right of the mode switch)
     # and the port: the list narrows to the one row of that port.
     run.click(panel["x"] + 42, panel["y"] + 81)
-    wait_for("AT-SPI: the Ports view selected", lambda: any(
-        n["name"] == "Ports view" and "checked" in n["states"] for n in run.atspi()["nodes"]))
+    wait_view_selected(run, "Ports view")
     run.click(panel["x"] + 400, panel["y"] + 81)
     run.run("xdotool", "type", "--delay", "30", str(port))
 

@@ -52,8 +52,7 @@ def test(run):
     panel = run.wait_panel(True, "a click on the icon")
     # The Agents segment, right of "Ports" in the bar under the header.
     run.click(panel["x"] + 102, panel["y"] + 81)
-    e2e.wait_for("AT-SPI: the Agents view selected", lambda: any(
-        n["name"] == "Agents view" and "checked" in n["states"] for n in run.atspi()["nodes"]))
+    e2e.wait_view_selected(run, "Agents view")
 
     pid_text = f"PID {agent.pid},"
     row = e2e.wait_for("AT-SPI: a row naming the agent's PID",

@@ -86,8 +86,7 @@ def test(run):
     press(run, "Skip")
     # The panel opens on Agents while agents run on the machine: choose Ports first.
     press(run, "Ports view")
-    e2e.wait_for("AT-SPI: the Ports view selected", lambda: any(
-        n["name"] == "Ports view" and "checked" in n["states"] for n in run.atspi()["nodes"]))
+    e2e.wait_view_selected(run, "Ports view")
     e2e.wait_for("AT-SPI: the list's search field", lambda: shown(run.atspi(), "Search listeners"))
     e2e.ok("then the list")
     for key in ("launchAtLoginOfferCompleted", "walkthroughCompleted", "quaylightOnboardingComplete"):

@@ -3,10 +3,6 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QObject>
 #include <QTimer>
@@ -14,6 +10,7 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+#include "Quaylight/design/platform/DesktopPortalSettings.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
 
 namespace quaylight {
@@ -123,40 +120,25 @@ private:
     std::function<void()> onWake_;
 };
 
-// ---- Accessibility options: the desktop portal's settings.
+// ---- Accessibility options: the desktop's settings, through the portal.
 
-const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
 const QString interfaceNamespace = QStringLiteral("org.gnome.desktop.interface");
 const QString a11yNamespace = QStringLiteral("org.gnome.desktop.a11y.interface");
-
-QVariant unwrap(QVariant value) {
-    while (value.userType() == qMetaTypeId<QDBusVariant>()) value = value.value<QDBusVariant>().variant();
-    return value;
-}
+const QString highContrastKey = QStringLiteral("high-contrast");
 
 class PortalAccessibilityOptionsSource final : public QObject, public AccessibilityOptionsSource {
-    Q_OBJECT
 public:
     explicit PortalAccessibilityOptionsSource(std::shared_ptr<const ReduceMotionProvider> reduceMotion)
         : reduceMotion_(std::move(reduceMotion)) {
         last_ = options();
-        auto bus = QDBusConnection::sessionBus();
-        if (!bus.isConnected()) return;
-        // The slot takes the message itself: subscribed with the three arguments as parameters,
-        // the connection was refused (connect returned false) and no change ever arrived.
-        bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-                    SLOT(settingChanged(QDBusMessage)));
-        auto message =
-            QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, QStringLiteral("Read"));
-        message << a11yNamespace << QStringLiteral("high-contrast");
-        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
-            QDBusPendingReply<QDBusVariant> reply = *call;
-            if (!reply.isError()) takeHighContrast(reply.value().variant());
-            call->deleteLater();
+        desktopportal::followChanges(this, [this](const QString& group, const QString& key, const QVariant& value) {
+            if (group == a11yNamespace && key == highContrastKey)
+                takeHighContrast(value);
+            else if (group == interfaceNamespace && key == QStringLiteral("enable-animations"))
+                notifyLater();  // the reduce-motion provider takes the value from the same signal
         });
+        desktopportal::read(this, a11yNamespace, highContrastKey,
+                            [this](const QVariant& value) { takeHighContrast(value); });
     }
 
     TidewatchAccessibilityOptions options() const override {
@@ -167,22 +149,9 @@ public:
     }
     void setOnChange(std::function<void()> handler) override { handler_ = std::move(handler); }
 
-private slots:
-    void settingChanged(const QDBusMessage& message) {
-        const auto arguments = message.arguments();
-        if (arguments.size() < 3) return;
-        const QString group = arguments[0].toString();
-        const QString key = arguments[1].toString();
-        if (group == a11yNamespace && key == QStringLiteral("high-contrast"))
-            takeHighContrast(arguments[2]);
-        else if (group == interfaceNamespace && key == QStringLiteral("enable-animations"))
-            notifyLater();  // the reduce-motion provider takes the value from the same signal
-    }
-
 private:
     void takeHighContrast(const QVariant& value) {
-        const QVariant plain = unwrap(value);
-        if (plain.typeId() == QMetaType::Bool) highContrast_ = plain.toBool();
+        if (value.typeId() == QMetaType::Bool) highContrast_ = value.toBool();
         notifyLater();
     }
     // On the next turn, once every listener of the portal has taken the new value.

@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "Quaylight/design/theme/PremiumTheme.h"
-#include "Quaylight/popover/agents/AgentFilterChip.h"
+#include "Quaylight/popover/frame/FilterChip.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentRowView.h"
 #include "Quaylight/popover/agents/HostIconProvider.h"
@@ -36,14 +36,6 @@ QString stateName(AgentListState::Kind kind) {
         case AgentListState::Kind::noMatches: return QStringLiteral("noMatchesState");
     }
     return {};
-}
-
-// Everything a state draws, as one text: an equal key means the shown state is still right.
-std::string stateKey(const AgentListState& state) {
-    std::string key = std::to_string(static_cast<int>(state.kind)) + '\n' + state.title + '\n' + state.detail;
-    for (const auto& b : state.buttons)
-        key += '\n' + b.title + ':' + std::to_string(static_cast<int>(b.kind));
-    return key;
 }
 
 }  // namespace
@@ -126,7 +118,7 @@ void AgentListView::buildHeader(QVBoxLayout* column) {
     const AgentProviderFilter filters[] = {AgentProviderFilter::all, AgentProviderFilter::codex,
                                            AgentProviderFilter::claude};
     for (const auto filter : filters) {
-        auto* chip = new AgentFilterChip(header);
+        auto* chip = new FilterChip(header);
         chip->setObjectName(QStringLiteral("agentChip-") + q(AgentListTexts::filterTitle(filter)));
         connect(chip, &QAbstractButton::clicked, this, [this, filter] {
             if (callbacks_.onFilterChange) callbacks_.onFilterChange(filter);
@@ -214,24 +206,23 @@ void AgentListView::refreshState() {
     const auto state = AgentListTexts::state(inputs_.model.content.kind, inputs_.filter, inputs_.connections,
                                              inputs_.receiverFailure);
     if (!state) return;
-    const std::string key = stateKey(*state);
-    if (stateView_ && key == stateKey_) return;
+    if (stateView_ && state == shownState_) return;
     if (stateView_) {
         stateView_->hide();
         stateView_->deleteLater();
     }
-    ListStateSpec spec;
-    spec.name = stateName(state->kind);
-    spec.spacing = state->spacing;
-    spec.horizontalPadding = 32;
-    spec.lucide = state->icon;
-    spec.iconColor = tintColor(state->tint);
-    spec.title = q(state->title);
+    ListStateContent stateContent;
+    stateContent.name = stateName(state->kind);
+    stateContent.spacing = state->spacing;
+    stateContent.horizontalPadding = 32;
+    stateContent.lucide = state->icon;
+    stateContent.iconColor = tintColor(state->tint);
+    stateContent.title = q(state->title);
     // A receiver failure is another program's text: shown as plain, safe text that wraps.
-    spec.detail = displayText(state->detail);
-    spec.buttonsTopPadding = 2;
+    stateContent.detail = displayText(state->detail);
+    stateContent.buttonsTopPadding = 2;
     for (const auto& button : state->buttons) {
-        spec.buttons.push_back({q(button.title), button.kind, [this, action = button.action] {
+        stateContent.buttons.push_back({q(button.title), button.kind, [this, action = button.action] {
                                     switch (action.kind) {
                                         case AgentListAction::Kind::connect:
                                             if (callbacks_.onConnectProvider) callbacks_.onConnectProvider(action.provider);
@@ -246,9 +237,9 @@ void AgentListView::refreshState() {
                                     }
                                 }});
     }
-    stateView_ = new ListStateView(std::move(spec), statePage_);
+    stateView_ = new ListStateView(std::move(stateContent), statePage_);
     statePage_->layout()->addWidget(stateView_);
-    stateKey_ = key;
+    shownState_ = state;
 }
 
 void AgentListView::refreshFooter() {
@@ -364,10 +355,9 @@ void AgentListView::refreshSections() {
     }
     sections_ = std::move(kept);
     if (order != sectionOrder_) {
-        // Re-lay the sections in the new order; kept sections are moved, not rebuilt.
-        while (sectionsLayout_->count() > 0) sectionsLayout_->takeAt(0);
-        for (const auto& id : order) sectionsLayout_->addWidget(sections_.at(id));
-        sectionsLayout_->addStretch(1);
+        std::vector<QWidget*> widgets;
+        for (const auto& id : order) widgets.push_back(sections_.at(id));
+        relayInOrder(sectionsLayout_, widgets);
         sectionOrder_ = std::move(order);
     }
 }

@@ -18,6 +18,7 @@
 
 #include "ProcessCoreKit/records/AgentKind.h"
 #include "Quaylight/popover/model/AgentListInputs.h"
+#include "Quaylight/popover/model/AgentListTexts.h"
 #include "Quaylight/popover/model/AgentRowTexts.h"
 
 class QScrollArea;
@@ -27,7 +28,7 @@ class QVBoxLayout;
 
 namespace quaylight {
 
-class AgentFilterChip;
+class FilterChip;
 class ElidedLabel;
 class AgentHostSectionView;
 class HostIconProvider;
@@ -60,7 +61,7 @@ public:
     // For tests and the panel's own checks.
     QString summaryText() const;
     std::optional<QString> stateLineText() const;
-    std::vector<AgentFilterChip*> chips() const { return chips_; }
+    std::vector<FilterChip*> chips() const { return chips_; }
     // The centred state in the list's place, if one shows.
     QWidget* stateView() const;
     QString footerText() const;
@@ -96,11 +97,11 @@ private:
     QWidget* listPage_;
     QWidget* statePage_;
     QWidget* stateView_ = nullptr;
-    std::string stateKey_;
+    std::optional<AgentListState> shownState_;
     QWidget* summaryBlock_;
     ElidedLabel* summary_;
     ElidedLabel* stateLine_;
-    std::vector<AgentFilterChip*> chips_;
+    std::vector<FilterChip*> chips_;
     QScrollArea* scroll_;
     QWidget* sectionsHost_;
     QVBoxLayout* sectionsLayout_;

@@ -11,40 +11,40 @@
 
 namespace quaylight {
 
-ListStateView::ListStateView(ListStateSpec spec, QWidget* parent) : QWidget(parent) {
-    setObjectName(spec.name);
+ListStateView::ListStateView(ListStateContent stateContent, QWidget* parent) : QWidget(parent) {
+    setObjectName(stateContent.name);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(spec.horizontalPadding, 0, spec.horizontalPadding, 0);
-    column->setSpacing(spec.spacing);
+    column->setContentsMargins(stateContent.horizontalPadding, 0, stateContent.horizontalPadding, 0);
+    column->setSpacing(stateContent.spacing);
     column->addStretch(1);
     QWidget* icon = nullptr;
-    if (spec.icon == ListStateSpec::Icon::plugMark) {
+    if (stateContent.icon == ListStateContent::Icon::plugMark) {
         auto* mark = new PlugMark(false, PlugCut{2.1, 2.0, 8.9}, this);
         mark->setFixedSize(26 * 24 / 11, 26);
         icon = mark;
     } else {
-        icon = new LucideIcon(spec.lucide, 28, std::nullopt, this);
+        icon = new LucideIcon(stateContent.lucide, 28, std::nullopt, this);
     }
-    setForeground(icon, spec.iconColor);
+    setForeground(icon, stateContent.iconColor);
     column->addWidget(icon, 0, Qt::AlignHCenter);
-    if (spec.title) {
-        auto* title = new WrapLabel(*spec.title, PremiumTheme::display(15, PremiumFontWeight::semibold),
+    if (stateContent.title) {
+        auto* title = new WrapLabel(*stateContent.title, PremiumTheme::display(15, PremiumFontWeight::semibold),
                                     PremiumTheme::textPrimary(), Qt::AlignHCenter, this);
         title->setObjectName(QStringLiteral("title"));
         column->addWidget(title);
     }
-    if (spec.detail) {
-        auto* detail = new WrapLabel(*spec.detail, PremiumTheme::display(spec.detailSize, PremiumFontWeight::regular),
-                                     PremiumTheme::textSecondary(), Qt::AlignHCenter, this);
+    if (stateContent.detail) {
+        const QFont font = PremiumTheme::display(stateContent.detailSize, PremiumFontWeight::regular);
+        auto* detail = new WrapLabel(*stateContent.detail, font, PremiumTheme::textSecondary(), Qt::AlignHCenter, this);
         detail->setObjectName(QStringLiteral("detail"));
         column->addWidget(detail);
     }
-    if (!spec.buttons.empty()) {
+    if (!stateContent.buttons.empty()) {
         auto* row = new QHBoxLayout;
         row->setSpacing(8);
-        row->setContentsMargins(0, spec.buttonsTopPadding, 0, 0);
+        row->setContentsMargins(0, stateContent.buttonsTopPadding, 0, 0);
         row->addStretch(1);
-        for (auto& b : spec.buttons) {
+        for (auto& b : stateContent.buttons) {
             auto* button = new PremiumButton(b.title, PremiumButtonStyle{b.kind, 34, 10, 15, false}, this);
             button->setFocusPolicy(Qt::NoFocus);
             button->setAccessibleName(b.title);

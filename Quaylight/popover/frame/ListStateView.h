@@ -13,7 +13,7 @@
 
 namespace quaylight {
 
-struct ListStateSpec {
+struct ListStateContent {
     enum class Icon { plugMark, lucide };
     struct Button {
         QString title;
@@ -36,7 +36,7 @@ struct ListStateSpec {
 class ListStateView : public QWidget {
     Q_OBJECT
 public:
-    explicit ListStateView(ListStateSpec spec, QWidget* parent = nullptr);
+    explicit ListStateView(ListStateContent stateContent, QWidget* parent = nullptr);
 };
 
 }  // namespace quaylight

@@ -1,6 +1,7 @@
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 
 #include <QAbstractScrollArea>
+#include <QBoxLayout>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -45,6 +46,13 @@ TextButton* makeQuitButton(std::function<void()> quit, QWidget* parent) {
         if (quit) quit();
     });
     return button;
+}
+
+void relayInOrder(QBoxLayout* layout, const std::vector<QWidget*>& widgets) {
+    // The items are the layout's to free; the widgets they hold stay.
+    while (QLayoutItem* item = layout->takeAt(0)) delete item;
+    for (auto* widget : widgets) layout->addWidget(widget);
+    layout->addStretch(1);
 }
 
 void styleThinScrollBar(QAbstractScrollArea* area) {

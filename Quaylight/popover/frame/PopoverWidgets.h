@@ -5,8 +5,10 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <functional>
+#include <vector>
 
 class QAbstractScrollArea;
+class QBoxLayout;
 
 #include "Quaylight/design/icons/LucideIconName.h"
 
@@ -20,6 +22,10 @@ QWidget* makeHairline(QWidget* parent = nullptr);
 
 // A thin dark vertical scroll bar in the theme's colours instead of the desktop's.
 void styleThinScrollBar(QAbstractScrollArea* area);
+
+// Lays `widgets` out in `layout` in this order, followed by a stretch that keeps them at the
+// top. The widgets are moved, never rebuilt.
+void relayInOrder(QBoxLayout* layout, const std::vector<QWidget*>& widgets);
 
 // An icon drawn centred in a fixed frame, as a button.
 class IconButton : public QAbstractButton {

@@ -9,10 +9,10 @@
 #include <cmath>
 
 #include "Quaylight/design/controls/PremiumChip.h"
-#include "Quaylight/design/controls/Shadow.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
+#include "Quaylight/popover/frame/FilterChip.h"
 #include "Quaylight/popover/model/PortsRailTexts.h"
 
 namespace quaylight {
@@ -21,46 +21,15 @@ namespace {
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 
+void showChip(FilterChip* chip, FilterCategory category, bool selected) {
+    chip->set(q(PortsChipRail::chipTitle(category)), q(PortsChipRail::chipAccessibilityLabel(category)), selected);
+}
+
 // Every control of the rail: a click must leave the keys with the list.
 void railControl(QAbstractButton* button) {
     button->setFocusPolicy(Qt::NoFocus);
     button->setCursor(Qt::PointingHandCursor);
 }
-
-// A filter chip: the design system's chip as the face of a button, announced with its
-// spoken label and "Selected" or "Not selected".
-class FilterChipButton : public QAbstractButton {
-public:
-    FilterChipButton(FilterCategory category, QWidget* parent)
-        : QAbstractButton(parent),
-          face_(new PremiumChip(q(PortsChipRail::chipTitle(category)), PremiumChipStyle::neutral, std::nullopt, this)) {
-        railControl(this);
-        setCheckable(true);
-        setText(face_->title());
-        setAccessibleName(q(PortsChipRail::chipAccessibilityLabel(category)));
-        face_->setAttribute(Qt::WA_TransparentForMouseEvents);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        setSelected(false);
-    }
-    void setSelected(bool selected) {
-        const QString value = selected ? QStringLiteral("Selected") : QStringLiteral("Not selected");
-        if (accessibleDescription() == value) return;
-        setChecked(selected);
-        setAccessibleDescription(value);
-        face_->setChipStyle(selected ? PremiumChipStyle::selected : PremiumChipStyle::neutral);
-        // The face fills this button exactly: the button casts the glow, or it would be cut.
-        moveShadow(face_, this);
-    }
-    QSize sizeHint() const override { return face_->sizeHint(); }
-
-protected:
-    void resizeEvent(QResizeEvent*) override { face_->setGeometry(rect()); }
-    void paintEvent(QPaintEvent*) override {}
-    void nextCheckState() override {}  // the view model decides, not the click
-
-private:
-    PremiumChip* face_;
-};
 
 // "Ports related to this Codex agent ×" on an accent capsule; clicking it removes the scope.
 class ExactScopeChip : public QAbstractButton {
@@ -223,7 +192,7 @@ void PortsRailView::set(const State& state) {
         }
     }
     if (chipsChanged) rebuildChips();
-    for (auto& [category, button] : chips_) static_cast<FilterChipButton*>(button)->setSelected(category == state.active);
+    for (auto& [category, button] : chips_) showChip(button, category, category == state.active);
     static_cast<SortTrigger*>(sort_)->set(state.sortMode, state.sortMenuOpen);
     if (activeChanged || chipsChanged) revealActiveChip();
 }
@@ -238,7 +207,8 @@ void PortsRailView::rebuildChips() {
     chips_.clear();
     int index = 0;
     for (auto category : state_.chips) {
-        auto* button = new FilterChipButton(category, chipRow_);
+        auto* button = new FilterChip(chipRow_);
+        showChip(button, category, category == state_.active);
         connect(button, &QAbstractButton::clicked, this, [this, category] {
             if (onChooseFilter) onChooseFilter(category);
         });

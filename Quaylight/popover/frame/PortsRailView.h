@@ -19,6 +19,8 @@ class QScrollArea;
 
 namespace quaylight {
 
+class FilterChip;
+
 class PortsRailView : public QWidget {
     Q_OBJECT
 public:
@@ -65,7 +67,7 @@ private:
     QAbstractButton* scope_ = nullptr;
     QScrollArea* scroller_;
     QWidget* chipRow_;
-    std::vector<std::pair<FilterCategory, QAbstractButton*>> chips_;
+    std::vector<std::pair<FilterCategory, FilterChip*>> chips_;
     QAbstractButton* sort_;
 };
 

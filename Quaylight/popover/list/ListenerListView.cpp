@@ -76,10 +76,9 @@ void ListenerListView::setRows(const std::vector<ListenerRowTexts>& rows, const 
     }
     rows_ = std::move(kept);
     if (order != order_) {
-        // Re-lay the rows in the new order; unchanged rows are not rebuilt, only moved.
-        while (layout_->count() > 0) layout_->takeAt(0);
-        for (const auto& id : order) layout_->addWidget(rows_.at(id));
-        layout_->addStretch(1);
+        std::vector<QWidget*> widgets;
+        for (const auto& id : order) widgets.push_back(rows_.at(id));
+        relayInOrder(layout_, widgets);
         order_ = std::move(order);
     }
     syncPulses();

@@ -1,6 +1,7 @@
 #include "Quaylight/popover/model/AgentListTexts.h"
 
 #include "Quaylight/popover/model/AgentRowTexts.h"
+#include "Quaylight/settings/model/AgentConnectionPresentation.h"
 
 namespace quaylight {
 
@@ -194,8 +195,10 @@ std::optional<WallTime> AgentListTexts::nextLabelChange(WallTime now,
 std::optional<std::string> AgentListTexts::connectRefusal(const std::string& bundlePath,
                                                           const std::string& installedPath,
                                                           const std::string& installedFolder) {
-    if (bundlePath == installedPath) return std::nullopt;
-    return "Move Quaylight to " + installedFolder + ", then connect.";
+    // The settings card refuses a connect with the same rule and the same words.
+    auto notice = AgentConnectionPresentation::connectBlockedNotice(bundlePath, installedPath, installedFolder);
+    if (!notice) return std::nullopt;
+    return notice->toStdString();
 }
 
 }  // namespace quaylight

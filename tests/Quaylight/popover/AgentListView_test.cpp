@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "Quaylight/design/theme/PremiumTheme.h"
-#include "Quaylight/popover/agents/AgentFilterChip.h"
+#include "Quaylight/popover/frame/FilterChip.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentRowView.h"
 #include "Quaylight/popover/agents/FakeHostIconProvider.h"

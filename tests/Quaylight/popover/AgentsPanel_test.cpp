@@ -7,7 +7,7 @@
 #include <QAbstractButton>
 #include <QTest>
 
-#include "Quaylight/popover/agents/AgentFilterChip.h"
+#include "Quaylight/popover/frame/FilterChip.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentListView.h"
 #include "Quaylight/popover/agents/AgentRowView.h"

@@ -1,6 +1,7 @@
 #pragma once
-// A provider filter chip of the Agents tab: a button drawn as a capsule chip, announced by
-// its spoken label with "Selected" or "Not selected". It never takes focus from a click.
+// A filter chip of the Ports rail or the Agents tab: a button drawn as a capsule chip,
+// announced by its spoken label with "Selected" or "Not selected". It never takes focus from
+// a click, so the keys stay with the list.
 
 #include <QAbstractButton>
 
@@ -8,10 +9,10 @@ namespace quaylight {
 
 class PremiumChip;
 
-class AgentFilterChip : public QAbstractButton {
+class FilterChip : public QAbstractButton {
     Q_OBJECT
 public:
-    explicit AgentFilterChip(QWidget* parent = nullptr);
+    explicit FilterChip(QWidget* parent = nullptr);
 
     // Changes only what differs, so an unchanged chip is not repainted.
     void set(const QString& title, const QString& accessibleLabel, bool selected);

@@ -1,10 +1,11 @@
-#include "Quaylight/popover/agents/AgentFilterChip.h"
+#include "Quaylight/popover/frame/FilterChip.h"
 
 #include "Quaylight/design/controls/PremiumChip.h"
+#include "Quaylight/design/controls/Shadow.h"
 
 namespace quaylight {
 
-AgentFilterChip::AgentFilterChip(QWidget* parent) : QAbstractButton(parent) {
+FilterChip::FilterChip(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::NoFocus);
     setCheckable(true);
     setCursor(Qt::PointingHandCursor);
@@ -14,27 +15,31 @@ AgentFilterChip::AgentFilterChip(QWidget* parent) : QAbstractButton(parent) {
     chip_->setAccessibleName({});
 }
 
-void AgentFilterChip::set(const QString& title, const QString& accessibleLabel, bool selected) {
+void FilterChip::set(const QString& title, const QString& accessibleLabel, bool selected) {
     if (chip_->title() != title) {
         chip_->setTitle(title);
         setText(title);
         updateGeometry();
     }
     const auto style = selected ? PremiumChipStyle::selected : PremiumChipStyle::neutral;
-    if (chip_->chipStyle() != style) chip_->setChipStyle(style);
+    if (chip_->chipStyle() != style) {
+        chip_->setChipStyle(style);
+        // The face fills this button exactly: the button casts the glow, or it would be cut.
+        moveShadow(chip_, this);
+    }
     if (isChecked() != selected) setChecked(selected);
     if (accessibleName() != accessibleLabel) setAccessibleName(accessibleLabel);
     const QString value = selected ? QStringLiteral("Selected") : QStringLiteral("Not selected");
     if (accessibleDescription() != value) setAccessibleDescription(value);
 }
 
-QString AgentFilterChip::title() const { return chip_->title(); }
+QString FilterChip::title() const { return chip_->title(); }
 
-QSize AgentFilterChip::sizeHint() const { return chip_->sizeHint(); }
+QSize FilterChip::sizeHint() const { return chip_->sizeHint(); }
 
-void AgentFilterChip::paintEvent(QPaintEvent*) {}
+void FilterChip::paintEvent(QPaintEvent*) {}
 
-void AgentFilterChip::resizeEvent(QResizeEvent* event) {
+void FilterChip::resizeEvent(QResizeEvent* event) {
     QAbstractButton::resizeEvent(event);
     chip_->setGeometry(rect());
 }
