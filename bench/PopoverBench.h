@@ -12,19 +12,20 @@ namespace quaylight::bench {
 
 inline PortListener benchListener(int i) {
     PortListener l;
-    l.process.identity = {10'000 + i, static_cast<std::uint64_t>(1'780'000'000 - i * 60), 0};
-    l.process.name = "server-" + std::to_string(i % 17);
-    l.process.executablePath = "/usr/bin/node";
-    l.process.uid = 1000;
-    l.process.sameUser = true;
-    l.process.residentMemoryBytes = 50'000'000;
+    ProcessSnapshot& process = l.process.edit();
+    process.identity = {10'000 + i, static_cast<std::uint64_t>(1'780'000'000 - i * 60), 0};
+    process.name = "server-" + std::to_string(i % 17);
+    process.executablePath = "/usr/bin/node";
+    process.uid = 1000;
+    process.sameUser = true;
+    process.residentMemoryBytes = 50'000'000;
     l.port = 3000 + i;
     l.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, l.port}};
     l.bindScope = BindScope::loopbackOnly;
     l.classification.runtime = Runtime::node;
     l.classification.confidence = Confidence::medium;
     l.project = ListenerProject{"project-" + std::to_string(i % 9), std::nullopt};
-    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, l.port, {}, false, std::nullopt};
+    l.identity = ListenerIdentity{l.process->identity, PortProtocol::tcp, l.port, {}, false, std::nullopt};
     return l;
 }
 

@@ -33,7 +33,7 @@ PopoverInputs frame(int n, int round, bool vary) {
     result.scannedAt = inputs.now;
     for (int i = 0; i < n; ++i) {
         auto l = bench::benchListener(i);
-        if (vary) l.process.residentMemoryBytes = 50'000'000 + static_cast<std::uint64_t>((round * 7 + i) % 40) * 1'100'000;
+        if (vary) l.process.edit().residentMemoryBytes = 50'000'000 + static_cast<std::uint64_t>((round * 7 + i) % 40) * 1'100'000;
         const auto id = l.id();
         inputs.activityByID[id] = static_cast<ActivityLevel>(i % 3);
         inputs.cpuPercentByID[id] = vary ? static_cast<double>((round * 13 + i) % 90) : 5.0;

@@ -134,11 +134,11 @@ std::string QuaylightCLI::tableText(const ScanResult& result, bool includeHidden
     out += '\n';
     for (const PortListener* row : listeners) {
         const PortListener& l = *row;
-        std::string process = l.process.displayName();
+        std::string process = l.process->displayName();
         if (l.workerPoolSize >= 2) process += fmt::format(" \u00d7{}", l.workerPoolSize);
         std::string bind(bindScopeText(l.bindScope));
         if (l.visibility == VisibilityClass::hiddenSystemBackground) bind += " \u00b7sys";
-        const std::string cells[6] = {std::to_string(l.port), "TCP", process, std::to_string(l.process.identity.pid),
+        const std::string cells[6] = {std::to_string(l.port), "TCP", process, std::to_string(l.process->identity.pid),
                                       l.classification.label, bind};
         appendLine(out, cells);
     }

@@ -284,7 +284,7 @@ void attachAgent(PortListener& listener, const ListenerEnrichment::Result& r, co
 }
 
 // Takes the representative's endpoints: each stands for exactly one row.
-PortListener makeListener(const CollapsedListener& c) {
+PortListener makeListener(const CollapsedListener& c, const SharedProcessSnapshot& process) {
     ProcessListener& rep = *c.representative;
     const bool pooled = c.poolSize >= 2;
     PortListener listener;
@@ -298,7 +298,7 @@ PortListener makeListener(const CollapsedListener& c) {
     listener.endpoints = std::move(rep.endpoints);
     listener.bindScope = rep.bindScope;
     listener.bindSignature = std::move(rep.bindSignature);
-    listener.process = *rep.snapshot;
+    listener.process = process;
     listener.workerPoolSize = c.poolSize;
     listener.parentIdentity = c.parent;
     return listener;
@@ -350,30 +350,31 @@ ScanResult PortEngine::scan(bool includeArgv) const {
 
     ScanResult result;
     result.listeners.reserve(collapsed.size());
-    // What a process decides alone, worked out once for all its rows. Its port only counts
-    // when nothing else is recognised (a well-known port's guess), so the classification is
-    // first made without one.
-    struct ProcessVerdict {
+    // What a process decides alone, worked out once for all its rows, and the one copy of
+    // its snapshot they share. Its port only counts when nothing else is recognised (a
+    // well-known port's guess), so the classification is first made without one.
+    struct ProcessRows {
+        SharedProcessSnapshot snapshot;
         bool knownBackground = false;
         ServiceClassification withoutPort;
     };
-    std::unordered_map<ProcessIdentity, ProcessVerdict> verdicts;
+    std::unordered_map<const ProcessSnapshot*, ProcessRows> byProcess;
     for (std::size_t i = 0; i < collapsed.size(); ++i) {
-        PortListener listener = makeListener(collapsed[i]);
-        const auto& p = listener.process;
-        auto [verdict, isNew] = verdicts.try_emplace(p.identity);
+        const ProcessSnapshot& p = *collapsed[i].representative->snapshot;
+        auto [entry, isNew] = byProcess.try_emplace(&p);
         if (isNew)
-            verdict->second = {KnownBackgroundAppClassifier::isKnownBackground(p),
+            entry->second = {p, KnownBackgroundAppClassifier::isKnownBackground(p),
                                ServiceClassifier::classify(p.name, p.executablePath, -1, p.argv)};
+        PortListener listener = makeListener(collapsed[i], entry->second.snapshot);
         // A flag list of the wrong length counts missing flags as unset rather than
         // reading past its end.
         const bool systemBackground = i < systemFlags.size() && systemFlags[i];
         const auto& r = *enrichment[i];
         attachAgent(listener, r, graph, providerByAgent);
-        listener.visibility = systemBackground || verdict->second.knownBackground
+        listener.visibility = systemBackground || entry->second.knownBackground
                                   ? VisibilityClass::hiddenSystemBackground
                                   : VisibilityClass::defaultVisible;
-        const auto& withoutPort = verdict->second.withoutPort;
+        const auto& withoutPort = entry->second.withoutPort;
         listener.classification = withoutPort.confidence != Confidence::unknown
                                       ? withoutPort
                                       : ServiceClassifier::classify(p.name, p.executablePath, listener.port, p.argv);

@@ -13,7 +13,7 @@ std::string ListenerSearch::normalizedQuery(std::string_view query) {
 }
 
 std::vector<std::string> ListenerSearch::haystack(const PortListener& listener) {
-    const auto& process = listener.process;
+    const auto& process = *listener.process;
     const auto& c = listener.classification;
     std::vector<std::string> entries;
     entries.reserve(14);

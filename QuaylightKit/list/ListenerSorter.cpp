@@ -33,10 +33,10 @@ int compareByMode(const PortListener& a, const PortListener& b, int rankA, int r
         case ListenerSortMode::port: return 0;
         case ListenerSortMode::activity: return compare(rankA, rankB);
         case ListenerSortMode::memory:
-            return compare(b.process.residentMemoryBytes.value_or(0), a.process.residentMemoryBytes.value_or(0));
+            return compare(b.process->residentMemoryBytes.value_or(0), a.process->residentMemoryBytes.value_or(0));
         case ListenerSortMode::uptime: {
-            const auto& x = a.process.identity;
-            const auto& y = b.process.identity;
+            const auto& x = a.process->identity;
+            const auto& y = b.process->identity;
             if (int c = compare(x.startTimeSeconds, y.startTimeSeconds)) return c;
             return compare(x.startTimeMicroseconds, y.startTimeMicroseconds);
         }
@@ -58,7 +58,7 @@ std::vector<const PortListener*> ListenerSorter::sorted(std::vector<const PortLi
     std::unordered_map<const PortListener*, std::string> names, ids;
     auto nameKey = [&](const PortListener* l) -> const std::string& {
         auto [it, inserted] = names.try_emplace(l);
-        if (inserted) it->second = l->process.displayName();
+        if (inserted) it->second = l->process->displayName();
         return it->second;
     };
     auto idKey = [&](const PortListener* l) -> const std::string& {

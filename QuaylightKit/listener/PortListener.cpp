@@ -5,7 +5,7 @@
 namespace quaylight {
 
 std::optional<std::string> PortListener::openableURL() const {
-    return ListenerURLResolver::url(port, endpoints, process.argv);
+    return ListenerURLResolver::url(port, endpoints, process->argv);
 }
 
 }  // namespace quaylight

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "ProcessCoreKit/records/AgentProcessIdentity.h"
-#include "ProcessCoreKit/records/ProcessSnapshot.h"
 #include "QuaylightKit/bind/BindScope.h"
 #include "QuaylightKit/bind/BindSignature.h"
 #include "QuaylightKit/classification/ServiceClassification.h"
 #include "QuaylightKit/focus/FocusTarget.h"
 #include "QuaylightKit/listener/ListenerIdentity.h"
+#include "QuaylightKit/listener/SharedProcessSnapshot.h"
 #include "QuaylightKit/project/AgentHost.h"
 #include "QuaylightKit/project/ListenerProject.h"
 
@@ -40,7 +40,7 @@ struct PortListener {
     std::vector<BoundEndpoint> endpoints;
     BindScope bindScope = BindScope::unknown;
     BindSignature bindSignature;
-    ProcessSnapshot process;  // a pool's representative
+    SharedProcessSnapshot process;  // a pool's representative; the rows of one process share it
     std::int64_t workerPoolSize = 1;
     std::optional<ProcessIdentity> parentIdentity;
     VisibilityClass visibility = VisibilityClass::defaultVisible;

@@ -27,7 +27,7 @@ void to_json(BasicJson& j, const PortListener& l) {
     j["endpoints"] = l.endpoints;
     j["bindScope"] = l.bindScope;
     j["bindSignature"] = l.bindSignature;
-    j["process"] = l.process;
+    j["process"] = *l.process;
     j["workerPoolSize"] = l.workerPoolSize;
     putIfPresent(j, "parentIdentity", l.parentIdentity);
     j["visibility"] = l.visibility;
@@ -50,7 +50,7 @@ void from_json(const BasicJson& j, PortListener& l) {
     j.at("endpoints").get_to(l.endpoints);
     j.at("bindScope").get_to(l.bindScope);
     j.at("bindSignature").get_to(l.bindSignature);
-    j.at("process").get_to(l.process);
+    l.process = j.at("process").template get<ProcessSnapshot>();
     j.at("workerPoolSize").get_to(l.workerPoolSize);
     l.parentIdentity = getIfPresent<ProcessIdentity>(j, "parentIdentity");
     j.at("visibility").get_to(l.visibility);

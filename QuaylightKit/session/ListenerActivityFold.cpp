@@ -7,7 +7,7 @@ ListenerActivityFold::Step ListenerActivityFold::step(const ScanResult& result, 
     for (const auto& listener : result.listeners) {
         if (listener.isWorkerPool()) continue;
         auto key = listener.id();
-        const auto& cpu = listener.process.cpuTimeNanos;
+        const auto& cpu = listener.process->cpuTimeNanos;
         if (!cpu) {
             step.activity[key] = ScanFrame::Activity{};
             continue;

@@ -11,7 +11,7 @@ namespace {
 
 // Requests are built without the code-signature test: it is the live check's to run.
 bool isActionable(const PortListener& listener, const ProcessSafetyClassifier::Context& context) {
-    return ProcessSafetyClassifier::classify(listener.process, false, listener.isInQuaylightSubtree, context)
+    return ProcessSafetyClassifier::classify(*listener.process, false, listener.isInQuaylightSubtree, context)
         .isActionable();
 }
 
@@ -22,7 +22,7 @@ bool qualifiesForKill(const PortListener& listener, const ProcessSafetyClassifie
 
 bool qualifiesForPool(const PortListener& listener, const ProcessSafetyClassifier::Context& context) {
     return listener.workerPoolSize >= 2 && listener.visibility == VisibilityClass::defaultVisible &&
-           listener.parentIdentity && listener.process.executablePath && listener.process.uid &&
+           listener.parentIdentity && listener.process->executablePath && listener.process->uid &&
            isActionable(listener, context);
 }
 
@@ -32,11 +32,11 @@ std::optional<Request> processRequest(const PortListener& listener, const Proces
     if (!qualifiesForKill(listener, context)) return std::nullopt;
     Request request;
     request.id = listener.id();
-    request.displayName = listener.process.displayName();
-    request.pid = listener.process.identity.pid;
+    request.displayName = listener.process->displayName();
+    request.pid = listener.process->identity.pid;
     request.port = listener.port;
     request.signalName = std::string(signalName);
-    request.target = listener.process.identity;
+    request.target = listener.process->identity;
     return request;
 }
 
@@ -55,7 +55,7 @@ std::optional<ForceKillRequest> ForceKillRequest::request(const PortListener& li
 std::optional<StopPoolRequest> StopPoolRequest::request(const PortListener& listener,
                                                         const ProcessSafetyClassifier::Context& context) {
     if (!qualifiesForPool(listener, context)) return std::nullopt;
-    const auto& process = listener.process;
+    const auto& process = *listener.process;
     StopPoolRequest request;
     request.id = listener.id();
     request.displayName = process.displayName();

@@ -14,10 +14,10 @@ inline PortListener makeListener(std::int32_t pid, std::int64_t port, std::strin
                                  VisibilityClass visibility = VisibilityClass::defaultVisible) {
     PortListener l;
     l.process = makeProcess(pid, std::move(path), 1, 501, 1000 + pid);
-    l.process.sameUser = true;
+    l.process.edit().sameUser = true;
     l.port = port;
     l.visibility = visibility;
-    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, port, {}, false, std::nullopt};
+    l.identity = ListenerIdentity{l.process->identity, PortProtocol::tcp, port, {}, false, std::nullopt};
     return l;
 }
 
@@ -27,7 +27,7 @@ inline PortListener makePoolListener(std::int32_t pid, std::int64_t port, std::i
     PortListener l = makeListener(pid, port, std::move(path));
     l.workerPoolSize = size;
     l.parentIdentity = supervisor;
-    l.identity = ListenerIdentity{supervisor, PortProtocol::tcp, port, {}, true, l.process.executablePath};
+    l.identity = ListenerIdentity{supervisor, PortProtocol::tcp, port, {}, true, l.process->executablePath};
     return l;
 }
 

@@ -67,7 +67,7 @@ std::string ListenerActionMenuModel::copiedText(Action action, const PortListene
 }
 
 std::string ListenerActionMenuModel::detailsText(const PortListener& listener, WallTime now) {
-    const auto& process = listener.process;
+    const auto& process = *listener.process;
     std::vector<std::string> lines;
     lines.push_back(safe(process.displayName()) + " \u2014 port " + std::to_string(listener.port));
     lines.push_back("PID " + std::to_string(process.identity.pid));
@@ -92,7 +92,7 @@ std::string ListenerActionMenuModel::detailsText(const PortListener& listener, W
 }
 
 std::string ListenerActionMenuModel::accessibleName(const PortListener& listener) {
-    return "Actions for " + safe(listener.process.displayName()) + " on port " + std::to_string(listener.port);
+    return "Actions for " + safe(listener.process->displayName()) + " on port " + std::to_string(listener.port);
 }
 
 QPointF ListenerActionMenuModel::position(const QRectF& rowRect, qreal menuHeight, const QSizeF& containerSize) {

@@ -18,7 +18,7 @@ std::optional<std::string> classificationDisplayLabel(const PortListener& listen
     else candidate = c.label;
     std::string trimmed(trimmedASCIIWhitespace(candidate));
     if (trimmed.empty()) return std::nullopt;
-    if (asciiLowercased(trimmed) == asciiLowercased(listener.process.displayName())) return std::nullopt;
+    if (asciiLowercased(trimmed) == asciiLowercased(listener.process->displayName())) return std::nullopt;
     return trimmed;
 }
 
@@ -32,7 +32,7 @@ std::string processContext(const PortListener& listener) {
 }
 
 std::string processTitle(const PortListener& listener) {
-    auto name = listener.process.displayName();
+    auto name = listener.process->displayName();
     if (listener.workerPoolSize >= 2) name += " ×" + std::to_string(listener.workerPoolSize);
     return name;
 }
@@ -94,7 +94,7 @@ std::string powerWord(ActivityLevel level) {
 }
 
 std::string rowTooltip(const PortListener& listener, const std::optional<std::string>& label) {
-    std::string text = "PID " + std::to_string(listener.process.identity.pid);
+    std::string text = "PID " + std::to_string(listener.process->identity.pid);
     if (auto url = listener.openableURL()) text += "\n" + *url;
     if (label) text += "\nDetected: " + *label;
     if (listener.host) text += "\nLaunched from: " + std::string(displayName(listener.host->kind));
@@ -112,19 +112,19 @@ ListenerRowTexts listenerRowTexts(const PortListener& listener, ActivityLevel ac
     t.id = listener.id();
     if (fields.port) t.port = std::to_string(listener.port);
     t.title = processTitle(listener);
-    t.pidText = "PID " + std::to_string(listener.process.identity.pid);
+    t.pidText = "PID " + std::to_string(listener.process->identity.pid);
     t.context = processContext(listener);
     t.hasVitalsLine = fields.host || fields.project || fields.uptime || fields.cpu || fields.memory || fields.power;
     if (fields.host && listener.host) t.vitals.push_back({Kind::host, std::string(displayName(listener.host->kind))});
     if (fields.project && listener.project) t.vitals.push_back({Kind::project, listener.project->name});
     if (fields.uptime)
-        t.vitals.push_back({Kind::uptime, uptimeLabel(listener.process.identity.startTimeSeconds, now)});
+        t.vitals.push_back({Kind::uptime, uptimeLabel(listener.process->identity.startTimeSeconds, now)});
     if (fields.cpu && cpuPercent) t.vitals.push_back({Kind::cpu, CPUDisplay::label(*cpuPercent)});
-    if (fields.memory && listener.process.residentMemoryBytes)
-        t.vitals.push_back({Kind::memory, MemoryDisplay::label(*listener.process.residentMemoryBytes)});
+    if (fields.memory && listener.process->residentMemoryBytes)
+        t.vitals.push_back({Kind::memory, MemoryDisplay::label(*listener.process->residentMemoryBytes)});
     if (fields.power && activity != ActivityLevel::unknown)
         t.vitals.push_back({Kind::power, fields.powerLabels ? powerWord(activity) : std::string()});
-    if (fields.path && listener.process.executablePath) t.path = *listener.process.executablePath;
+    if (fields.path && listener.process->executablePath) t.path = *listener.process->executablePath;
     t.activity = activity;
     t.isSystem = listener.visibility == VisibilityClass::hiddenSystemBackground;
     t.classificationLabel = classificationDisplayLabel(listener);
@@ -134,7 +134,7 @@ ListenerRowTexts listenerRowTexts(const PortListener& listener, ActivityLevel ac
     t.bind = bindBadgeTexts(listener.bindScope);
     t.tooltip = rowTooltip(listener, t.classificationLabel);
     t.actionsAccessibleName =
-        "Actions for " + listener.process.displayName() + " on port " + std::to_string(listener.port);
+        "Actions for " + listener.process->displayName() + " on port " + std::to_string(listener.port);
     t.density = density;
     return t;
 }

@@ -427,7 +427,7 @@ void QuaylightViewModel::focusHost(const PortListener& listener) {
     const auto running = runningApplicationPIDs();
     const PortEngine& engine = *focusEngine_;
     const auto resolution = FocusTargetResolver::resolve(
-        listener.process, [&engine](std::int32_t pid) { return engine.detectionSnapshot(pid); },
+        *listener.process, [&engine](std::int32_t pid) { return engine.detectionSnapshot(pid); },
         [&running](std::int32_t pid) { return running.contains(pid); });
     if (const auto* available = std::get_if<FocusResolution::Available>(&resolution.value))
         dependencies_.runningApplications->activate(available->pid);

@@ -17,8 +17,8 @@ constexpr std::int64_t kNow = 1'780'000'000;
 
 PortListener row(std::int32_t pid, std::int64_t port, std::string path, BindScope scope = BindScope::loopbackOnly) {
     auto l = makeListener(pid, port, std::move(path));
-    l.process.identity.startTimeSeconds = static_cast<std::uint64_t>(kNow - 3 * 3600 - pid * 97);
-    l.process.residentMemoryBytes = static_cast<std::uint64_t>(pid) * 3'100'000;
+    l.process.edit().identity.startTimeSeconds = static_cast<std::uint64_t>(kNow - 3 * 3600 - pid * 97);
+    l.process.edit().residentMemoryBytes = static_cast<std::uint64_t>(pid) * 3'100'000;
     l.endpoints = {BoundEndpoint{scope == BindScope::allInterfaces ? "0.0.0.0" : "127.0.0.1", AddressFamily::ipv4, port}};
     l.bindScope = scope;
     return l;
@@ -39,7 +39,7 @@ ScanResult variedRows(PopoverInputs& inputs) {
     django.project = ListenerProject{"billing-api", "/home/dev/billing-api"};
     django.host = AgentHost{HostAppKind::terminal};
     auto pool = makePoolListener(63, 9000, 4, ProcessIdentity{62, 1062, 0}, "/usr/bin/gunicorn");
-    pool.process.identity.startTimeSeconds = kNow - 86400 * 2;
+    pool.process.edit().identity.startTimeSeconds = kNow - 86400 * 2;
     pool.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, 9000}};
     pool.bindScope = BindScope::loopbackOnly;
     pool.classification.framework = Framework::gunicorn;
@@ -49,13 +49,13 @@ ScanResult variedRows(PopoverInputs& inputs) {
     redis.classification.service = KnownService::redis;
     redis.classification.confidence = Confidence::high;
     auto odd = row(88, 4321, std::string("/home/dev/tools/") + std::string(60, 'x') + "/long-running-tool");
-    odd.process.name = "a-very-long-process-name-that-would-not-fit-anywhere-in-this-row";
-    odd.process.executablePath.reset();
+    odd.process.edit().name = "a-very-long-process-name-that-would-not-fit-anywhere-in-this-row";
+    odd.process.edit().executablePath.reset();
     odd.classification.label = "custom";
     odd.classification.confidence = Confidence::low;
     odd.bindScope = BindScope::mixed;
     auto cups = makeListener(91, 631, "/usr/sbin/cupsd", VisibilityClass::hiddenSystemBackground);
-    cups.process.residentMemoryBytes = 9'000'000;
+    cups.process.edit().residentMemoryBytes = 9'000'000;
     cups.bindScope = BindScope::loopbackOnly;
     inputs.activityByID[vite.id()] = ActivityLevel::high;
     inputs.activityByID[django.id()] = ActivityLevel::low;

@@ -34,8 +34,8 @@ PortListener withURL() {
 PortListener withoutURL() {
     auto l = makeListener(4243, 9000);
     l.endpoints = {{"not a host", AddressFamily::ipv4, 9000}};
-    l.process.executablePath.reset();
-    l.process.residentMemoryBytes.reset();
+    l.process.edit().executablePath.reset();
+    l.process.edit().residentMemoryBytes.reset();
     return l;
 }
 
@@ -97,7 +97,7 @@ TEST(ListenerActionMenuDetails, MinimalIsFourLines) {
 
 TEST(ListenerActionMenuDetails, FullBlockInOrderWithSafeFields) {
     auto l = withURL();
-    l.process.residentMemoryBytes = 512ULL * 1024 * 1024;
+    l.process.edit().residentMemoryBytes = 512ULL * 1024 * 1024;
     l.agentOrigin = AgentKind::claude;
     l.host = AgentHost{HostAppKind::vscode};
     l.project = ListenerProject{"shop\nEvil: line", "/home/dev/shop"};

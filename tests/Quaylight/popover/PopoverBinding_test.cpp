@@ -107,7 +107,7 @@ TEST(PopoverBinding, KThenReturnStopsTheChildThroughTheViewModel) {
     };
     BoundPopover p(std::move(performers));
     ScanResult result = engineWithoutSelf().scan(true);
-    std::erase_if(result.listeners, [&](const PortListener& l) { return l.process.identity.pid != child.pid(); });
+    std::erase_if(result.listeners, [&](const PortListener& l) { return l.process->identity.pid != child.pid(); });
     p.frame(result);
     ASSERT_EQ(p.list()->rowOrder().size(), 1u);
     p.window.show();
@@ -225,7 +225,7 @@ TEST(PopoverBinding, RealAgentShowsNarrowsAndStops) {
     };
     BoundPopover p(std::move(performers));
     ScanResult result = engineWithoutSelf().scan(true);
-    std::erase_if(result.listeners, [&](const PortListener& l) { return !isOwnDescendant(l.process.identity.pid); });
+    std::erase_if(result.listeners, [&](const PortListener& l) { return !isOwnDescendant(l.process->identity.pid); });
     ASSERT_EQ(result.listeners.size(), 1u);
     ASSERT_TRUE(result.listeners[0].agentProcess);
     ASSERT_EQ(result.listeners[0].agentProcess->process.pid, agent.pid());

@@ -36,7 +36,7 @@ ScanResult ownRows(const std::vector<std::int32_t>& pids) {
     ScanResult result = engineWithoutSelf().scan(true);
     std::vector<PortListener> kept;
     for (auto& l : result.listeners)
-        if (std::find(pids.begin(), pids.end(), l.process.identity.pid) != pids.end()) kept.push_back(std::move(l));
+        if (std::find(pids.begin(), pids.end(), l.process->identity.pid) != pids.end()) kept.push_back(std::move(l));
     result.listeners = std::move(kept);
     return result;
 }

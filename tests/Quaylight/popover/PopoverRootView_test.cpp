@@ -77,8 +77,8 @@ TEST(PopoverRoot, RowsShowTheirTexts) {
 TEST(PopoverRoot, NamesFromOtherProgramsStayPlainText) {
     PopoverHarness h;
     auto l = webRow(10, 3000);
-    l.process.executablePath.reset();
-    l.process.name = "<b>bold</b>\x1b[2J\xe2\x80\xae" "evil\xff";
+    l.process.edit().executablePath.reset();
+    l.process.edit().name = "<b>bold</b>\x1b[2J\xe2\x80\xae" "evil\xff";
     l.project = ListenerProject{"<img src=x>", std::nullopt};
     h.inputs.state = resultOf({l});
     h.apply();

@@ -338,7 +338,7 @@ TEST(RowTexts, ContextTitleTooltipAndBind) {
 
 TEST(RowTexts, FieldsAndUptime) {
     auto l = makeListener(10, 3000);
-    l.process.residentMemoryBytes = 50ull * 1024 * 1024;
+    l.process.edit().residentMemoryBytes = 50ull * 1024 * 1024;
     const auto now = wallTimeFromMicroseconds(std::int64_t{1010 + 3600} * 1'000'000);
     RowVisibleFields none{false, false, false, false, false, false, false, false, false};
     auto bare = listenerRowTexts(l, ActivityLevel::high, 5.0, none, DisplaySettings::RowDensity::comfortable, now);

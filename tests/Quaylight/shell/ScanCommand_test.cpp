@@ -80,7 +80,7 @@ std::vector<PortListener> rowsOf(const nlohmann::json& report, pid_t pid) {
     std::vector<PortListener> rows;
     for (const auto& j : report.at("listeners")) {
         auto listener = j.get<PortListener>();  // the report's rows decode as listeners
-        if (listener.process.identity.pid == pid || listener.identity.process.pid == pid) rows.push_back(listener);
+        if (listener.process->identity.pid == pid || listener.identity.process.pid == pid) rows.push_back(listener);
     }
     return rows;
 }
@@ -131,11 +131,11 @@ TEST(ScanCommand, PythonWebServerInAProject) {
     EXPECT_EQ(row->visibility, VisibilityClass::defaultVisible);
     EXPECT_EQ(row->workerPoolSize, 1);
     EXPECT_FALSE(row->identity.isPool);
-    EXPECT_EQ(row->id(), fmt::format("proc:{}:{}.{}:TCP:{}:0", server.pid(), row->process.identity.startTimeSeconds,
-                                     row->process.identity.startTimeMicroseconds, port));
+    EXPECT_EQ(row->id(), fmt::format("proc:{}:{}.{}:TCP:{}:0", server.pid(), row->process->identity.startTimeSeconds,
+                                     row->process->identity.startTimeMicroseconds, port));
     EXPECT_EQ(row->openableURL(), fmt::format("http://localhost:{}", port));
-    ASSERT_TRUE(row->process.argv);
-    EXPECT_EQ(row->process.argv->at(3), "http.server");
+    ASSERT_TRUE(row->process->argv);
+    EXPECT_EQ(row->process->argv->at(3), "http.server");
     EXPECT_FALSE(row->isInQuaylightSubtree);
 }
 
@@ -204,17 +204,17 @@ TEST(ScanCommand, PreForkWorkersSharingOneSocketAreOnePool) {
     EXPECT_EQ(pool->identity.process.pid, supervisor.pid());
     EXPECT_EQ(pool->parentIdentity, pool->identity.process);
     EXPECT_EQ(pool->identity.executablePath, fs::canonical(executable).string());
-    EXPECT_EQ(pool->process.identity.pid, *std::min_element(workers.begin(), workers.end()));
+    EXPECT_EQ(pool->process->identity.pid, *std::min_element(workers.begin(), workers.end()));
     EXPECT_EQ(pool->project, (ListenerProject{"site", project.root.string()}));
     EXPECT_TRUE(pool->id().starts_with(fmt::format("pool:{}:", supervisor.pid())));
-    EXPECT_EQ(parent->process.identity.pid, supervisor.pid());
+    EXPECT_EQ(parent->process->identity.pid, supervisor.pid());
     EXPECT_EQ(parent->workerPoolSize, 1);
     EXPECT_EQ(parent->port, port);
 
     auto table = runQuaylight({"scan"});
     EXPECT_EQ(table.status, 0);
     EXPECT_NE(table.out.find(fmt::format("{:<7}TCP   pool-srv \u00d73           {:<8}Unknown", port,
-                                         pool->process.identity.pid)),
+                                         pool->process->identity.pid)),
               std::string::npos)
         << table.out;
     EXPECT_NE(table.out.find(fmt::format("{:<7}TCP   pool-srv              {:<8}Unknown               localhost\n",
@@ -260,8 +260,8 @@ TEST(ScanCommand, SpecificAddresses) {
     EXPECT_EQ(interface->bindSignature.tokens, std::vector{BindSignature::Token::specific(*specific)});
     EXPECT_EQ(interface->openableURL(), fmt::format("http://{}:{}", *specific, ports[1]));
     EXPECT_EQ(interface->id(),
-              fmt::format("proc:{}:{}.{}:TCP:{}:2:{}", child.pid(), interface->process.identity.startTimeSeconds,
-                          interface->process.identity.startTimeMicroseconds, ports[1], *specific));
+              fmt::format("proc:{}:{}.{}:TCP:{}:2:{}", child.pid(), interface->process->identity.startTimeSeconds,
+                          interface->process->identity.startTimeMicroseconds, ports[1], *specific));
 }
 
 // Java on Linux binds IPv4 addresses through IPv6 sockets: the kernel lists them mapped.
@@ -340,7 +340,7 @@ TEST(ScanCommand, UntrustedProgramNamesAreShownSafely) {
     auto rows = rowsOf(scanReport(), child.pid());
     const auto* row = onPort(rows, port);
     ASSERT_TRUE(row);
-    EXPECT_TRUE(row->process.executablePath->ends_with("/evil\x1b[31mname\ufffd"));
+    EXPECT_TRUE(row->process->executablePath->ends_with("/evil\x1b[31mname\ufffd"));
 }
 
 // A CJK or emoji name takes two columns per character on screen: the PID column stays

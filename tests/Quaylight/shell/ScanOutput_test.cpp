@@ -15,20 +15,21 @@ namespace {
 PortListener row(std::int32_t pid, std::int64_t port, std::string path, std::string label = "Node",
                  VisibilityClass visibility = VisibilityClass::defaultVisible) {
     PortListener l;
-    l.process.identity = {pid, 1'780'000'000, 250'000};
-    l.process.executablePath = path;
-    l.process.name = path.substr(path.rfind('/') + 1).substr(0, 15);
-    l.process.parentPID = 1;
-    l.process.uid = 1000;
-    l.process.sameUser = true;
-    l.process.cpuReadable = true;
-    l.process.residentMemoryBytes = 52'428'800;
-    l.process.cpuTimeNanos = 120'000'000;
+    ProcessSnapshot& process = l.process.edit();
+    process.identity = {pid, 1'780'000'000, 250'000};
+    process.executablePath = path;
+    process.name = path.substr(path.rfind('/') + 1).substr(0, 15);
+    process.parentPID = 1;
+    process.uid = 1000;
+    process.sameUser = true;
+    process.cpuReadable = true;
+    process.residentMemoryBytes = 52'428'800;
+    process.cpuTimeNanos = 120'000'000;
     l.port = port;
     l.endpoints = {{"127.0.0.1", AddressFamily::ipv4, port}};
     l.bindScope = BindScope::loopbackOnly;
     l.bindSignature = BindSignature::make(l.endpoints);
-    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, port, l.bindSignature, false, std::nullopt};
+    l.identity = ListenerIdentity{l.process->identity, PortProtocol::tcp, port, l.bindSignature, false, std::nullopt};
     l.visibility = visibility;
     l.classification = ServiceClassification{Runtime::node, std::nullopt, std::nullopt, Confidence::medium, label};
     return l;
@@ -115,7 +116,7 @@ TEST(ScanTable, MediumTimeOfDay) {
 
 TEST(ScanReport, SortedPrettyPrintedReport) {
     auto listener = row(4242, 5173, "/usr/bin/node", "Node");
-    listener.process.argv = std::vector<std::string>{"node", "server.js"};
+    listener.process.edit().argv = std::vector<std::string>{"node", "server.js"};
     auto r = result({listener});
     const char* expected = R"({
   "claudeAgentCount" : 0,
@@ -229,9 +230,10 @@ TEST(ScanReport, RowsCountsAndOrderFollowTheFlags) {
 
 TEST(ScanReport, LargeNumbersAndUntrustedTextSurviveExactly) {
     auto l = row(7, 3000, "/tmp/\x1b[2Jname\xff\"q\\");
-    l.process.residentMemoryBytes = 18'446'744'073'709'551'615ULL;
-    l.process.cpuTimeNanos = 9'007'199'254'740'993ULL;  // 2^53 + 1
-    l.process.identity.startTimeSeconds = 18'446'744'073'709'551'000ULL;
+    ProcessSnapshot& process = l.process.edit();
+    process.residentMemoryBytes = 18'446'744'073'709'551'615ULL;
+    process.cpuTimeNanos = 9'007'199'254'740'993ULL;  // 2^53 + 1
+    process.identity.startTimeSeconds = 18'446'744'073'709'551'000ULL;
     auto text = *QuaylightCLI::jsonText(result({l}), false);
     EXPECT_NE(text.find("\"residentMemoryBytes\" : 18446744073709551615,"), std::string::npos);
     EXPECT_NE(text.find("\"cpuTimeNanos\" : 9007199254740993,"), std::string::npos);

@@ -15,7 +15,7 @@ using testsupport::socketOn;
 
 const PortListener* rowOf(const ScanResult& result, std::int32_t pid, std::int64_t port) {
     for (const auto& l : result.listeners)
-        if (l.process.identity.pid == pid && l.port == port) return &l;
+        if (l.process->identity.pid == pid && l.port == port) return &l;
     return nullptr;
 }
 
@@ -53,7 +53,7 @@ TEST(PortEngine, OtherUsersProcessesAndProcessesWithoutSocketsGiveNoRows) {
     PortEngine engine(machine.dependencies());
     auto result = engine.scan(true);
     ASSERT_EQ(result.listeners.size(), 1u);
-    EXPECT_EQ(result.listeners[0].process.identity.pid, 12);
+    EXPECT_EQ(result.listeners[0].process->identity.pid, 12);
     EXPECT_EQ(machine.enrichedReads, 2);  // only processes with sockets are read
 }
 
@@ -97,7 +97,7 @@ TEST(PortEngine, WorkersSharingASocketBecomeOnePool) {
     const auto& pool = result.listeners[0];
     EXPECT_EQ(pool.workerPoolSize, 3);
     EXPECT_TRUE(pool.isWorkerPool());
-    EXPECT_EQ(pool.process.identity.pid, 51);  // the lowest PID stands for the pool
+    EXPECT_EQ(pool.process->identity.pid, 51);  // the lowest PID stands for the pool
     EXPECT_EQ(pool.parentIdentity, (ProcessIdentity{50, 900, 0}));
     EXPECT_TRUE(pool.identity.isPool);
     EXPECT_EQ(pool.identity.process, (ProcessIdentity{50, 900, 0}));
@@ -125,7 +125,7 @@ TEST(PortEngine, DifferentBindSignaturesOrMissingFactsStayPlainRows) {
         EXPECT_FALSE(l.parentIdentity);
         EXPECT_FALSE(l.identity.isPool);
         EXPECT_FALSE(l.identity.executablePath);
-        EXPECT_EQ(l.identity.process, l.process.identity);
+        EXPECT_EQ(l.identity.process, l.process->identity);
     }
 }
 
@@ -173,7 +173,7 @@ TEST(PortEngine, WorkersListeningBesideTheirParentLeaveTheParentARowOfItsOwn) {
     auto result = engine.scan(true);
     ASSERT_EQ(result.listeners.size(), 2u);
     EXPECT_EQ(result.listeners[0].workerPoolSize, 2);  // pools come first
-    EXPECT_EQ(result.listeners[1].process.identity.pid, 50);
+    EXPECT_EQ(result.listeners[1].process->identity.pid, 50);
     EXPECT_EQ(result.listeners[1].workerPoolSize, 1);
 }
 
@@ -186,7 +186,7 @@ TEST(PortEngine, RowsWithoutPoolFactsStandBeforeLoneRowsWithThem) {
     PortEngine engine(machine.dependencies());
     auto result = engine.scan(true);
     std::vector<std::int32_t> order;
-    for (const auto& l : result.listeners) order.push_back(l.process.identity.pid);
+    for (const auto& l : result.listeners) order.push_back(l.process->identity.pid);
     EXPECT_EQ(order, (std::vector<std::int32_t>{60, 70, 50}));
 }
 
@@ -210,7 +210,7 @@ TEST(PortEngine, ArgvIsReadOnlyWhenAsked) {
     auto withArgv = engine.scan(true);
     EXPECT_EQ(withArgv.listeners[0].classification.label, "Node \u00b7 Vite");
     auto without = engine.scan(false);
-    EXPECT_FALSE(without.listeners[0].process.argv);
+    EXPECT_FALSE(without.listeners[0].process->argv);
     EXPECT_EQ(without.listeners[0].classification.label, "Node");
 }
 
@@ -248,7 +248,7 @@ TEST(PortEngine, EnrichesEachProcessOnceWithHostProjectAndSubtree) {
     FakeMachine machine;
     machine.add(makeProcess(10, "/usr/bin/kitty", 1, 501, 500));
     machine.add(makeProcess(11, "/usr/bin/zsh", 10, 501, 501));
-    machine.add(makeProcess(12, "/usr/bin/node", 11, 501, 502),
+    machine.add(makeProcess(12, "/usr/bin/node", 11, 501, 502, std::vector<std::string>{"node", "server.js"}),
                 {socketOn("127.0.0.1", 3000), socketOn("127.0.0.1", 3001)});
     machine.workingDirectories[12] = "/home/me/code/site/server";
     machine.files = {"/home/me/code/site/package.json"};
@@ -264,6 +264,9 @@ TEST(PortEngine, EnrichesEachProcessOnceWithHostProjectAndSubtree) {
         EXPECT_EQ(l.classification.label, "Node");
     }
     EXPECT_EQ(result.listeners[0].project, result.listeners[1].project);
+    // One copy of the process's snapshot for both its rows.
+    EXPECT_EQ(&*result.listeners[0].process, &*result.listeners[1].process);
+    EXPECT_EQ(result.listeners[0].process->argv, (std::vector<std::string>{"node", "server.js"}));
     EXPECT_EQ(machine.detectionReads[11], 1);  // each ancestor read once, however many walks
     EXPECT_EQ(machine.detectionReads[10], 1);
     EXPECT_TRUE(result.agentPresence.entries.empty());

@@ -75,8 +75,8 @@ TEST(ListenerListModel, FilterThenSearchThenSortEachList) {
     auto b = withOrigin(makeListener(2, 3000, "/usr/bin/vite"), AgentKind::codex);
     auto c = withOrigin(makeListener(3, 5000, "/usr/bin/rails"), AgentKind::codex);
     auto d = makeListener(4, 1000, "/usr/bin/vite");
-    a.process.residentMemoryBytes = 10;
-    b.process.residentMemoryBytes = 20;
+    a.process.edit().residentMemoryBytes = 10;
+    b.process.edit().residentMemoryBytes = 20;
     auto result = resultOf({a, b, c, d, hiddenRow(5, 631)});
 
     auto byPort = ListenerListModel::build(result, showing(F::codex, " VITE "));
@@ -87,7 +87,7 @@ TEST(ListenerListModel, FilterThenSearchThenSortEachList) {
 
     auto byMemory = ListenerListModel::build(result, showing(F::codex, "vite", ListenerSortMode::memory));
     EXPECT_EQ(ports(byMemory.rows()->visible), (std::vector<std::int64_t>{3000, 9000}));
-    a.process.residentMemoryBytes = 30;
+    a.process.edit().residentMemoryBytes = 30;
     byMemory = ListenerListModel::build(resultOf({a, b, c, d}), showing(F::codex, "vite", ListenerSortMode::memory));
     EXPECT_EQ(ports(byMemory.rows()->visible), (std::vector<std::int64_t>{9000, 3000}));
 

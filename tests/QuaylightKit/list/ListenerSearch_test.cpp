@@ -10,8 +10,8 @@ namespace {
 // A next.js server of Claude Code in a VS Code terminal, in the project "Shop".
 PortListener nextServer() {
     auto l = testsupport::makeListener(42, 3000, "/home/me/.nvm/versions/node/v22/bin/node");
-    l.process.name = "next-server";
-    l.process.argv = std::vector<std::string>{"node", "/home/me/Shop/node_modules/.bin/next", "dev", "--port=3000"};
+    l.process.edit().name = "next-server";
+    l.process.edit().argv = std::vector<std::string>{"node", "/home/me/Shop/node_modules/.bin/next", "dev", "--port=3000"};
     l.classification.runtime = Runtime::node;
     l.classification.framework = Framework::next;
     l.classification.label = "Next.js";

@@ -10,7 +10,7 @@ using testsupport::makeListener;
 
 std::vector<std::int32_t> pids(const std::vector<PortListener>& list) {
     std::vector<std::int32_t> out;
-    for (const auto& l : list) out.push_back(l.process.identity.pid);
+    for (const auto& l : list) out.push_back(l.process->identity.pid);
     return out;
 }
 
@@ -33,19 +33,19 @@ TEST(ListenerSorter, ByPortWithVisibleRowsFirstThenNameThenID) {
 TEST(ListenerSorter, ByMemoryUptimeAndActivity) {
     std::vector<PortListener> rows{makeListener(1, 3000), makeListener(2, 4000), makeListener(3, 5000),
                                    makeListener(4, 6000)};
-    rows[0].process.residentMemoryBytes = 10;
-    rows[1].process.residentMemoryBytes = 30;
-    rows[2].process.residentMemoryBytes.reset();
-    rows[3].process.residentMemoryBytes = 30;
+    rows[0].process.edit().residentMemoryBytes = 10;
+    rows[1].process.edit().residentMemoryBytes = 30;
+    rows[2].process.edit().residentMemoryBytes.reset();
+    rows[3].process.edit().residentMemoryBytes = 30;
     EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::memory, {})),
               (std::vector<std::int32_t>{2, 4, 1, 3}));
 
-    rows[0].process.identity.startTimeSeconds = 50;
-    rows[1].process.identity.startTimeSeconds = 40;
-    rows[1].process.identity.startTimeMicroseconds = 9;
-    rows[2].process.identity.startTimeSeconds = 40;
-    rows[2].process.identity.startTimeMicroseconds = 2;
-    rows[3].process.identity.startTimeSeconds = 60;
+    rows[0].process.edit().identity.startTimeSeconds = 50;
+    rows[1].process.edit().identity.startTimeSeconds = 40;
+    rows[1].process.edit().identity.startTimeMicroseconds = 9;
+    rows[2].process.edit().identity.startTimeSeconds = 40;
+    rows[2].process.edit().identity.startTimeMicroseconds = 2;
+    rows[3].process.edit().identity.startTimeSeconds = 60;
     EXPECT_EQ(pids(ListenerSorter::sorted(rows, ListenerSortMode::uptime, {})),
               (std::vector<std::int32_t>{3, 2, 1, 4}));
 
@@ -62,9 +62,9 @@ TEST(ListenerSorter, EveryModeBreaksTiesByPortThenNameThenStableID) {
                                    makeListener(3, 8000, "/usr/bin/Abc"), makeListener(4, 8000, "/usr/bin/abc")};
     ListenerSorter::ActivityByID activity;
     for (auto& row : rows) {
-        row.process.residentMemoryBytes = 5;
-        row.process.identity.startTimeSeconds = 7;
-        row.process.identity.startTimeMicroseconds = 0;
+        row.process.edit().residentMemoryBytes = 5;
+        row.process.edit().identity.startTimeSeconds = 7;
+        row.process.edit().identity.startTimeMicroseconds = 0;
         activity[row.id()] = ActivityLevel::unknown;
     }
     activity.erase(rows[1].id());  // no entry ranks like unknown

@@ -10,12 +10,12 @@ namespace {
 PortListener listener(std::int32_t pid, std::int64_t port, VisibilityClass visibility = VisibilityClass::defaultVisible) {
     PortListener l;
     l.process = testsupport::makeProcess(pid, "/usr/bin/node", 1, 501, 900);
-    l.process.identity.startTimeMicroseconds = 5;
+    l.process.edit().identity.startTimeMicroseconds = 5;
     l.port = port;
     l.endpoints = {{"127.0.0.1", AddressFamily::ipv4, port}, {"::1", AddressFamily::ipv6, port}};
     l.bindScope = BindScope::loopbackOnly;
     l.bindSignature = BindSignature::make(l.endpoints);
-    l.identity = ListenerIdentity{l.process.identity, PortProtocol::tcp, port, l.bindSignature, false, std::nullopt};
+    l.identity = ListenerIdentity{l.process->identity, PortProtocol::tcp, port, l.bindSignature, false, std::nullopt};
     l.visibility = visibility;
     return l;
 }
@@ -84,7 +84,7 @@ TEST(ScanResult, SplitsByVisibilityInScanOrder) {
                         listener(5, 50, VisibilityClass::hiddenSystemBackground)};
     auto pids = [](const std::vector<PortListener>& list) {
         std::vector<std::int32_t> out;
-        for (const auto& l : list) out.push_back(l.process.identity.pid);
+        for (const auto& l : list) out.push_back(l.process->identity.pid);
         return out;
     };
     EXPECT_EQ(pids(result.visible()), (std::vector<std::int32_t>{2, 4}));

@@ -12,7 +12,7 @@ using testsupport::resultOf;
 using Activity = ScanFrame::Activity;
 
 PortListener withCPU(PortListener l, std::optional<std::uint64_t> nanos) {
-    l.process.cpuTimeNanos = nanos;
+    l.process.edit().cpuTimeNanos = nanos;
     return l;
 }
 

@@ -223,7 +223,7 @@ TEST_F(PortScanSessionTest, ActivityIsFoldedAcrossFramesAndSurvivesAFailure) {
     auto busy = makeListener(1, 3000);
     auto poolRow = testsupport::makePoolListener(2, 8000, 3, {99, 5, 0});
     auto first = resultOf({busy, poolRow}, 100);
-    busy.process.cpuTimeNanos = *busy.process.cpuTimeNanos + 1'500'000'000;  // 1.5 s of CPU in 2 s
+    busy.process.edit().cpuTimeNanos = *busy.process->cpuTimeNanos + 1'500'000'000;  // 1.5 s of CPU in 2 s
     auto third = resultOf({busy, poolRow}, 102);
     script.steps = {first, std::nullopt, third};
     auto session = make();

@@ -69,7 +69,7 @@ KillRequest killRequestFor(const OwnChild& child) { return killRequestFor(child,
 std::vector<PortListener> scannedRows(const OwnChild& child) {
     std::vector<PortListener> rows;
     for (auto& listener : engineWithoutSelf().scan(true).listeners) {
-        const auto pid = listener.process.identity.pid;
+        const auto pid = listener.process->identity.pid;
         const bool ours =
             pid == child.pid() || std::find(child.workers.begin(), child.workers.end(), pid) != child.workers.end();
         if (ours) rows.push_back(std::move(listener));
@@ -225,12 +225,12 @@ TEST(ListenerTerminatorLive, StopPoolWithEveryWorkerProtectedSignalsNothing) {
     StopPoolRequest request{
         pool->id(),
         "bash",
-        pool->process.identity.pid,
+        pool->process->identity.pid,
         pool->port,
         2,
         "SIGTERM",
         shells.identity,
-        {pool->port, pool->bindSignature, *pool->process.executablePath, shells.identity, *pool->process.uid}};
+        {pool->port, pool->bindSignature, *pool->process->executablePath, shells.identity, *pool->process->uid}};
     EXPECT_EQ(terminatorFor().stopPool(request), StopPoolOutcome::noActionableTarget());
     for (int worker : shells.workers) EXPECT_FALSE(hasEnded(worker));
 }

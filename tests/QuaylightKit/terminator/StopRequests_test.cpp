@@ -17,7 +17,7 @@ TEST(StopRequests, ASingleVisibleProcessGetsKillAndForceKillButNoPoolRequest) {
     auto listener = makeListener(42, 3000);
     auto kill = KillRequest::request(listener, kContext);
     ASSERT_TRUE(kill);
-    EXPECT_EQ(*kill, (KillRequest{{listener.id(), "node", 42, 3000, "SIGTERM", listener.process.identity}}));
+    EXPECT_EQ(*kill, (KillRequest{{listener.id(), "node", 42, 3000, "SIGTERM", listener.process->identity}}));
     auto force = ForceKillRequest::request(listener, kContext);
     ASSERT_TRUE(force);
     EXPECT_EQ(force->signalName, "SIGKILL");
@@ -55,20 +55,20 @@ TEST(StopRequests, NothingIsOfferedForHiddenIncompleteOrProtectedRows) {
     auto noParent = makePoolListener(42, 8000, 2, kSupervisor);
     noParent.parentIdentity.reset();
     auto noPath = makePoolListener(42, 8000, 2, kSupervisor);
-    noPath.process.executablePath.reset();
+    noPath.process.edit().executablePath.reset();
     auto noUID = makePoolListener(42, 8000, 2, kSupervisor);
-    noUID.process.uid.reset();
+    noUID.process.edit().uid.reset();
     auto shell = makeListener(42, 3000, "/bin/zsh");
     auto host = makeListener(42, 3000, "/usr/bin/kitty");
     auto mine = makeListener(42, 3000);
     mine.isInQuaylightSubtree = true;
     auto theirs = makeListener(42, 3000);
-    theirs.process.uid = 502;
+    theirs.process.edit().uid = 502;
     // The code-signature test is not run here: a system location alone refuses nothing.
     auto system = makeListener(42, 3000, "/usr/sbin/someserver");
 
     for (const auto* row : {&hidden, &shell, &host, &mine, &theirs}) {
-        EXPECT_FALSE(KillRequest::request(*row, kContext)) << row->process.displayName();
+        EXPECT_FALSE(KillRequest::request(*row, kContext)) << row->process->displayName();
         EXPECT_FALSE(ForceKillRequest::request(*row, kContext));
     }
     for (const auto* row : {&hiddenPool, &noParent, &noPath, &noUID})
@@ -89,7 +89,7 @@ TEST(StopRequests, StopVisibleHasOneTargetPerProcessOrSupervisor) {
 
     // A pool whose supervisor is also listed as a single process: the first row supplies it.
     auto supervisorRow = makeListener(77, 9000);
-    supervisorRow.process.identity = kSupervisor;
+    supervisorRow.process.edit().identity = kSupervisor;
     auto poolRow = makePoolListener(43, 8000, 2, kSupervisor);
     auto hidden = makeListener(44, 631, "/usr/sbin/cupsd", VisibilityClass::hiddenSystemBackground);
     request = StopVisibleRequest::request({poolRow, a1, hidden, supervisorRow, a2}, kContext);
@@ -97,7 +97,7 @@ TEST(StopRequests, StopVisibleHasOneTargetPerProcessOrSupervisor) {
     EXPECT_EQ(request->listenerCount, 4);
     ASSERT_EQ(request->targetCount(), 2);
     EXPECT_TRUE(std::holds_alternative<StopPoolRequest>(request->targets[0]));
-    EXPECT_EQ(std::get<KillRequest>(request->targets[1]).target, a1.process.identity);
+    EXPECT_EQ(std::get<KillRequest>(request->targets[1]).target, a1.process->identity);
     EXPECT_EQ(request->id, "pool:77:" + poolRow.id() + "|process:42:" + a1.id());
 }
 

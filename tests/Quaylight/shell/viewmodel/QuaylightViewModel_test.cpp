@@ -12,7 +12,7 @@ using namespace std::chrono_literals;
 PortListener portListener(std::int64_t port, std::int32_t pid, std::optional<FocusTarget> focus = {}) {
     PortListener l;
     l.identity = listener(port, pid);
-    l.process.identity = l.identity.process;
+    l.process.edit().identity = l.identity.process;
     l.focusTarget = std::move(focus);
     return l;
 }
