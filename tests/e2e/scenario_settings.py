@@ -87,6 +87,8 @@ def test(run):
     # The panel opens on Agents while agents run on the machine: choose Ports first.
     press(run, "Ports view")
     e2e.wait_view_selected(run, "Ports view")
+    # ...and every port: with an agent running, the list opens on the agents' ports.
+    press(run, "All ports filter")
     e2e.wait_for("AT-SPI: the list's search field", lambda: shown(run.atspi(), "Search listeners"))
     e2e.ok("then the list")
     for key in ("launchAtLoginOfferCompleted", "walkthroughCompleted", "quaylightOnboardingComplete"):
