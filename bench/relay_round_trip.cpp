@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -73,9 +72,7 @@ Stats stats(std::vector<double> samples) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int runs = 300;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    const int runs = bench::countOption(argc, argv, "--runs", 300);
 
     char pattern[] = "/tmp/quaylight-bench-XXXXXX";
     std::string home = mkdtemp(pattern);

@@ -197,7 +197,7 @@ def main():
             # Callgrind names nearly everything; a run on the processor itself then adds what
             # differs there (valgrind's own environment, its processor's features), read from
             # the code pages that still fault once the first order is in the executable.
-            groups = runs_in_order(lambda c, e, i: callgrind_functions(c, e, i), quaylight, relay)
+            groups = runs_in_order(callgrind_functions, quaylight, relay)
             for _ in range(2):
                 write_order(groups, Executable(quaylight))
                 subprocess.run(["cmake", "--build", str(build), "--target", "quaylight"], check=True,

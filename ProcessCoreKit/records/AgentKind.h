@@ -21,6 +21,9 @@ constexpr std::string_view displayName(AgentKind kind) {
     return kind == AgentKind::codex ? "Codex" : "Claude Code";
 }
 
+// The short word the panel's texts use: "Codex" or "Claude".
+constexpr std::string_view shortDisplayName(AgentKind kind) { return kind == AgentKind::codex ? "Codex" : "Claude"; }
+
 // Orders providers: Codex before Claude Code.
 constexpr int sortOrder(AgentKind kind) { return kind == AgentKind::codex ? 0 : 1; }
 

@@ -17,7 +17,7 @@ using ConfigError = AgentHookConfigurator::ConfigError;
 using StatusKind = AgentProviderConnectionStatus::Kind;
 
 // The provider's word in these texts.
-std::string nameOf(AgentKind provider) { return provider == AgentKind::claude ? "Claude" : "Codex"; }
+std::string nameOf(AgentKind provider) { return std::string(shortDisplayName(provider)); }
 
 void runNow(const AgentProviderConnectionStore::Task& task) { task(); }
 

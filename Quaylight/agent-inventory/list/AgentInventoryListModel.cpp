@@ -51,7 +51,7 @@ std::u32string searchQuery(std::string_view text) {
 
 bool matches(const AgentSessionSnapshot& session, const std::u32string& query) {
     const std::array<std::string, 4> texts{
-        session.provider == AgentKind::codex ? "Codex" : "Claude",
+        std::string(shortDisplayName(session.provider)),
         session.controlSurface ? session.controlSurface->displayName : "Unknown app",
         session.projectName.value_or(""),
         std::string(AgentInventoryListModel::stateLabel(session.state)),

@@ -86,12 +86,7 @@ void PremiumChoiceTrigger::paintEvent(QPaintEvent*) {
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      QFontMetricsF(font()).elidedText(value_, Qt::ElideRight, text.width()));
 
-    painter.save();
-    painter.translate(chevron.center());
-    if (isExpanded_) painter.rotate(180);  // half a turn about its centre
-    paintLucideIcon(painter, QRectF(-chevronSize / 2, -chevronSize / 2, chevronSize, chevronSize),
-                    LucideIconName::chevronDown, PremiumTheme::textPrimary());
-    painter.restore();
+    paintDisclosureChevron(painter, chevron, isExpanded_, PremiumTheme::textPrimary());
 }
 
 PremiumChoiceAnchors collectChoiceAnchors(const QWidget* root) {

@@ -73,6 +73,14 @@ void paintLucideIcon(QPainter& painter, const QRectF& rect, LucideIconName name,
     painter.drawImage(QRectF(rect.center().x() - side / 2, rect.center().y() - side / 2, side, side), image);
 }
 
+void paintDisclosureChevron(QPainter& painter, const QRectF& rect, bool open, const QColor& color) {
+    painter.save();
+    painter.translate(rect.center());
+    if (open) painter.rotate(180);
+    paintLucideIcon(painter, rect.translated(-rect.center()), LucideIconName::chevronDown, color);
+    painter.restore();
+}
+
 LucideIcon::LucideIcon(LucideIconName name, qreal size, std::optional<QString> accessibilityLabel, QWidget* parent)
     : QWidget(parent), name_(name), size_(size), accessibilityLabel_(std::move(accessibilityLabel)) {
     static std::once_flag installed;

@@ -20,6 +20,10 @@ QImage renderLucideIcon(LucideIconName name, qreal size, const QColor& color, qr
 // Draws the icon into `rect` (a square, centred when it is not) at the painter's pixel ratio.
 void paintLucideIcon(QPainter& painter, const QRectF& rect, LucideIconName name, const QColor& color);
 
+// A disclosure chevron in `rect`, pointing down, or turned half a turn about its centre while
+// what it discloses is `open`.
+void paintDisclosureChevron(QPainter& painter, const QRectF& rect, bool open, const QColor& color);
+
 // The icon as a widget: a `size` square in its foreground colour (the palette's WindowText).
 // With an accessibility label it is announced by that label alone; without one it is hidden
 // from assistive technologies.

@@ -1,7 +1,8 @@
 #pragma once
 // What the desktop tells the indicator, each behind one small interface with a fake
-// (FakeDesktopEventSources.h): the current desktop (workspace) changed; the displays sleep or wake; the accessibility
-// options changed. A source the desktop cannot provide simply never fires.
+// (FakeDesktopEventSources.h): the current desktop (workspace) changed; the displays sleep
+// or wake; the accessibility options changed. A source the desktop cannot provide simply
+// never fires.
 
 #include <functional>
 

@@ -10,6 +10,7 @@
 #include "Quaylight/popover/agents/AgentRowView.h"
 #include "Quaylight/popover/agents/HostIconProvider.h"
 #include "Quaylight/popover/frame/DisplayText.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
 
 namespace quaylight {
 
@@ -92,18 +93,12 @@ bool AgentHostSectionView::applyRows(const AgentInventoryListModel::Section& sec
     }
     for (auto& [key, row] : previous) {
         // Gone rows may be inside their own click handler: let them finish first.
-        layout_->removeWidget(row);
         row->hide();
         row->deleteLater();
-        changed = true;
     }
     if (next != rows_) {
-        for (auto* row : rows_)
-            if (std::find(next.begin(), next.end(), row) != next.end()) layout_->removeWidget(row);
-        for (auto* row : next) {
-            layout_->addWidget(row);
-            row->show();
-        }
+        relayInOrder(layout_, std::vector<QWidget*>(next.begin(), next.end()));
+        for (auto* row : next) row->show();
         rows_ = std::move(next);
         changed = true;
     }

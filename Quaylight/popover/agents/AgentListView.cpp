@@ -311,8 +311,7 @@ AgentRowContext AgentListView::contextFor(const AgentSessionSnapshot& session) c
     if (auto found = inputs_.focusLabelByID.find(session.id.stableID()); found != inputs_.focusLabelByID.end())
         context.focusLabel = found->second;
     // By row key: a finished row answers for itself, never with its live twin's Stop.
-    if (auto found = inputs_.stopAvailabilityByID.find(rowKey); found != inputs_.stopAvailabilityByID.end())
-        context.stopAvailability = found->second;
+    context.stopAvailability = rowStopAvailability(session, inputs_.stopAvailabilityByID);
     return context;
 }
 

@@ -13,10 +13,12 @@
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
+#include "Quaylight/design/theme/Foreground.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/agents/AgentStateBadge.h"
 #include "Quaylight/popover/frame/DisplayText.h"
 #include "Quaylight/popover/frame/ElidedLabel.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/frame/WrapLabel.h"
 
 namespace quaylight {
@@ -27,21 +29,12 @@ QString q(const std::string& text) { return QString::fromStdString(text); }
 
 QFont textFont(qreal size) { return PremiumTheme::display(size, PremiumFontWeight::regular); }
 
-void setColorRole(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, color);
-    widget->setPalette(palette);
-}
-
 // One line of plain text that does not take clicks from the row.
 QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(parent);
+    auto* label = makePlainLabel(QString(), font, color, parent);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
     // Inside the row button a label would otherwise take the button's text role.
     label->setForegroundRole(QPalette::WindowText);
-    setColorRole(label, QPalette::WindowText, color);
     return label;
 }
 
@@ -112,12 +105,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        if (turned_) {
-            p.translate(width() / 2.0, height() / 2.0);
-            p.rotate(180);
-            p.translate(-width() / 2.0, -height() / 2.0);
-        }
-        paintLucideIcon(p, QRectF(rect()), LucideIconName::chevronDown, PremiumTheme::textTertiary());
+        paintDisclosureChevron(p, QRectF(rect()), turned_, PremiumTheme::textTertiary());
     }
 
 private:
@@ -154,7 +142,7 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(5);
         auto* image = new LucideIcon(icon, 11, std::nullopt, this);
-        setColorRole(image, QPalette::WindowText, PremiumTheme::textTertiary());
+        setForeground(image, PremiumTheme::textTertiary());
         label_ = plainLabel(textFont(10.5), PremiumTheme::textTertiary(), this);
         layout->addWidget(image);
         layout->addWidget(label_);
@@ -287,11 +275,7 @@ void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
         auto* band = new QVBoxLayout(parts.band);
         band->setContentsMargins(12, 2, 12, 10);
         band->setSpacing(8);
-        auto* hairline = new QWidget(parts.band);
-        hairline->setFixedHeight(1);
-        hairline->setAutoFillBackground(true);
-        setColorRole(hairline, QPalette::Window, PremiumTheme::hairline());
-        band->addWidget(hairline);
+        band->addWidget(makeHairline(parts.band));
 
         auto* facts = new QHBoxLayout;
         facts->setSpacing(8);

@@ -113,12 +113,7 @@ protected:
         const qreal textWidth = width() - spacing - iconSize;
         p.drawText(QRectF(0, 0, textWidth, height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
         const QRectF box(width() - iconSize, (height() - iconSize) / 2, iconSize, iconSize);
-        if (open_) {
-            p.translate(box.center());
-            p.rotate(180);
-            p.translate(-box.center());
-        }
-        paintLucideIcon(p, box, LucideIconName::chevronDown, ink);
+        paintDisclosureChevron(p, box, open_, ink);
     }
 
 private:

@@ -14,6 +14,7 @@
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/frame/DisplayText.h"
 #include "Quaylight/popover/frame/ElidedLabel.h"
+#include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/list/ActivityPulseClock.h"
 
 namespace quaylight {
@@ -249,12 +250,7 @@ protected:
 };
 
 QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    auto* label = makePlainLabel(QString(), font, color, parent);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;
 }

@@ -21,7 +21,7 @@ std::optional<AgentKind> providerOf(AgentProviderFilter filter) {
 
 bool isConnect(const OptionalPrompt& prompt) { return prompt && prompt->kind == Prompt::Kind::connect; }
 
-std::string connectTitle(AgentKind provider) { return "Connect " + AgentListTexts::providerName(provider); }
+std::string connectTitle(AgentKind provider) { return "Connect " + std::string(shortDisplayName(provider)); }
 
 AgentListStateButton connectButton(AgentKind provider) {
     return {connectTitle(provider), PremiumButtonKind::primary, {AgentListAction::Kind::connect, provider}};
@@ -33,13 +33,9 @@ AgentListStateButton showAllButton(PremiumButtonKind kind) {
 
 }  // namespace
 
-std::string AgentListTexts::providerName(AgentKind provider) {
-    return provider == AgentKind::codex ? "Codex" : "Claude";
-}
-
 std::string AgentListTexts::filterTitle(AgentProviderFilter filter) {
     const auto provider = providerOf(filter);
-    return provider ? providerName(*provider) : "All";
+    return provider ? std::string(shortDisplayName(*provider)) : "All";
 }
 
 std::string AgentListTexts::chipAccessibilityLabel(AgentProviderFilter filter, int count) {
@@ -62,7 +58,7 @@ std::vector<AgentListChip> AgentListTexts::chips(const AgentInventoryListModel& 
 
 std::string AgentListTexts::emptyStateDetail(const OptionalPrompt& prompt) {
     if (!prompt) return "CLI agents appear automatically. Connected desktop sessions appear here when active.";
-    const std::string name = providerName(prompt->provider);
+    const std::string name(shortDisplayName(prompt->provider));
     switch (prompt->kind) {
         case Prompt::Kind::connect:
             return "CLI agents appear automatically. Connect " + name + " to include its desktop sessions.";
@@ -172,7 +168,7 @@ AgentListFooter AgentListTexts::footer(const InventoryFreshness& freshness,
         footer.text = "CLI agents are detected automatically";
         return footer;
     }
-    const std::string name = providerName(global->provider);
+    const std::string name(shortDisplayName(global->provider));
     switch (global->kind) {
         case Prompt::Kind::connect: footer.text = "Connect " + name + " to include its desktop sessions"; break;
         case Prompt::Kind::approveHooks: footer.text = "Approve Quaylight\u2019s hooks in " + name + " to finish connecting"; break;

@@ -67,8 +67,6 @@ struct AgentListFooter {
 };
 
 struct AgentListTexts {
-    // "Codex" or "Claude": the short name the Agents tab uses everywhere.
-    static std::string providerName(AgentKind provider);
     // "All", "Codex", "Claude".
     static std::string filterTitle(AgentProviderFilter filter);
 

@@ -3,8 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cctype>
 
+#include "ProcessCoreKit/support/Text.h"
 #include "Quaylight/agent-inventory/list/AgentInventoryListModel.h"
 #include "QuaylightKit/list/DisplayLabels.h"
 
@@ -21,12 +21,6 @@ std::string counted(std::int64_t count, std::string_view unit) {
     return fmt::format("{} {}{}", count, unit, count == 1 ? "" : "s");
 }
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::string evidenceText(AgentEvidence evidence) {
     switch (evidence) {
         case AgentEvidence::process: return "Process detected";
@@ -41,10 +35,6 @@ bool hasExactRelatedPorts(const AgentSessionSnapshot& session) {
 }
 
 }  // namespace
-
-std::string agentRowProviderName(AgentKind provider) {
-    return provider == AgentKind::claude ? "Claude" : "Codex";
-}
 
 std::string agentStateLabel(AgentSessionState state) {
     return std::string(AgentInventoryListModel::stateLabel(state));
@@ -91,12 +81,12 @@ std::string spokenAge(WallTime since, WallTime now) {
 
 std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallTime now) {
     std::vector<std::string> parts;
-    parts.push_back(agentRowProviderName(session.provider));
-    parts.push_back(lowered(agentStateLabel(session.state)));
+    parts.push_back(std::string(shortDisplayName(session.provider)));
+    parts.push_back(asciiLowercased(agentStateLabel(session.state)));
     parts.push_back(session.controlSurface ? session.controlSurface->displayName : "unknown app");
     if (session.projectName) parts.push_back(*session.projectName);
     if (session.processIdentity) parts.push_back(fmt::format("PID {}", session.processIdentity->process.pid));
-    parts.push_back(lowered(agentLocationText(session.executionLocation)));
+    parts.push_back(asciiLowercased(agentLocationText(session.executionLocation)));
     if (session.startedAt) parts.push_back(spokenAge(*session.startedAt, now));
     if (session.portRelationship == PortRelationshipConfidence::exact)
         parts.push_back(counted(static_cast<std::int64_t>(session.relatedListenerIDs.size()), "related port"));
@@ -136,7 +126,7 @@ AgentRowTexts agentRowTexts(const AgentSessionSnapshot& session, const AgentRowC
     texts.state = session.state;
     texts.isExpanded = context.isExpanded;
 
-    texts.providerName = agentRowProviderName(session.provider);
+    texts.providerName = std::string(shortDisplayName(session.provider));
     texts.hasProject = session.projectName.has_value();
     texts.title = session.projectName.value_or("Project unknown");
     bool exact = session.portRelationship == PortRelationshipConfidence::exact;

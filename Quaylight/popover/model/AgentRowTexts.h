@@ -77,8 +77,6 @@ struct AgentRowTexts {
 
 AgentRowTexts agentRowTexts(const AgentSessionSnapshot& session, const AgentRowContext& context);
 
-// The short provider name a row uses: "Codex" or "Claude".
-std::string agentRowProviderName(AgentKind provider);
 // "Needs attention", "Working", "Waiting", "Detected", "Finished".
 std::string agentStateLabel(AgentSessionState state);
 std::string agentLocationText(const AgentExecutionLocation& location);

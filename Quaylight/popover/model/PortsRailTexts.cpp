@@ -12,8 +12,6 @@ constexpr FilterCategory kCategories[] = {
     FilterCategory::go,  FilterCategory::bun,    FilterCategory::deno,   FilterCategory::other,
 };
 
-std::string providerWord(AgentKind provider) { return provider == AgentKind::codex ? "Codex" : "Claude"; }
-
 }  // namespace
 
 std::vector<FilterCategory> PortsChipRail::categories(const std::vector<FilterCategory>& available,
@@ -47,11 +45,11 @@ std::string PortsChipRail::chipAccessibilityLabel(FilterCategory category) {
 }
 
 std::string PortsChipRail::exactScopeTitle(AgentKind provider) {
-    return "Ports related to this " + providerWord(provider) + " agent";
+    return "Ports related to this " + std::string(shortDisplayName(provider)) + " agent";
 }
 
 std::string PortsChipRail::exactScopeAccessibilityLabel(AgentKind provider) {
-    return "Remove exact agent scope: ports related to this " + providerWord(provider) + " agent";
+    return "Remove exact agent scope: ports related to this " + std::string(shortDisplayName(provider)) + " agent";
 }
 
 const std::vector<ListenerSortMode>& SortMenuModel::modes() {

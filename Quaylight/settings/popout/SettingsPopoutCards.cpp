@@ -411,10 +411,10 @@ void SettingsPopoutView::rebuildConnections() {
         topLayout->addSpacing(8);
         auto* buttons = new QWidget;
         auto* buttonLayout = row(buttons, 6);
-        for (const auto& spec : AgentConnectionPresentation::buttons(provider, status, store.isConfigured(provider))) {
-            auto* button = new PremiumButton(spec.title, {spec.kind, 26, 10, 11, false});
-            button->setAccessibleName(spec.accessibleName);
-            const auto action = spec.action;
+        for (const auto& offered : AgentConnectionPresentation::buttons(provider, status, store.isConfigured(provider))) {
+            auto* button = new PremiumButton(offered.title, {offered.kind, 26, 10, 11, false});
+            button->setAccessibleName(offered.accessibleName);
+            const auto action = offered.action;
             QObject::connect(button, &QAbstractButton::clicked, this, [this, provider, action] {
                 switch (action) {
                     case AgentConnectionAction::connect:

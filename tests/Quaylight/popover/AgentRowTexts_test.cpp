@@ -257,8 +257,8 @@ TEST(AgentRowTexts, StopAvailabilityGoesByRowKey) {
 }
 
 TEST(AgentRowTexts, ProviderNamesAndStateWords) {
-    EXPECT_EQ(agentRowProviderName(AgentKind::claude), "Claude");
-    EXPECT_EQ(agentRowProviderName(AgentKind::codex), "Codex");
+    EXPECT_EQ(shortDisplayName(AgentKind::claude), "Claude");
+    EXPECT_EQ(shortDisplayName(AgentKind::codex), "Codex");
     const std::pair<S, std::string> words[] = {{S::needsAttention, "needs attention"}, {S::working, "working"},
                                                {S::waiting, "waiting"}, {S::detected, "detected"},
                                                {S::recentlyFinished, "finished"}};
