@@ -95,7 +95,11 @@ std::optional<ProcessSnapshot> ProcessReader::agentPresenceSnapshot(
     bool nativeCandidate = AgentProcessDetector::isNativeInstalledClaudeCandidate(snapshot.name, snapshot.executablePath);
     if (!basenameIsAgent && !nameIsAgent && !nativeCandidate && !basenameIsInterpreter) return std::nullopt;
 
-    if (basenameIsInterpreter || nativeCandidate || (nameIsAgent && !basenameIsAgent)) snapshot.argv = process.argv();
+    // Codex's shared daemon runs the Codex executable itself: only its arguments tell it
+    // from a session.
+    bool basenameIsCodex = AgentProcessDetector::agentKindForBasename(*basename) == AgentKind::codex;
+    if (basenameIsInterpreter || nativeCandidate || (nameIsAgent && !basenameIsAgent) || basenameIsCodex)
+        snapshot.argv = process.argv();
     snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
     return snapshot;
 }

@@ -75,7 +75,24 @@ bool AgentProcessDetector::isNativeInstalledClaudeCandidate(const std::optional<
     return isNumericVersion(version);
 }
 
+bool AgentProcessDetector::isCodexAppServerDaemon(const ProcessSnapshot& snapshot) {
+    if (!snapshot.argv || snapshot.argv->empty() || kindByName(snapshot) != AgentKind::codex) return false;
+    const auto& argv = *snapshot.argv;
+    // The npm package's node wrapper passes its arguments on to the native executable.
+    auto program = pathBasename(argv[0]);
+    std::size_t first = program && isScriptInterpreter(*program) ? 2 : 1;
+    if (argv.size() <= first || argv[first] != "app-server") return false;
+    for (std::size_t i = first + 1; i < argv.size(); ++i)
+        if (argv[i] == "--managed-daemon" || argv[i] == "daemon") return true;
+    return false;
+}
+
 std::optional<AgentKind> AgentProcessDetector::detect(const ProcessSnapshot& snapshot) {
+    if (isCodexAppServerDaemon(snapshot)) return std::nullopt;
+    return kindByName(snapshot);
+}
+
+std::optional<AgentKind> AgentProcessDetector::kindByName(const ProcessSnapshot& snapshot) {
     if (!snapshot.sameUser) return std::nullopt;
     const auto& path = snapshot.executablePath;
     const auto& bundle = snapshot.bundleIdentifier;

@@ -14,6 +14,27 @@ std::string decodeUtf8Lossy(std::string_view bytes) {
     return repaired;
 }
 
+bool isNeutralisedForDisplay(char32_t c) {
+    const bool control = c < 0x20 || (c >= 0x7f && c <= 0x9f);
+    const bool bidi = c == 0x061c || c == 0x200e || c == 0x200f || (c >= 0x202a && c <= 0x202e) ||
+                      (c >= 0x2066 && c <= 0x2069);
+    return control || bidi;
+}
+
+std::string neutralisedDisplayText(std::string_view bytes) {
+    const std::string valid = decodeUtf8Lossy(bytes);
+    std::string out;
+    out.reserve(valid.size());
+    for (auto it = valid.begin(); it != valid.end();) {
+        auto start = it;
+        if (isNeutralisedForDisplay(utf8::next(it, valid.end())))
+            out += '?';
+        else
+            out.append(start, it);
+    }
+    return out;
+}
+
 std::optional<std::string> pathBasename(std::string_view path) {
     while (!path.empty() && path.back() == '/') path.remove_suffix(1);
     if (path.empty()) return std::nullopt;

@@ -11,6 +11,16 @@ namespace quaylight {
 // Decodes bytes as UTF-8, replacing every invalid sequence with U+FFFD.
 std::string decodeUtf8Lossy(std::string_view bytes);
 
+// Whether a code point of text from another program is shown as "?": the controls (C0,
+// DEL, C1), which could move the cursor or forge a line, and the bidirectional marks,
+// embeddings, overrides and isolates, which could reorder what is shown around them.
+bool isNeutralisedForDisplay(char32_t c);
+
+// `bytes` decoded as UTF-8 (invalid sequences as U+FFFD) with every neutralised code
+// point replaced by "?": the one rule for showing another program's text, in the panel
+// and in the terminal.
+std::string neutralisedDisplayText(std::string_view bytes);
+
 // The last non-empty piece of a path split at "/", or no value (empty path, "/" alone).
 std::optional<std::string> pathBasename(std::string_view path);
 

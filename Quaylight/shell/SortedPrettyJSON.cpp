@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <fmt/format.h>
+#include <utf8.h>
 
 #include "ProcessCoreKit/support/Text.h"
 #include "QuaylightKit/list/TextOrdering.h"
@@ -11,10 +12,24 @@
 namespace quaylight {
 namespace {
 
+// Every value stays exact. Control characters are escaped, and so are the bidi controls
+// (as the table shows them as "?"), so that the report printed to a terminal cannot be
+// reordered by a process name.
 void writeString(std::string& out, std::string_view raw) {
     const std::string text = decodeUtf8Lossy(raw);
     out += '"';
-    for (unsigned char c : text) {
+    for (auto it = text.begin(); it != text.end();) {
+        const auto c = static_cast<unsigned char>(*it);
+        if (c >= 0x80) {
+            auto start = it;
+            const char32_t code = utf8::next(it, text.end());
+            if (isNeutralisedForDisplay(code))
+                out += fmt::format("\\u{:04x}", static_cast<std::uint32_t>(code));
+            else
+                out.append(start, it);
+            continue;
+        }
+        ++it;
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;

@@ -11,8 +11,6 @@
 namespace quaylight {
 namespace {
 
-bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7f && c <= 0x9f); }
-
 // Whether a code point attaches to the character before it rather than starting one.
 bool extendsCluster(char32_t c) {
     return (c >= 0x0300 && c <= 0x036f) || (c >= 0x1ab0 && c <= 0x1aff) || (c >= 0x1dc0 && c <= 0x1dff) ||
@@ -102,18 +100,7 @@ void forEachCluster(std::string_view text, Visit&& visit) {
 
 std::string sanitizedCell(std::string_view text) {
     if (isPlainASCII(text)) return std::string(text);
-    const std::string valid = decodeUtf8Lossy(text);
-    std::string out;
-    out.reserve(valid.size());
-    for (auto it = valid.begin(); it != valid.end();) {
-        auto start = it;
-        char32_t c = utf8::next(it, valid.end());
-        if (isControl(c))
-            out += '?';
-        else
-            out.append(start, it);
-    }
-    return out;
+    return neutralisedDisplayText(text);
 }
 
 std::size_t perceivedLength(std::string_view utf8) {

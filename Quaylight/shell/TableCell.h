@@ -1,7 +1,8 @@
 #pragma once
 // Cells of the scan table. Process names and paths come from other processes: a control
-// character in them could move the cursor, clear the screen or forge a row, so every cell
-// shows each control character (C0, DEL, C1) as "?" and bad UTF-8 as U+FFFD.
+// character in them could move the cursor, clear the screen or forge a row, and a bidi
+// control could reorder the line, so every cell shows each of them as "?" (the panel's
+// rule, neutralisedDisplayText) and bad UTF-8 as U+FFFD.
 
 #include <cstddef>
 #include <string>

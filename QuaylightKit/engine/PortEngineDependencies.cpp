@@ -15,8 +15,9 @@
 
 namespace quaylight {
 
-PortEngineDependencies PortEngineDependencies::live() {
-    const Libproc& proc = Libproc::live();
+PortEngineDependencies PortEngineDependencies::live() { return reading(Libproc::live()); }
+
+PortEngineDependencies PortEngineDependencies::reading(const Libproc& proc) {
     const ProcessReader reader{proc};
     PortEngineDependencies d;
     d.allPIDs = [&proc] { return proc.allPIDs(); };

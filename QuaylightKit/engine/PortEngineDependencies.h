@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ProcessCoreKit/platform/Libproc.h"
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 #include "ProcessCoreKit/support/Time.h"
@@ -52,6 +53,8 @@ struct PortEngineDependencies {
 
     // The machine's procfs readers, the file system and the wall clock.
     static PortEngineDependencies live();
+    // The same reads from `proc`, which must outlive the dependencies (a fixture /proc tree).
+    static PortEngineDependencies reading(const Libproc& proc);
 };
 
 }  // namespace quaylight

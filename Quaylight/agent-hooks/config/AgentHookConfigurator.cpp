@@ -114,7 +114,7 @@ AgentHookConfigurator::ReadOutcome AgentHookConfigurator::readIfPresent(const st
     FileSnapshot snapshot;
     snapshot.root = std::move(parsed->root);
     snapshot.content = std::move(*bytes);
-    snapshot.writesBackExactly = parsed->writesBackExactly;
+    snapshot.unkeptValue = std::move(parsed->unkeptValue);
     snapshot.size = static_cast<std::uint64_t>(opened.st_size);
     snapshot.modifiedSeconds = opened.st_mtim.tv_sec;
     snapshot.modifiedNanoseconds = opened.st_mtim.tv_nsec;
@@ -223,8 +223,7 @@ AgentHookConfigurator::InstallState AgentHookConfigurator::inspect(const std::st
 std::optional<AgentHookConfigurator::ConfigError> AgentHookConfigurator::writeAtomically(
     const Json& root, const std::string& configPath, const FileSnapshot* replacing, const AtomicWriteSteps& steps) {
     // A rewrite must not quietly change what the user wrote.
-    if (replacing && !replacing->writesBackExactly)
-        return ConfigError::unwritable("could not serialize configuration without changing its numbers or keys");
+    if (replacing && replacing->unkeptValue) return ConfigError::unwritable(*replacing->unkeptValue);
     std::string data;
     try {
         data = ExactSettingsJson::serialize(root);

@@ -72,7 +72,7 @@ struct AgentHookConfigurator {
     struct FileSnapshot {
         Json root;
         std::string content;  // the bytes as read
-        bool writesBackExactly = true;
+        std::optional<std::string> unkeptValue;  // what a rewrite could not keep
         std::uint64_t size = 0;
         std::int64_t modifiedSeconds = 0;
         std::int64_t modifiedNanoseconds = 0;

@@ -1,6 +1,9 @@
 #pragma once
 // Parses a settings file keeping its key order, and tells whether writing it back would
-// reproduce every value exactly.
+// keep every value. A rewrite writes numbers in their shortest form (1.10 as 1.1, the
+// same number); what it cannot keep is a number whose value would change (more digits
+// than a double holds, an integer beyond 64 bits, an exponent out of range) and a key
+// repeated in one object (all but one would be lost).
 
 #include <cstddef>
 #include <optional>
@@ -13,9 +16,9 @@ namespace quaylight {
 
 struct ExactSettingsJson {
     nlohmann::ordered_json root;
-    // False when a number would be written back differently (a float printed another way,
-    // an integer beyond 64 bits) or an object repeats a key (all but one would be lost).
-    bool writesBackExactly = true;
+    // The first value a rewrite could not keep, named for the user (the number or key
+    // and where it stands); no value when everything would be kept.
+    std::optional<std::string> unkeptValue;
 
     // Objects and arrays nested deeper than this are refused: copying, comparing or
     // writing such a document recurses once per level and would overflow the stack.
@@ -30,6 +33,9 @@ struct ExactSettingsJson {
     // The text Quaylight writes: two-space indentation, keys in their order, a final
     // newline.
     static std::string serialize(const nlohmann::ordered_json& root);
+    // Whether the JSON number `lexeme` and the number `written` have the same decimal value
+    // (1.10, 1.1 and 11e-1 do; 0.10000000000000000555 and 0.1 do not).
+    static bool sameNumber(std::string_view lexeme, std::string_view written);
 };
 
 }  // namespace quaylight

@@ -6,6 +6,7 @@
 #include "ProcessCoreKit/agents/AgentProcessGraph.h"
 #include "ProcessCoreKit/platform/Libproc.h"
 #include "ProcessCoreKit/reader/ProcessReader.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 
 namespace quaylight {
 
@@ -206,13 +207,17 @@ void AgentInventoryCoordinator::shutDown() {
 
 // ---- Hook origins
 
-AgentInventoryCoordinator::HookOrigin AgentInventoryCoordinator::liveHookOrigin(std::int32_t parentPID) {
+AgentInventoryCoordinator::HookOrigin AgentInventoryCoordinator::liveHookOrigin(
+    std::int32_t parentPID, const std::optional<std::string>& projectName) {
     const auto uid = ProcessReader::currentUID();
-    return liveHookOrigin(parentPID, [uid](std::int32_t pid) { return ProcessReader{}.detectionSnapshot(pid, uid); });
+    return liveHookOrigin(
+        parentPID, [uid](std::int32_t pid) { return ProcessReader{}.detectionSnapshot(pid, uid); }, projectName,
+        CodexDaemonHooks::liveSessions);
 }
 
-AgentInventoryCoordinator::HookOrigin AgentInventoryCoordinator::liveHookOrigin(std::int32_t parentPID,
-                                                                                const SnapshotLookup& readSnapshot) {
+AgentInventoryCoordinator::HookOrigin AgentInventoryCoordinator::liveHookOrigin(
+    std::int32_t parentPID, const SnapshotLookup& readSnapshot, const std::optional<std::string>& projectName,
+    const CodexDaemonHooks::SessionsLookup& codexSessions) {
     if (parentPID < 2) return {};
     auto start = readSnapshot(parentPID);
     if (!start) return {};
@@ -226,7 +231,17 @@ AgentInventoryCoordinator::HookOrigin AgentInventoryCoordinator::liveHookOrigin(
         chain[*parentPIDOfCurrent] = *parent;
         current = *parent;
     }
-    return hookOrigin(*start, chain);
+    if (!CodexDaemonHooks::cameThroughDaemon(*start, chain)) return hookOrigin(*start, chain);
+
+    // Whatever runs above the daemon only happened to start it.
+    HookOrigin origin;
+    if (!AgentProcessDetector::isCodexAppServerDaemon(*start)) origin.runtime = start->identity;
+    if (auto session = CodexDaemonHooks::sessionOf(projectName, codexSessions ? codexSessions()
+                                                                              : std::vector<CodexDaemonHooks::Session>{})) {
+        origin.agentProcess = session->agent;
+        origin.host = session->host;
+    }
+    return origin;
 }
 
 AgentInventoryCoordinator::HookOrigin AgentInventoryCoordinator::hookOrigin(

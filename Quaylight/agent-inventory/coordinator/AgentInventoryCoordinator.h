@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "ProcessCoreKit/ancestry/ProcessAncestry.h"
+#include "Quaylight/agent-inventory/coordinator/CodexDaemonHooks.h"
 #include "Quaylight/agent-inventory/coordinator/MainExecutor.h"
 #include "Quaylight/agent-inventory/reducer/AgentInventoryReducer.h"
 
@@ -92,10 +93,15 @@ public:
 
     // ---- Where a hook came from. Callable from any thread; no coordinator state.
 
-    // Walks up at most 8 parents of the hook's parent process, reading live processes.
-    static HookOrigin liveHookOrigin(std::int32_t parentPID);
-    // The same walk reading processes through `readSnapshot`.
-    static HookOrigin liveHookOrigin(std::int32_t parentPID, const SnapshotLookup& readSnapshot);
+    // Walks up at most 8 parents of the hook's parent process, reading live processes. A
+    // hook that Codex's shared daemon ran goes to the Codex session of its project
+    // (`projectName`, as the hook reported it), never to the daemon (CodexDaemonHooks).
+    static HookOrigin liveHookOrigin(std::int32_t parentPID, const std::optional<std::string>& projectName = {});
+    // The same walk reading processes through `readSnapshot`, and Codex's sessions through
+    // `codexSessions` (none when unset).
+    static HookOrigin liveHookOrigin(std::int32_t parentPID, const SnapshotLookup& readSnapshot,
+                                     const std::optional<std::string>& projectName = {},
+                                     const CodexDaemonHooks::SessionsLookup& codexSessions = {});
     // The agent process (the top of its agent session) and host app above `start`, with
     // `start` itself as the runtime; `chain` holds `start` and the ancestors read.
     static HookOrigin hookOrigin(const ProcessSnapshot& start, const std::map<std::int32_t, ProcessSnapshot>& chain);

@@ -1,30 +1,12 @@
 #include "Quaylight/popover/frame/DisplayText.h"
 
-#include <QList>
-
 #include "ProcessCoreKit/support/Text.h"
 
 namespace quaylight {
-namespace {
-
-bool isUnsafe(char32_t c) {
-    const bool control = c < 0x20 || (c >= 0x7f && c <= 0x9f);
-    const bool bidi = (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
-    return control || bidi;
-}
-
-}  // namespace
 
 QString displayText(std::string_view utf8) {
-    const auto decoded = decodeUtf8Lossy(utf8);
-    const QString text = QString::fromUtf8(decoded.data(), static_cast<qsizetype>(decoded.size()));
-    QString safe;
-    safe.reserve(text.size());
-    for (char32_t c : text.toUcs4()) {
-        if (isUnsafe(c)) safe.append(QLatin1Char('?'));
-        else safe.append(QString::fromUcs4(&c, 1));
-    }
-    return safe;
+    const auto safe = neutralisedDisplayText(utf8);
+    return QString::fromUtf8(safe.data(), static_cast<qsizetype>(safe.size()));
 }
 
 QString isolatedDisplayText(std::string_view utf8) {

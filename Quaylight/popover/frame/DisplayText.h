@@ -1,7 +1,7 @@
 #pragma once
 // Text from other programs (process names, paths, project names, notices) made safe to
-// show: invalid UTF-8 as U+FFFD, control characters (C0, DEL, C1) as "?", and the bidi
-// controls that could reorder what follows them as "?" as well.
+// show: invalid UTF-8 as U+FFFD, and control characters and bidi controls as "?"
+// (neutralisedDisplayText, the rule the scan table shares).
 
 #include <QString>
 #include <string_view>

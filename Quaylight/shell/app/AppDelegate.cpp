@@ -393,7 +393,7 @@ void AppDelegate::reconcileHookServer() {
         paths, [mailbox = mailbox_, self = QPointer<AppDelegate>(this)](const AgentHookProtocol::Envelope& envelope,
                                                                           WallTime receivedAt) {
             // On the server's queue: where the hook came from is read from live processes here.
-            auto origin = AgentInventoryCoordinator::liveHookOrigin(envelope.parentPID);
+            auto origin = AgentInventoryCoordinator::liveHookOrigin(envelope.parentPID, envelope.projectName);
             mailbox->post([self, envelope, origin = std::move(origin), receivedAt] {
                 if (self) self->routeHookEnvelope(envelope, origin, receivedAt);
             });

@@ -9,7 +9,10 @@
 
 #include "ProcessCoreKit/platform/Libproc.h"
 #include "ProcessCoreKit/platform/ListeningSocketTable.h"
+#include "ProcessCoreKit/agents/AgentProcessGraph.h"
 #include "ProcessCoreKit/reader/ProcessReader.h"
+#include "ProcessCoreKit/recognition/AgentProcessDetector.h"
+#include "tests/support/CodexProcTree.h"
 #include "tests/support/TempDir.h"
 
 namespace quaylight {
@@ -159,7 +162,8 @@ TEST_F(FixtureProcTree, AgentPresenceReadsArgvOnlyOfPossibleAgents) {
     fs::create_symlink("/opt/bin/codex", dir / "500/exe");
     auto codex = reader.agentPresenceSnapshot(500, ::geteuid());
     ASSERT_TRUE(codex);
-    EXPECT_FALSE(codex->argv);  // the basename already names the agent
+    // The basename names the agent, but only the arguments tell Codex's daemon from a session.
+    EXPECT_EQ(codex->argv, std::vector<std::string>{"codex"});
 
     addProcess(600, "claude", 1, std::string("claude\0", 7));
     fs::create_symlink("/home/u/.local/share/claude/versions/2.0.14", dir / "600/exe");
@@ -181,6 +185,36 @@ TEST_F(FixtureProcTree, AgentPresenceReadsArgvOnlyOfPossibleAgents) {
     EXPECT_FALSE(reader.agentPresenceSnapshot(800, ::geteuid()));
     EXPECT_EQ(proc.commandName(800), "bash");
     EXPECT_EQ(proc.executablePath(100), "/usr/bin/node");
+}
+
+// One Codex terminal session: the wrapper and the native Codex under it are the agent, the
+// shared daemon and its pid-update loop are none, read with the arguments that tell.
+TEST(CodexFixtureProcTree, TheSharedDaemonIsReadWithItsArgumentsAndIsNoAgent) {
+    using Tree = testsupport::CodexProcTree;
+    Tree tree;
+    Libproc proc(tree.root());
+    ProcessReader reader{proc};
+    for (std::int32_t pid : {Tree::daemon, Tree::pidLoop}) {
+        auto snapshot = reader.agentPresenceSnapshot(pid, ::geteuid());
+        ASSERT_TRUE(snapshot) << pid;
+        ASSERT_TRUE(snapshot->argv) << pid;
+        EXPECT_EQ(snapshot->argv->at(1), "app-server");
+        EXPECT_TRUE(AgentProcessDetector::isCodexAppServerDaemon(*snapshot)) << pid;
+        EXPECT_EQ(AgentProcessDetector::detect(*snapshot), std::nullopt) << pid;
+        EXPECT_EQ(AgentProcessDetector::detect(*reader.detectionSnapshot(pid, ::geteuid())), std::nullopt) << pid;
+    }
+    for (std::int32_t pid : {Tree::wrapper, Tree::native}) {
+        auto snapshot = reader.agentPresenceSnapshot(pid, ::geteuid());
+        ASSERT_TRUE(snapshot) << pid;
+        EXPECT_EQ(AgentProcessDetector::detect(*snapshot), AgentKind::codex) << pid;
+    }
+    std::vector<ProcessSnapshot> snapshots;
+    for (auto pid : proc.allPIDs())
+        if (auto snapshot = reader.detectionSnapshot(pid, ::geteuid())) snapshots.push_back(*snapshot);
+    const AgentProcessGraph graph(snapshots);
+    const auto sessions = graph.topLevelAgentSessions();
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].process.pid, Tree::wrapper);
 }
 
 TEST_F(FixtureProcTree, AgentPresenceFromTheInspectableTestsPathMatchesItsOwnRead) {

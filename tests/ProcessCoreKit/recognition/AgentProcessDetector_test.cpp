@@ -60,6 +60,34 @@ TEST(AgentProcessDetector, DetectsByBasenameScriptAndNativeInstall) {
     for (const auto& c : cases) EXPECT_EQ(AgentProcessDetector::detect(c.snapshot), c.expected) << c.what;
 }
 
+// Codex's shared app-server daemon is the Codex executable serving every session from
+// outside them: no agent session of its own. The app server an editor runs for its one
+// session, and Codex without arguments, stay Codex.
+TEST(AgentProcessDetector, CodexsSharedDaemonIsNoAgent) {
+    const std::string daemon = "/home/u/.codex/packages/app-server-daemon/releases/0.171.0/bin/codex";
+    const DetectCase cases[] = {
+        {"the managed daemon",
+         withArgv(process(1, daemon), {daemon, "app-server", "--listen", "unix://", "--managed-daemon"}), std::nullopt},
+        {"its pid-update loop", withArgv(process(1, daemon), {daemon, "app-server", "daemon", "pid-update-loop"}),
+         std::nullopt},
+        {"the daemon started through the node wrapper",
+         withArgv(process(1, "/usr/bin/node"), {"node", "/usr/local/bin/codex", "app-server", "--managed-daemon"}),
+         std::nullopt},
+        {"an editor's own app server", withArgv(process(1, "/usr/local/bin/codex"), {"codex", "app-server"}),
+         AgentKind::codex},
+        {"a prompt naming the daemon",
+         withArgv(process(1, "/usr/local/bin/codex"), {"codex", "explain app-server --managed-daemon"}), AgentKind::codex},
+        {"the terminal session", withArgv(process(1, "/usr/local/bin/codex"), {"codex"}), AgentKind::codex},
+        {"arguments unread", process(1, daemon), AgentKind::codex},
+        {"claude with the same words", withArgv(process(1, "/usr/local/bin/claude"), {"claude", "app-server", "daemon"}),
+         AgentKind::claude},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AgentProcessDetector::detect(c.snapshot), c.expected) << c.what;
+        EXPECT_EQ(AgentProcessDetector::isCodexAppServerDaemon(c.snapshot), !c.expected) << c.what;
+    }
+}
+
 TEST(AgentProcessDetector, NativeInstallNeedsANumericVersion) {
     const std::string base = "/Users/u/.local/share/claude/versions/";
     struct Case {

@@ -27,5 +27,17 @@ TEST(Text, LowersASCIIAndTrimsASCIIBlanksOnly) {
     for (const auto& [text, trimmed] : cases) EXPECT_EQ(trimmedASCIIWhitespace(text), trimmed) << text;
 }
 
+TEST(Text, ControlsAndBidiControlsAreNeutralisedForDisplay) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"evil\u202egpj.exe", "evil?gpj.exe"},
+        {"\u200ea\u200fb\u061c", "?a?b?"},
+        {"\u202a\u202b\u202c\u202d\u2066\u2067\u2068\u2069", "????????"},
+        {"tab\there\x1b[2J\x7f\xc2\x85", "tab?here?[2J??"},
+        {"bad\xff", "bad\ufffd"},
+        {"\u05e9\u05dc\u05d5\u05dd caf\u00e9 \U0001F469\u200D\U0001F4BB \u00a0", "\u05e9\u05dc\u05d5\u05dd caf\u00e9 \U0001F469\u200D\U0001F4BB \u00a0"},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(neutralisedDisplayText(text), shown) << text;
+}
+
 }  // namespace
 }  // namespace quaylight

@@ -120,6 +120,13 @@ TEST(AgentConnectionsCard, FilesThatMustBeLeftAloneStayByteIdentical) {
              return home + "/elsewhere/real.json";
          },
          "The Claude settings file is a symlink — Quaylight only edits regular files."},
+        {"a repeated key",
+         [](const std::string& home) {
+             writeFile(home + "/.claude/settings.json", "{\"model\": {\"ratio\": 1.10, \"ratio\": 2.50}}\n");
+             return home + "/.claude/settings.json";
+         },
+         "Couldn't update the Claude configuration: the key \"model.ratio\" appears twice in one object and only one "
+         "could be kept, so the file was left as it is — remove one of them, then retry."},
     };
     for (const auto& c : cases) {
         PopoutHarness h;
@@ -241,25 +248,50 @@ TEST(AgentConnectionsCard, ARealAgentEventRunConnectsTheRow) {
               (std::vector<QString>{QStringLiteral("Test Claude relay"), QStringLiteral("Disconnect Claude")}));
 }
 
-TEST(AgentConnectionsCard, GalleryOfTheCard) {
+// 1.10 and 2.50 are numbers like any other: Connect edits the file and keeps their values.
+TEST(AgentConnectionsCard, NumbersWithTrailingZerosAreConnected) {
     PopoutHarness h;
+    const std::string claudeFile = h.homePath() + "/.claude/settings.json";
+    writeFile(claudeFile, "{\"ratio\": 1.10, \"scale\": 2.50}\n");
     h.build();
     buttonNamed(*h.view, QStringLiteral("Connect Claude"))->click();
-    h.connections->recordEnvelope({AgentHookProtocol::protocolVersion, AgentKind::claude,
-                                   AgentHookProtocol::EventKind::promptSubmitted, "s1", std::nullopt, 0},
-                                  wallNow());
-    h.connections->setActionNotice(std::string("Move Quaylight to /usr/local/bin, then connect."));
-    h.view->resize(668, 1600);
-    h.view->show();
     QCoreApplication::processEvents();
-    QWidget* card = nullptr;
-    for (auto* label : h.view->findChildren<QLabel*>())
-        if (label->text() == QStringLiteral("Agent connections")) card = label->parentWidget()->parentWidget()->parentWidget();
-    ASSERT_NE(card, nullptr);
-    const QImage whole = test::render(*h.view, 2.0, PremiumTheme::panelTop());
-    const QRect area(card->mapTo(h.view.get(), QPoint(0, 0)), card->size());
-    test::saveToGallery(whole.copy(QRect(area.topLeft() * 2, area.size() * 2).adjusted(-40, -40, 40, 40)),
-                        QStringLiteral("card-connections"));
+    EXPECT_EQ(h.view->findChild<QWidget*>(QStringLiteral("actionNotice")), nullptr);
+    EXPECT_TRUE(hasQuaylightHook(fileText(claudeFile)));
+    const auto after = nlohmann::json::parse(fileText(claudeFile));
+    EXPECT_EQ(after["ratio"], 1.1);
+    EXPECT_EQ(after["scale"], 2.5);
+    EXPECT_EQ(h.stored("bool/agentConnections.claude.configured").toString(), QStringLiteral("true"));
+}
+
+TEST(AgentConnectionsCard, GalleryOfTheCard) {
+    const std::pair<const char*, const char*> notices[] = {
+        {"card-connections", "Move Quaylight to /usr/local/bin, then connect."},
+        {"card-connections-refused",
+         "Couldn't update the Claude configuration: the key \"model.ratio\" appears twice in one object and only one "
+         "could be kept, so the file was left as it is \u2014 remove one of them, then retry."},
+    };
+    for (const auto& [name, notice] : notices) {
+        PopoutHarness h;
+        h.build();
+        buttonNamed(*h.view, QStringLiteral("Connect Claude"))->click();
+        h.connections->recordEnvelope({AgentHookProtocol::protocolVersion, AgentKind::claude,
+                                       AgentHookProtocol::EventKind::promptSubmitted, "s1", std::nullopt, 0},
+                                      wallNow());
+        h.connections->setActionNotice(std::string(notice));
+        h.view->resize(668, 1600);
+        h.view->show();
+        QCoreApplication::processEvents();
+        QWidget* card = nullptr;
+        for (auto* label : h.view->findChildren<QLabel*>())
+            if (label->text() == QStringLiteral("Agent connections"))
+                card = label->parentWidget()->parentWidget()->parentWidget();
+        ASSERT_NE(card, nullptr);
+        const QImage whole = test::render(*h.view, 2.0, PremiumTheme::panelTop());
+        const QRect area(card->mapTo(h.view.get(), QPoint(0, 0)), card->size());
+        test::saveToGallery(whole.copy(QRect(area.topLeft() * 2, area.size() * 2).adjusted(-40, -40, 40, 40)),
+                            QString::fromUtf8(name));
+    }
 }
 
 }  // namespace

@@ -324,23 +324,46 @@ TEST(ScanCommand, ServersOfOneParentOnOtherAddressesOfOnePortAreTwoRows) {
     }
 }
 
-TEST(ScanCommand, UntrustedProgramNamesAreShownSafely) {
-    testsupport::TempDir temp;
-    const auto executable = temp.path() / "evil\x1b[31mname\xff";
+// The fixture process run under an executable name of the test's choosing, listening on
+// 127.0.0.1, and its port.
+std::pair<ChildProcess, int> listenerNamed(const testsupport::TempDir& temp, const std::string& name) {
+    const auto executable = temp.path() / name;
     fs::copy_file(testsupport::fixtureProcessPath(), executable);
     fs::permissions(executable, fs::perms::owner_all);
     auto child = ChildProcess::spawn({executable.string(), "--listen", "127.0.0.1"});
     int port = testsupport::numbersAfter(child.readLine(), "ports").at(0);
+    return {std::move(child), port};
+}
 
-    auto table = runQuaylight({"scan"});
-    EXPECT_EQ(table.status, 0);
-    EXPECT_EQ(table.out.find('\x1b'), std::string::npos);
-    EXPECT_NE(table.out.find(fmt::format("{:<7}TCP   evil?[31mname\ufffd", port)), std::string::npos) << table.out;
+// A control character could drive the terminal, and a right-to-left override would make
+// it draw the rest of the line backwards ("evil\u202egpj.exe" reads as "evilexe.jpg"):
+// the table shows each as "?", as the panel does; the report keeps the name, escaped.
+TEST(ScanCommand, UntrustedProgramNamesAreShownSafely) {
+    struct Case {
+        std::string name, raw, cell, kept, escaped;
+    };
+    const Case cases[] = {
+        {"evil\x1b[31mname\xff", "\x1b", "evil?[31mname\ufffd", "evil\x1b[31mname\ufffd", "evil\\u001b[31mname\ufffd"},
+        {"evil\u202egpj.exe", "\u202e", "evil?gpj.exe          ", "evil\u202egpj.exe", "evil\\u202egpj.exe"},
+        {"\u2067a\u200fb\u2069", "\u2067", "?a?b?                 ", "\u2067a\u200fb\u2069", "\\u2067a\\u200fb\\u2069"},
+    };
+    for (const auto& c : cases) {
+        testsupport::TempDir temp;
+        auto [child, port] = listenerNamed(temp, c.name);
 
-    auto rows = rowsOf(scanReport(), child.pid());
-    const auto* row = onPort(rows, port);
-    ASSERT_TRUE(row);
-    EXPECT_TRUE(row->process->executablePath->ends_with("/evil\x1b[31mname\ufffd"));
+        auto table = runQuaylight({"scan"});
+        EXPECT_EQ(table.status, 0);
+        EXPECT_EQ(table.out.find(c.raw), std::string::npos) << c.cell;
+        EXPECT_NE(table.out.find(fmt::format("{:<7}TCP   {}", port, c.cell)), std::string::npos) << table.out;
+
+        auto json = runQuaylight({"scan", "--json"});
+        EXPECT_EQ(json.status, 0);
+        EXPECT_EQ(json.out.find(c.raw), std::string::npos) << c.cell;
+        EXPECT_NE(json.out.find(c.escaped), std::string::npos) << c.cell;
+        const auto* row = onPort(rowsOf(nlohmann::json::parse(json.out), child.pid()), port);
+        ASSERT_TRUE(row);
+        EXPECT_TRUE(row->process->executablePath->ends_with("/" + c.kept)) << *row->process->executablePath;
+    }
 }
 
 // A CJK or emoji name takes two columns per character on screen: the PID column stays
@@ -353,11 +376,7 @@ TEST(ScanCommand, WideNamesKeepTheColumnsInPlace) {
     };
     for (const auto& [name, cell] : names) {
         testsupport::TempDir temp;
-        const auto executable = temp.path() / name;
-        fs::copy_file(testsupport::fixtureProcessPath(), executable);
-        fs::permissions(executable, fs::perms::owner_all);
-        auto child = ChildProcess::spawn({executable.string(), "--listen", "127.0.0.1"});
-        int port = testsupport::numbersAfter(child.readLine(), "ports").at(0);
+        auto [child, port] = listenerNamed(temp, name);
         auto table = runQuaylight({"scan"});
         EXPECT_EQ(table.status, 0);
         EXPECT_NE(table.out.find(fmt::format("{:<7}TCP   {}{:<8}Unknown", port, cell, child.pid())), std::string::npos)

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
+#include <nlohmann/json.hpp>
+#include <utf8.h>
+
 #include "Quaylight/shell/SortedPrettyJSON.h"
 #include "Quaylight/shell/TableCell.h"
 
@@ -80,6 +85,30 @@ TEST(TableCell, ReplacesEveryControlCharacter) {
     all += "\xc2\x80\xc2\x9f\xc2\xa0";  // C1 controls, then a no-break space (kept)
     EXPECT_EQ(sanitizedCell(all), std::string(31 + 1 + 2, '?') + "\xc2\xa0");
     EXPECT_EQ(sanitizedCell("ok\xe2\x80\xa8"), "ok\xe2\x80\xa8");
+}
+
+// Each bidi mark, embedding, override and isolate could reorder the rest of the line.
+TEST(TableCell, ShowsEveryBidiControlAsAQuestionMark) {
+    const char32_t controls[] = {0x061c, 0x200e, 0x200f, 0x202a, 0x202b, 0x202c, 0x202d,
+                                 0x202e, 0x2066, 0x2067, 0x2068, 0x2069};
+    for (char32_t control : controls) {
+        std::string text = "evil";
+        utf8::append(control, std::back_inserter(text));
+        text += "gpj.exe";
+        EXPECT_EQ(sanitizedCell(text), "evil?gpj.exe") << std::hex << static_cast<std::uint32_t>(control);
+        EXPECT_EQ(fittedCell(text, 14), "evil?gpj.exe  ") << std::hex << static_cast<std::uint32_t>(control);
+    }
+    // Letters of right-to-left scripts and the joiners of emoji are text, not controls.
+    EXPECT_EQ(sanitizedCell("\u05e9\u05dc\u05d5\u05dd \U0001F469\u200D\U0001F4BB"),
+              "\u05e9\u05dc\u05d5\u05dd \U0001F469\u200D\U0001F4BB");
+}
+
+TEST(SortedPrettyJSON, BidiControlsAreEscapedAndTheValueKept) {
+    nlohmann::ordered_json value = nlohmann::ordered_json::object();
+    value["name"] = "evil\u202egpj.exe \u2066x\u2069 \u200f \u00e9\xc2\x9b";
+    const auto text = sortedPrettyJSON(value);
+    EXPECT_EQ(text, "{\n  \"name\" : \"evil\\u202egpj.exe \\u2066x\\u2069 \\u200f \u00e9\\u009b\"\n}");
+    EXPECT_EQ(nlohmann::json::parse(text)["name"], value["name"]);
 }
 
 TEST(SortedPrettyJSON, KeysSortedAtEveryLevelAndValuesExact) {

@@ -121,6 +121,10 @@ TEST(StopRequests, StopAgentChecksTheLiveProcess) {
     EXPECT_FALSE(StopAgentRequest::request("s", AgentKind::codex, identity, node, false, false, kContext));
     EXPECT_FALSE(StopAgentRequest::request("s", AgentKind::claude, {codex.identity, AgentKind::claude}, codex, false,
                                            false, kContext));
+    // Codex's shared daemon is no agent: stopping it as one is never offered.
+    auto daemon = codex;
+    daemon.argv = std::vector<std::string>{"/home/me/.local/bin/codex", "app-server", "--managed-daemon"};
+    EXPECT_FALSE(StopAgentRequest::request("s", AgentKind::codex, identity, daemon, false, false, kContext));
 }
 
 }  // namespace

@@ -195,19 +195,53 @@ TEST_F(SettingsFile, FilesThatMayNotBeEditedAreRefusedAndLeftAlone) {
     EXPECT_EQ(inspect(claude()), StateKind::invalidJSON);
 }
 
-TEST_F(SettingsFile, ValuesThatWouldNotBeWrittenBackExactlyBlockTheRewrite) {
-    for (const char* fixture :
-         {"settings_inexact_numbers.json", "settings_huge_integer.json", "settings_repeated_key.json"}) {
+// 1.10 and 1.1 are one JSON number: the file is rewritten with every value kept.
+TEST_F(SettingsFile, NumbersWrittenAnotherWayKeepTheirValuesAndAreEdited) {
+    const std::string text = home.fixture("settings_trailing_zero_numbers.json");
+    home.place(path, text);
+    EXPECT_EQ(install(), std::nullopt);
+    EXPECT_EQ(inspect(claude()), StateKind::installed);
+    const std::string written = readFile(path);
+    EXPECT_NE(written.find("\"ratio\": 1.1,"), std::string::npos) << written;
+    EXPECT_NE(written.find("\"scale\": 2.5,"), std::string::npos) << written;
+    auto before = parse(text);
+    auto after = parse(written);
+    for (const char* key : {"ratio", "scale", "tiny", "big", "zero"}) EXPECT_EQ(after[key], before[key]) << key;
+    expectOnlySettingsFile();
+}
+
+// What a rewrite would change is refused, naming the value and where it stands.
+TEST_F(SettingsFile, ValuesThatCannotBeKeptBlockTheRewriteAndAreNamed) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"settings_overprecise_number.json",
+         "the number 0.10000000000000000555 at \"price\" cannot be written back with the same value"},
+        {"settings_nested_overprecise_number.json",
+         "the number 1.00000000000000000001 at \"env.limits[1].huge\" cannot be written back"},
+        {"settings_huge_integer.json", "the number 123456789012345678901234567890 at \"id\" cannot be written back"},
+        {"settings_repeated_key.json", "the key \"theme\" appears twice in one object"},
+    };
+    for (const auto& [fixture, named] : cases) {
         std::string text = home.fixture(fixture);
         home.place(path, text);
         EXPECT_EQ(inspect(claude()), StateKind::missing) << fixture;  // reading is fine
         auto error = install();
         ASSERT_TRUE(error) << fixture;
         EXPECT_EQ(error->kind, Kind::unwritable) << fixture;
-        EXPECT_TRUE(error->text.starts_with("could not serialize configuration")) << fixture;
+        EXPECT_TRUE(error->text.starts_with(named)) << error->text;
         EXPECT_EQ(readFile(path), text) << fixture;
         expectOnlySettingsFile();
     }
+}
+
+TEST(ExactSettingsJson, NumbersAreTheSameWhenTheirDecimalValuesAre) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"1.10", "1.1", true},     {"2.50", "2.5", true},        {"11e-1", "1.1", true},
+        {"1E+20", "1e+20", true},  {"100000000000000000000", "1e+20", true}, {"-0.0", "0.0", true},
+        {"0.000", "0", true},      {"0.10000000000000000555", "0.1", false}, {"1e400", "null", false},
+        {"1e-400", "0.0", false},  {"1.5", "-1.5", false},        {"1e99999999999999999999", "null", false},
+    };
+    for (const auto& [lexeme, written, same] : cases)
+        EXPECT_EQ(ExactSettingsJson::sameNumber(lexeme, written), same) << lexeme << " " << written;
 }
 
 TEST_F(SettingsFile, ASymlinkIsNeverWrittenThrough) {

@@ -95,6 +95,24 @@ TEST_F(ConnectionStore, ConnectingThroughASymlinkFailsWithItsNotice) {
     EXPECT_EQ(store.connection(AgentKind::claude).status, Status::of(StatusKind::notConfigured));
 }
 
+// The notice says which value stopped the edit, and the file stays as the user wrote it.
+TEST_F(ConnectionStore, ConnectingARepeatedKeyFileNamesTheKey) {
+    const std::string text = "{\"model\": {\"ratio\": 1.10, \"ratio\": 2.50}}";
+    home.place(home.claudeSettings(), text);
+    AgentProviderConnectionStore store(defaults, dependencies());
+    store.connect(AgentKind::claude);
+    EXPECT_EQ(store.actionNotice(),
+              "Couldn't update the Claude configuration: the key \"model.ratio\" appears twice in one object and only "
+              "one could be kept, so the file was left as it is \u2014 remove one of them, then retry.");
+    EXPECT_FALSE(store.isConfigured(AgentKind::claude));
+    EXPECT_EQ(testsupport::readFile(home.claudeSettings()), text);
+
+    home.place(home.claudeSettings(), "{\"model\": {\"ratio\": 1.10}, \"scale\": 2.50}");
+    store.connect(AgentKind::claude);
+    EXPECT_EQ(store.actionNotice(), std::nullopt);
+    EXPECT_TRUE(store.isConfigured(AgentKind::claude));
+}
+
 TEST_F(ConnectionStore, StatusFollowsTheSettingsFile) {
     AgentProviderConnectionStore store(defaults, dependencies());
     store.connect(AgentKind::claude);
