@@ -129,15 +129,6 @@ FileRead readFile(const std::string& path, std::int64_t limit) {
     return {std::move(bytes), std::nullopt};
 }
 
-// QSettings drops a line that is neither a section, a setting nor a comment; a file with
-// one is not a settings file this store may rewrite.
-bool holdsOnlySettings(const SettingsIniDocument& document) {
-    for (const auto& section : document.sections)
-        for (const auto& line : section.lines)
-            if (!line.key) return false;
-    return true;
-}
-
 std::string lowercaseFirst(std::string text) {
     if (text.size() > 1 && std::isupper(static_cast<unsigned char>(text[0])) &&
         std::islower(static_cast<unsigned char>(text[1])))
@@ -165,12 +156,8 @@ std::string SettingsFileUserDefaults::writeFailureText(std::string_view path, st
 
 SettingsFileUserDefaults::SettingsFileUserDefaults(std::string path) : path_(std::move(path)) {
     auto read = readFile(path_, sizeLimit);
-    if (read.bytes) {
-        document_ = SettingsIniFormat::parse(*read.bytes);
-        if (!holdsOnlySettings(document_)) read.failure = "it holds lines that are not settings";
-    }
+    if (read.bytes) document_ = SettingsIniFormat::parse(*read.bytes);
     if (read.failure) {
-        document_ = {};
         readFailureNotice_ = readFailureText(path_, *read.failure);
         logging::write(LogSeverity::warning, kLogCategory, *readFailureNotice_);
     }

@@ -294,6 +294,8 @@ std::optional<QString> text(QByteArrayView raw) {
         result.truncate(end);
     }
     if (result.startsWith(QLatin1Char('@'))) {
+        if (result.startsWith(QLatin1String("@String(")) && result.endsWith(QLatin1Char(')')))
+            return result.sliced(8).chopped(1);
         if (startsTyped(result)) return std::nullopt;
         if (result.startsWith(QLatin1String("@@"))) result.remove(0, 1);
     }
@@ -301,8 +303,11 @@ std::optional<QString> text(QByteArrayView raw) {
 }
 
 QByteArray encodedText(const QString& text) {
-    // A text starting with '@' would read as a typed value.
-    const QString value = text.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + text : text;
+    // A text with a NUL in it is marked as a text, as is one starting with '@' (which would
+    // read as a typed value).
+    const QString value = text.contains(QChar(u'\0'))          ? QLatin1String("@String(") + text + QLatin1Char(')')
+                          : text.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + text
+                                                              : text;
     QByteArray out;
     bool needsQuotes = false;
     bool escapeHexDigit = false;  // after a numeric escape, which a hex digit would extend

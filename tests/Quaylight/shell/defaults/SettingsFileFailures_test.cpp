@@ -80,15 +80,6 @@ TEST_F(SettingsFileFailureTest, FilesThatCannotBeReadGiveDefaultsANoticeWithTheR
         {"looping symlink",
          [](const QString& p) { ASSERT_EQ(::symlink(p.toLocal8Bit().constData(), p.toLocal8Bit().constData()), 0); },
          "it is a symbolic link that leads back to itself"},
-        {"lines that are not settings",
-         [](const QString& p) {
-             QFile file(p);
-             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-             QByteArray junk("\x7f" "ELF\x02\x01\x01", 7);
-             junk.append(3, '\0');
-             file.write(junk + " binary junk\n[bool]\ndisplay.showPort=false\n");
-         },
-         "it holds lines that are not settings"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,6 +116,20 @@ TEST_F(SettingsFileFailureTest, FilesThatCannotBeReadGiveDefaultsANoticeWithTheR
         EXPECT_EQ(QDir(folderPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
                   QStringList{QStringLiteral("Quaylight.conf")});
     }
+}
+
+TEST_F(SettingsFileFailureTest, LinesThatAreNotSettingsAreReadPastAndSurviveAWrite) {
+    QByteArray junk("\x7f" "ELF\x02\x01\x01", 7);
+    junk.append(3, '\0');
+    writeFile(junk + " binary junk\n[bool]\ndisplay.showPort=false\n# not a comment to QSettings\n");
+    {
+        SettingsFileUserDefaults store(path());
+        EXPECT_FALSE(store.notice());
+        EXPECT_EQ(store.boolValue("display.showPort"), false);
+        store.setBool(SettingsKeys::showCPU, true);
+    }
+    EXPECT_EQ(fileBytes(), junk + " binary junk\n\n[bool]\ndisplay.showPort=false\n# not a comment to QSettings\n"
+                                  "display.showCPU=true\n");
 }
 
 TEST_F(SettingsFileFailureTest, AFileJustUnderTheLimitIsRead) {
