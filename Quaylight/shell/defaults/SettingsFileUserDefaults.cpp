@@ -111,21 +111,20 @@ FileRead readFile(const std::string& path, std::int64_t limit) {
     if (::fstat(file.get(), &info) != 0) return {std::nullopt, systemReason(errno)};
     if (S_ISDIR(info.st_mode)) return {std::nullopt, systemReason(EISDIR)};
     if (!S_ISREG(info.st_mode)) return {std::nullopt, "it is not a regular file"};
-    const std::string tooLarge = "it is larger than " + std::to_string(limit / 1024) + " KB, far more than settings take";
+    const std::string tooLarge =
+        "it is larger than " + std::to_string(limit / (1024 * 1024)) + " MB, far more than settings take";
     if (info.st_size > limit) return {std::nullopt, tooLarge};
     QByteArray bytes;
-    bytes.resize(static_cast<qsizetype>(limit) + 1);
-    qsizetype filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got = ::read(file.get(), bytes.data() + filled, static_cast<size_t>(bytes.size() - filled));
+    std::array<char, 16 * 1024> chunk{};
+    for (;;) {
+        const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return {std::nullopt, systemReason(errno)};
         if (got == 0) break;
-        filled += got;
+        bytes.append(chunk.data(), got);
+        // It grew while it was read.
+        if (bytes.size() > limit) return {std::nullopt, tooLarge};
     }
-    // It grew while it was read.
-    if (filled > limit) return {std::nullopt, tooLarge};
-    bytes.truncate(filled);
     return {std::move(bytes), std::nullopt};
 }
 

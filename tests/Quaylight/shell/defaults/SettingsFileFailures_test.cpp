@@ -76,7 +76,7 @@ TEST_F(SettingsFileFailureTest, FilesThatCannotBeReadGiveDefaultsANoticeWithTheR
              for (std::int64_t written = 0; written <= SettingsFileUserDefaults::sizeLimit; written += chunk.size())
                  file.write(chunk);
          },
-         "it is larger than 1024 KB, far more than settings take"},
+         "it is larger than 1 MB, far more than settings take"},
         {"looping symlink",
          [](const QString& p) { ASSERT_EQ(::symlink(p.toLocal8Bit().constData(), p.toLocal8Bit().constData()), 0); },
          "it is a symbolic link that leads back to itself"},
