@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,32 @@ protected:
 std::string readFailure(const std::string& path, const std::string& reason) {
     return SettingsFileUserDefaults::readFailureText(path, reason);
 }
+
+// What happens to the files of a folder, as the kernel reports it.
+struct FolderWatch {
+    struct Event {
+        std::uint32_t mask;
+        std::string name;
+    };
+    explicit FolderWatch(const QString& folder) : events(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        ::inotify_add_watch(events.get(), folder.toLocal8Bit().constData(),
+                            IN_OPEN | IN_ACCESS | IN_MODIFY | IN_ATTRIB | IN_DELETE | IN_CLOSE);
+    }
+    // What was opened, read, changed or removed since the last call.
+    std::vector<Event> happened() {
+        std::vector<Event> seen;
+        alignas(inotify_event) char buffer[8192];
+        for (ssize_t got; (got = ::read(events.get(), buffer, sizeof buffer)) > 0;) {
+            for (char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0) seen.push_back({event->mask, event->name});
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return seen;
+    }
+    OwnedDescriptor events;
+};
 
 // ---- Files that cannot be read
 
@@ -130,6 +157,20 @@ TEST_F(SettingsFileFailureTest, LinesThatAreNotSettingsAreReadPastAndSurviveAWri
     }
     EXPECT_EQ(fileBytes(), junk + " binary junk\n\n[bool]\ndisplay.showPort=false\n# not a comment to QSettings\n"
                                   "display.showCPU=true\n");
+}
+
+TEST_F(SettingsFileFailureTest, AFileOverTheLimitIsNeverRead) {
+    writeFile("[bool]\ndisplay.showPort=false\n");
+    std::filesystem::resize_file(path(), 50 * 1024 * 1024);
+    FolderWatch watch(folder());
+    SettingsFileUserDefaults store(path());
+    EXPECT_TRUE(store.readFailureNotice());
+    bool opened = false;
+    for (const auto& event : watch.happened()) {
+        opened |= (event.mask & IN_OPEN) != 0;
+        EXPECT_EQ(event.mask & IN_ACCESS, 0u) << event.name;
+    }
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(SettingsFileFailureTest, AFileJustUnderTheLimitIsRead) {
@@ -285,27 +326,6 @@ TEST_F(SettingsFileFailureTest, AReadOnlyFolderReadsButEveryWriteIsToldUntilTheF
 
 // ---- No lock file
 
-struct FolderWatch {
-    explicit FolderWatch(const QString& folder) : events(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        ::inotify_add_watch(events.get(), folder.toLocal8Bit().constData(),
-                            IN_OPEN | IN_ACCESS | IN_MODIFY | IN_ATTRIB | IN_DELETE | IN_CLOSE);
-    }
-    // The names of the files something opened, read, changed or removed since the last call.
-    std::vector<std::string> touchedNames() {
-        std::vector<std::string> names;
-        alignas(inotify_event) char buffer[8192];
-        for (ssize_t got; (got = ::read(events.get(), buffer, sizeof buffer)) > 0;) {
-            for (char* at = buffer; at < buffer + got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(at);
-                if (event->len > 0) names.emplace_back(event->name);
-                at += sizeof(inotify_event) + event->len;
-            }
-        }
-        return names;
-    }
-    OwnedDescriptor events;
-};
-
 TEST_F(SettingsFileFailureTest, AStaleLockNamingThisVeryProcessIsNeverConsulted) {
     writeFile("[bool]\ndisplay.showPort=false\n");
     // What a write killed with this PID leaves behind, as fresh as can be.
@@ -336,9 +356,9 @@ TEST_F(SettingsFileFailureTest, AStaleLockNamingThisVeryProcessIsNeverConsulted)
         store.synchronize();
         EXPECT_TRUE(store.lastWriteSucceeded());
     }
-    const auto touched = watch.touchedNames();
+    const auto touched = watch.happened();
     EXPECT_FALSE(touched.empty());  // the watch sees the settings file's own reads and writes
-    for (const auto& name : touched) EXPECT_NE(name, "Quaylight.conf.lock");
+    for (const auto& event : touched) EXPECT_NE(event.name, "Quaylight.conf.lock");
     EXPECT_EQ(SettingsFileUserDefaults(path()).boolValue("display.showPort"), true);
     QFile file(lockPath);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
