@@ -10,9 +10,10 @@
 //
 // so a text "true" stays a text. A value that is not of its group's form (a "yes" under
 // [bool], a list, a key in two groups) reads as absent and stays in the file as it was;
-// only a change of that very key replaces it. Lines that are not settings stay too. Changes are written promptly: the changes of
-// one turn of the event loop together (a settings tile stores nine flags at once), at once
-// where there is no application object, and at the latest when the store goes.
+// only a change of that very key replaces it. Lines that are not settings stay too.
+// Changes are written promptly: the changes of one turn of the event loop together (a
+// settings tile stores nine flags at once), at once where there is no application object,
+// and at the latest when the store goes.
 //
 // The store reads and writes the file itself, never through a lock file: the instance lock
 // already makes this process the only writer, and a lock left by a killed process (whose
@@ -20,10 +21,10 @@
 // one step (a new file renamed over it, through a symbolic link to where it points).
 //
 // A file that exists but cannot be read (no permission, a folder, a FIFO, a symbolic link
-// that loops, larger than `sizeLimit`): the settings live in
-// memory, start from the defaults, and the file is never touched. A write that fails keeps
-// the changes in memory. Either way `notice` says so, for the panel and the settings, until
-// a write succeeds, and the log has it.
+// that loops, larger than `sizeLimit`) is opened without waiting and never read further or
+// touched: the settings live in memory and start from the defaults. A write that fails
+// keeps the changes in memory. Either way `notice` says so, for the panel and the settings,
+// until a write succeeds, and the log has it.
 // All members may be called from any thread.
 
 #include <cstdint>
