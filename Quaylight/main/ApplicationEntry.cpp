@@ -75,6 +75,7 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
                                                        ProcessSafetyClassifier::Context::current(),
                                                        ProcessSignaller::live())}};
     dependencies.defaults = defaults;
+    dependencies.settingsFile = defaults;
     dependencies.lowPowerMode = std::make_shared<PowerProfilesLowPowerMode>();
     dependencies.launchAtLogin = LaunchAtLoginManager::forRunningExecutable();
     dependencies.makeNotchIndicator = makeLiveNotchIndicator;

@@ -8,6 +8,7 @@
 #include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
 #include "Quaylight/popover/model/AgentListTexts.h"
 #include "Quaylight/shell/defaults/DisplaySettings.h"
+#include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 #include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
@@ -54,11 +55,16 @@ PopoverBinding::PopoverBinding(Dependencies dependencies, QObject* parent)
         connectionObserver_ = dependencies_.connections->addObserver([self = QPointer(this)] {
             if (self) self->schedule();
         });
+    if (dependencies_.settingsFile)
+        settingsFileObserver_ = dependencies_.settingsFile->addObserver([self = QPointer(this)] {
+            if (self) self->schedule();
+        });
     applyNow();
 }
 
 PopoverBinding::~PopoverBinding() {
     if (dependencies_.connections && connectionObserver_) dependencies_.connections->removeObserver(connectionObserver_);
+    if (dependencies_.settingsFile && settingsFileObserver_) dependencies_.settingsFile->removeObserver(settingsFileObserver_);
     // The root belongs to whoever shows it once the panel took it; otherwise to us.
     if (root_ && !root_->parent() && parent() != root_) delete root_;
 }
@@ -109,6 +115,7 @@ PopoverInputs PopoverBinding::currentInputs() const {
     }
     i.killNotice = vm.killNotice();
     if (dependencies_.connections) i.actionNotice = dependencies_.connections->actionNotice();
+    if (dependencies_.settingsFile) i.settingsFileNotice = dependencies_.settingsFile->notice();
     i.pending = {vm.pendingKill(), vm.pendingForceKill(), vm.pendingStopPool(), vm.pendingStopVisible(),
                  vm.pendingStopAgent()};
     i.isRevealed = dependencies_.revealState ? dependencies_.revealState->isRevealed() : true;

@@ -17,6 +17,7 @@ namespace quaylight {
 class AgentProviderConnectionStore;
 class PopoverRevealState;
 class QuaylightViewModel;
+class SettingsFileUserDefaults;
 
 class PopoverBinding : public QObject {
     Q_OBJECT
@@ -26,6 +27,7 @@ public:
         PopoverRevealState* revealState = nullptr;              // none: always revealed
         AgentProviderConnectionStore* connections = nullptr;   // none: no connection notice
         std::shared_ptr<UserDefaults> defaults;
+        SettingsFileUserDefaults* settingsFile = nullptr;      // none: no settings-file notice
         std::function<WallTime()> now;
         // Opens an address in the browser; the desktop's handler when unset.
         std::function<bool(const std::string&)> openURL;
@@ -53,6 +55,7 @@ private:
     QPointer<PopoverRootView> root_;
     bool scheduled_ = false;
     std::uint64_t connectionObserver_ = 0;
+    std::uint64_t settingsFileObserver_ = 0;
 };
 
 }  // namespace quaylight

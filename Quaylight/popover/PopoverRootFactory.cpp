@@ -72,6 +72,7 @@ PopoverRootFactory makePopoverRootFactory() {
         dependencies.viewModel = context.viewModel;
         dependencies.revealState = context.reveal;
         dependencies.connections = context.connections;
+        dependencies.settingsFile = context.settingsFile;
         // The delegate owns the store and outlives the panel.
         if (context.defaults) dependencies.defaults = std::shared_ptr<UserDefaults>(context.defaults, [](UserDefaults*) {});
         dependencies.dismissPanel = context.dismissPanel;

@@ -91,6 +91,10 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
         }
     };
     column->addWidget(banner_);
+    settingsFileBanner_ = new NoticeBanner(column_, NoticeBanner::Dismissal::none);
+    settingsFileBanner_->setObjectName(QStringLiteral("settingsFileNotice"));
+    settingsFileBanner_->hide();
+    column->addWidget(settingsFileBanner_);
 
     main_ = new QStackedWidget(column_);
     column->addWidget(main_, 1);
@@ -334,6 +338,8 @@ void PopoverRootView::refreshBanner(PopoverSurface surface) {
         chooseNotice(surface, showSettings_, inputs_.panelMode, inputs_.actionNotice, inputs_.killNotice);
     if (notice) banner_->setText(displayText(notice->text));
     banner_->setVisible(notice.has_value());
+    if (inputs_.settingsFileNotice) settingsFileBanner_->setText(displayText(*inputs_.settingsFileNotice));
+    settingsFileBanner_->setVisible(inputs_.settingsFileNotice.has_value());
 }
 
 void PopoverRootView::showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make) {

@@ -70,6 +70,7 @@ public:
     // The open sort menu, if any.
     SortMenu* sortMenu() const { return sortMenu_; }
     NoticeBanner* banner() const { return banner_; }
+    NoticeBanner* settingsFileBanner() const { return settingsFileBanner_; }
     ListFooterView* footer() const { return footer_; }
     QLabel* countLabel() const { return count_; }
     // The state view currently in the list's place or the error page, if any.
@@ -139,6 +140,7 @@ private:
     IconButton* search_;
     IconButton* settings_;
     NoticeBanner* banner_;
+    NoticeBanner* settingsFileBanner_;
     QStackedWidget* main_;
     QWidget* loadingPage_;
     QWidget* listenerPage_;

@@ -38,4 +38,10 @@ bool OnboardingMigration::applyStored(UserDefaults& d) {
     return true;
 }
 
+void OnboardingMigration::markFirstRunFinished(UserDefaults& d) {
+    d.setBool("launchAtLoginOfferCompleted", true);
+    d.setBool("walkthroughCompleted", true);
+    d.setBool("quaylightOnboardingComplete", true);
+}
+
 }  // namespace quaylight

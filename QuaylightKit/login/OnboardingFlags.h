@@ -38,6 +38,8 @@ struct OnboardingMigration {
     // four flags and then the marker, only when something changes ("tidewatchOfferCompleted"
     // is never written). True when it wrote.
     static bool applyStored(UserDefaults& defaults);
+    // Stores the offer and the walkthrough as done, without touching the marker.
+    static void markFirstRunFinished(UserDefaults& defaults);
 };
 
 }  // namespace quaylight

@@ -12,7 +12,7 @@
 
 namespace quaylight {
 
-NoticeBanner::NoticeBanner(QWidget* parent) : QWidget(parent) {
+NoticeBanner::NoticeBanner(QWidget* parent, Dismissal dismissal) : QWidget(parent) {
     setObjectName(QStringLiteral("noticeBanner"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(16, 8, 16, 9);
@@ -25,6 +25,7 @@ NoticeBanner::NoticeBanner(QWidget* parent) : QWidget(parent) {
     text_->setObjectName(QStringLiteral("noticeText"));
     text_->setMaximumLines(3);
     row->addWidget(text_, 1);
+    if (dismissal == Dismissal::none) return;
     auto* dismiss = new IconButton(LucideIconName::x, 13, PremiumTheme::textTertiary(), QSize(20, 20),
                                    QStringLiteral("Dismiss"), this);
     row->addWidget(dismiss, 0, Qt::AlignVCenter);

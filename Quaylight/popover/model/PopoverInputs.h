@@ -86,6 +86,8 @@ struct PopoverInputs {
     // Notices and stops.
     std::optional<std::string> killNotice;
     std::optional<std::string> actionNotice;  // the connection store's
+    // Why changes to the settings are not being kept; shown on every page until they are.
+    std::optional<std::string> settingsFileNotice;
     PendingStops pending;
 
     // The panel.

@@ -10,6 +10,7 @@
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/shell/app/PanelPlaceholder.h"
 #include "Quaylight/shell/defaults/DisplaySettings.h"
+#include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 #include "Quaylight/shell/panel/OutsideClickMonitor.h"
 #include "Quaylight/shell/panel/PanelPlacement.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
@@ -83,6 +84,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     UserDefaults& defaults = *dependencies_.defaults;
     // 1-3: stored flags.
     OnboardingMigration::applyStored(defaults);
+    // A settings file that is there but cannot be read holds an earlier run's settings:
+    // the first run is over, and offering it again could not be remembered anyway.
+    if (dependencies_.settingsFile && dependencies_.settingsFile->readFailureNotice())
+        OnboardingMigration::markFirstRunFinished(defaults);
     defaults.removeObject("display.appearanceMode");
     defaults.removeObject("display.menuBarIcon");
     defaults.setBool("launchAtLoginEnabled",
@@ -161,6 +166,7 @@ QWidget* AppDelegate::makePopoverRoot() {
     context.globalShortcut = globalShortcut_.get();
     context.launchAtLogin = dependencies_.launchAtLogin.get();
     context.defaults = dependencies_.defaults.get();
+    context.settingsFile = dependencies_.settingsFile.get();
     context.dismissPanel = [self = QPointer<AppDelegate>(this)] {
         if (self && self->panelController_ && self->panelController_->isPresented()) self->panelController_->close();
     };

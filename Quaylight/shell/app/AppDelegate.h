@@ -35,6 +35,7 @@ namespace quaylight {
 
 class GlobalShortcutManager;
 class PopoverRevealState;
+class SettingsFileUserDefaults;
 class GuiMailbox;
 
 class AppDelegate : public QObject {
@@ -43,6 +44,8 @@ class AppDelegate : public QObject {
 public:
     struct Dependencies {
         std::shared_ptr<UserDefaults> defaults;
+        // The file behind `defaults` when they live in one: the panel tells what it says.
+        std::shared_ptr<SettingsFileUserDefaults> settingsFile;
         std::unique_ptr<TrayItem> tray;
         std::unique_ptr<KeyGrabBackend> keyGrab;
         std::shared_ptr<LowPowerModeProvider> lowPowerMode;

@@ -18,6 +18,7 @@ class GlobalShortcutManager;
 class LaunchAtLoginManager;
 class PopoverRevealState;
 class QuaylightViewModel;
+class SettingsFileUserDefaults;
 class Updater;
 class UserDefaults;
 
@@ -30,6 +31,8 @@ struct PopoverContext {
     GlobalShortcutManager* globalShortcut = nullptr;
     LaunchAtLoginManager* launchAtLogin = nullptr;
     UserDefaults* defaults = nullptr;
+    // The file behind `defaults`, when they live in one; its notice shows in the panel.
+    SettingsFileUserDefaults* settingsFile = nullptr;
     // Closes the panel (animated) when it is presented.
     std::function<void()> dismissPanel;
     // Ends the application through its termination order.

@@ -1,23 +1,29 @@
 // The panel as the application makes it: the real launch-at-login offer, welcome tour and
-// settings popout in the main area, their completions stored as the first-run flags and
-// the popout's changes carried to the view model.
+// settings popout in the main area, their completions stored as the first-run flags, the
+// popout's changes carried to the view model, and the settings file's notice over it all.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QScrollArea>
 #include <QTemporaryDir>
 
 #include "Quaylight/popover/PopoverRootFactory.h"
 #include "Quaylight/popover/PopoverRootView.h"
+#include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/settings/onboarding/LaunchAtLoginOfferView.h"
 #include "Quaylight/settings/onboarding/WalkthroughView.h"
 #include "Quaylight/settings/popout/SettingsPopoutView.h"
+#include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
 #include "tests/QuaylightKit/Listeners.h"
+#include "tests/Quaylight/design/support/Rendering.h"
 #include "tests/QuaylightKit/terminator/OwnChildren.h"
 
 namespace quaylight {
@@ -34,14 +40,17 @@ public:
 struct MadePanel {
     QTemporaryDir home;
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+    // When set, the settings live in this file instead of `defaults`.
+    std::shared_ptr<SettingsFileUserDefaults> settingsFile;
     std::unique_ptr<QuaylightViewModel> viewModel;
     std::unique_ptr<LaunchAtLoginManager> launchAtLogin;
     PopoverRootView* root = nullptr;
     int gateChanges = 0;
     int quits = 0;
 
-    MadePanel() {
-        QuaylightViewModel::Dependencies d{defaults, terminatorWithoutSelf()};
+    explicit MadePanel(std::shared_ptr<SettingsFileUserDefaults> file = nullptr) : settingsFile(std::move(file)) {
+        const std::shared_ptr<UserDefaults> store = settingsFile ? std::shared_ptr<UserDefaults>(settingsFile) : defaults;
+        QuaylightViewModel::Dependencies d{store, terminatorWithoutSelf()};
         d.runInBackground = [](QuaylightViewModel::Job job) { job(); };
         d.runningApplications = std::make_shared<NoApplications>();
         viewModel = std::make_unique<QuaylightViewModel>(std::move(d));
@@ -51,7 +60,8 @@ struct MadePanel {
         PopoverContext context;
         context.viewModel = viewModel.get();
         context.launchAtLogin = launchAtLogin.get();
-        context.defaults = defaults.get();
+        context.defaults = store.get();
+        context.settingsFile = settingsFile.get();
         context.quit = [this] { ++quits; };
         context.onOnboardingGateChanged = [this] { ++gateChanges; };
         root = qobject_cast<PopoverRootView*>(makePopoverRootFactory()(context));
@@ -164,6 +174,80 @@ TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
     p.click(QStringLiteral("Settings"));
     p.click(QStringLiteral("Quit Quaylight"));
     EXPECT_EQ(p.quits, 1);
+}
+
+std::shared_ptr<SettingsFileUserDefaults> finishedFirstRun(const std::string& path) {
+    auto file = std::make_shared<SettingsFileUserDefaults>(path);
+    for (const char* key : {"launchAtLoginOfferCompleted", "walkthroughCompleted", "quaylightOnboardingComplete"})
+        file->setBool(key, true);
+    file->synchronize();
+    return file;
+}
+
+NoticeBanner* settingsFileNotice(const PopoverRootView& root) {
+    auto* banner = root.findChild<NoticeBanner*>(QStringLiteral("settingsFileNotice"));
+    return banner && banner->isVisibleTo(&root) ? banner : nullptr;
+}
+
+void shoot(PopoverRootView& root, const QString& name) {
+    const QImage image = test::render(root, 2.0);
+    EXPECT_GT(test::countOpaquePixels(image), 1000);
+    test::saveToGallery(image, name);
+}
+
+TEST(PopoverPages, ASettingsFileThatCannotBeReadIsToldOnTheListAndInTheSettings) {
+    QTemporaryDir config;
+    const QString path = config.path() + QStringLiteral("/Quaylight/Quaylight.conf");
+    QDir().mkpath(path);  // a folder where the file should be
+    MadePanel p(finishedFirstRun(path.toStdString()));
+    const QString expected = QStringLiteral("Quaylight couldn't read its settings file (") + path +
+                             QStringLiteral(") because it is a folder, not a file. It is running on defaults; "
+                                            "changes won't be kept.");
+    ScanFrame frame;
+    frame.payload = resultOf({makeListener(10, 3000), makeListener(11, 5173), makeListener(12, 8080)});
+    p.viewModel->apply(frame);
+    p.settle();
+    auto* notice = settingsFileNotice(*p.root);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->text(), expected);
+    // It stays while its cause does: nothing dismisses it.
+    for (auto* button : notice->findChildren<QAbstractButton*>()) EXPECT_FALSE(button->isVisibleTo(notice));
+    shoot(*p.root, QStringLiteral("settings-file-unreadable"));
+
+    p.click(QStringLiteral("Settings"));
+    ASSERT_NE(p.shown<SettingsPopoutView>(), nullptr);
+    notice = settingsFileNotice(*p.root);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->text(), expected);
+    shoot(*p.root, QStringLiteral("settings-file-unreadable-settings"));
+}
+
+TEST(PopoverPages, AFailedSaveIsToldFromTheToggleUntilASaveSucceeds) {
+    QTemporaryDir config;
+    const QString folder = config.path() + QStringLiteral("/Quaylight");
+    const QString path = folder + QStringLiteral("/Quaylight.conf");
+    MadePanel p(finishedFirstRun(path.toStdString()));
+    EXPECT_EQ(settingsFileNotice(*p.root), nullptr);
+    // The file's place becomes a link into /proc, where no file can be made.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/quaylight-settings-test/Quaylight.conf"), path));
+
+    p.click(QStringLiteral("Settings"));
+    p.click(QStringLiteral("Tidewatch"));
+    p.settle();  // the write, then the panel's update
+    auto* notice = settingsFileNotice(*p.root);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->text().startsWith(QStringLiteral("Quaylight couldn't save its settings file (") + path +
+                                          QStringLiteral("): ")))
+        << notice->text().toStdString();
+    EXPECT_TRUE(notice->text().endsWith(QStringLiteral(". Changes won't be kept after Quaylight quits.")));
+    shoot(*p.root, QStringLiteral("settings-file-save-failed-settings"));
+
+    ASSERT_TRUE(QFile::remove(path));
+    p.click(QStringLiteral("Tidewatch"));
+    p.settle();
+    EXPECT_EQ(settingsFileNotice(*p.root), nullptr);
+    EXPECT_TRUE(QFileInfo(path).isFile());
 }
 
 }  // namespace

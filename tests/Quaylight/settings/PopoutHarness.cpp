@@ -83,6 +83,8 @@ void PopoutHarness::build() {
 }
 
 QVariant PopoutHarness::stored(const char* groupAndKey) const {
+    // The write the change queued for the event loop, now.
+    defaults->synchronize();
     QSettings fresh(QString::fromStdString(settingsPath()), QSettings::IniFormat);
     return fresh.value(QString::fromUtf8(groupAndKey));
 }

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <QKeyEvent>
 
@@ -13,6 +15,7 @@
 #include "Quaylight/agent-inventory/coordinator/ManualExecutor.h"
 #include "Quaylight/design/platform/FakeReduceMotion.h"
 #include "Quaylight/shell/app/AppDelegate.h"
+#include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 #include "Quaylight/shell/panel/FakeOutsideClickMonitor.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
 #include "Quaylight/shell/platform/FakeLowPowerMode.h"
@@ -91,6 +94,8 @@ struct DelegateHarness {
     TempDir home;
     Log log;
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
+    // When set, the settings live in this file instead of `defaults`.
+    std::shared_ptr<SettingsFileUserDefaults> settingsFile;
     std::shared_ptr<ManualExecutor> executor = std::make_shared<ManualExecutor>(t(0s));
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
     FakeTrayItem* tray = nullptr;
@@ -114,7 +119,8 @@ struct DelegateHarness {
 
     AppDelegate& make() {
         AppDelegate::Dependencies d{.viewModel = {.terminator = testsupport::liveTerminator()}};
-        d.defaults = defaults;
+        d.defaults = settingsFile ? std::shared_ptr<UserDefaults>(settingsFile) : defaults;
+        d.settingsFile = settingsFile;
         auto trayItem = std::make_unique<FakeTrayItem>();
         tray = trayItem.get();
         connect(tray);
@@ -208,6 +214,42 @@ TEST(AppDelegate, LaunchAppliesTheStoredFlagsThenStartsEveryPart) {
     EXPECT_TRUE(delegate.isTracking());
     EXPECT_FALSE(delegate.isScanning());
     ASSERT_TRUE(delegate.viewModel().requestScan);
+}
+
+struct FirstRunCase {
+    const char* name;
+    std::function<void(const std::filesystem::path& file)> make;
+    OnboardingPresentation::Surface surface;
+};
+
+TEST(AppDelegate, ASettingsFileThatCannotBeReadDoesNotBringTheFirstRunBack) {
+    using S = OnboardingPresentation::Surface;
+    const std::vector<FirstRunCase> cases{
+        {"no file yet: a first run", [](const std::filesystem::path&) {}, S::launchAtLoginOffer},
+        {"a folder in its place", [](const std::filesystem::path& file) { std::filesystem::create_directories(file); },
+         S::listenerList},
+        {"over the size limit",
+         [](const std::filesystem::path& file) {
+             std::filesystem::create_directories(file.parent_path());
+             std::ofstream{file}.close();
+             std::filesystem::resize_file(file, static_cast<std::uintmax_t>(SettingsFileUserDefaults::sizeLimit + 1));
+         },
+         S::listenerList},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DelegateHarness h(false);
+        const auto file = h.home.path() / ".config" / "Quaylight" / "Quaylight.conf";
+        c.make(file);
+        h.settingsFile = std::make_shared<SettingsFileUserDefaults>(file.string());
+        auto& delegate = h.make();
+        delegate.applicationDidFinishLaunching();
+        EXPECT_EQ(delegate.presentationSurface(), c.surface);
+        EXPECT_EQ(h.settingsFile->notice().has_value(), c.surface == S::listenerList);
+        // The replayed walkthrough still comes, for this run.
+        h.settingsFile->setBool("quaylightOnboardingComplete", false);
+        EXPECT_EQ(delegate.presentationSurface(), c.surface == S::listenerList ? S::walkthrough : c.surface);
+    }
 }
 
 struct MonitoringCase {

@@ -176,7 +176,9 @@ TEST_F(SettingsFileTest, AnUnreadableFileGivesDefaultsInMemoryAndIsNeverTouched)
     SettingsFileUserDefaults store(path());
     ASSERT_TRUE(store.readFailureNotice());
     EXPECT_EQ(*store.readFailureNotice(), "Quaylight couldn't read its settings file (" + path() +
-                                              "), so it is using default settings and won't change that file.");
+                                              ") because it is a folder, not a file. It is running on defaults; "
+                                              "changes won't be kept.");
+    EXPECT_EQ(store.notice(), store.readFailureNotice());
     EXPECT_EQ(DisplaySettings(store).rowDensity(), DisplaySettings::RowDensity::comfortable);
     store.setString(SettingsKeys::rowDensity, "compact");
     EXPECT_EQ(DisplaySettings(store).rowDensity(), DisplaySettings::RowDensity::compact);
