@@ -301,7 +301,7 @@ QWidget* SettingsPopoutView::buildStartupCard() {
     // with signals blocked.
     QObject::connect(loginSwitch_, &QAbstractButton::clicked, this, [this](bool on) { applyLaunchAtLoginToggle(on); });
     layout->addWidget(controlRow(QStringLiteral("Open Quaylight at login"),
-                                 QStringLiteral("Ready in the menu bar when you sign in"), loginSwitch_));
+                                 QStringLiteral("Ready in the tray when you sign in"), loginSwitch_));
 
     startupCaptionRow_ = new QWidget;
     auto* captionLayout = row(startupCaptionRow_, 8);

@@ -295,6 +295,15 @@ TEST(SettingsPopout, ShortcutCardEdgeCases) {
     EXPECT_EQ(alt->accessibleDescription(), QStringLiteral("On"));
     EXPECT_EQ(h.keyGrab->grabbed->modifiers, std::set<GlobalShortcutModifier>{GlobalShortcutModifier::option});
 
+    // Nor can the last one besides Shift: the refusal says which modifiers would do.
+    buttonNamed(*h.view, QStringLiteral("Shift modifier"))->click();
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Current shortcut: Alt+Shift+K")));
+    alt->click();
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Shift alone is not enough; choose Super, Alt or Ctrl too.")));
+    EXPECT_EQ(alt->accessibleDescription(), QStringLiteral("On"));
+    EXPECT_EQ(h.keyGrab->grabbed->modifiers,
+              (std::set<GlobalShortcutModifier>{GlobalShortcutModifier::option, GlobalShortcutModifier::shift}));
+
     // Switching off clears the error, hides the editor and releases the grab.
     switchNamed(*h.view, "Keyboard shortcut")->click();
     EXPECT_TRUE(showsText(*h.view, QStringLiteral("Shortcut is turned off")));
@@ -539,6 +548,13 @@ TEST(SettingsPopout, SupportMailDecodesToSubjectAndBody) {
         EXPECT_EQ(queryValue(url, "subject"), c.subject);
         EXPECT_EQ(queryValue(url, "body"), c.body);
     }
+}
+
+TEST(SettingsPopout, SpeaksOfTheTrayNotTheMenuBar) {
+    PopoutHarness h;
+    h.build();
+    EXPECT_EQ(test::labelsContaining(*h.view, QStringLiteral("menu bar")), QStringList());
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Ready in the tray when you sign in")));
 }
 
 TEST(SettingsPopout, NoSupportAddressDimsTheButton) {
