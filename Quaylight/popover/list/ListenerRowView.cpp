@@ -283,9 +283,12 @@ ListenerRowView::ListenerRowView(ActivityPulseClock* clock, QWidget* parent) : Q
     systemTag_->setLook({QStringLiteral("SYSTEM"), tagFont, PremiumTheme::textTertiary(), white(0.06),
                          Qt::transparent, std::nullopt, 7, 3});
     systemTag_->setAccessibleName(QStringLiteral("System"));
+    // The tag follows the name; a long name gives way and elides first.
+    title_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     titleLine->addWidget(light_);
-    titleLine->addWidget(title_, 1);
+    titleLine->addWidget(title_);
     titleLine->addWidget(systemTag_);
+    titleLine->addStretch(1);
     column->addLayout(titleLine);
 
     auto* subtitle = new QHBoxLayout;
