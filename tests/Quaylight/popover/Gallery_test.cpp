@@ -74,6 +74,7 @@ ScanResult variedRows(PopoverInputs& inputs) {
 void shoot(PopoverHarness& h, const QString& name) {
     h.show();
     QApplication::processEvents();
+    h.finishCardFade();
     const QImage image = test::render(h.window);
     EXPECT_GT(test::countOpaquePixels(image), 1000);
     test::saveToGallery(image, name);
