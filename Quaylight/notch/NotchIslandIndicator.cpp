@@ -87,8 +87,9 @@ NotchIslandIndicator::~NotchIslandIndicator() {
 void NotchIslandIndicator::noteDisposition(NotchIslandDisposition disposition) {
     if (disposition != NotchIslandDisposition::menuBarFallback || fallbackLogged_) return;
     fallbackLogged_ = true;
-    qInfo("No screen has a notch, so the Tidewatch wings stay hidden; "
-          "QUAYLIGHT_SIMULATED_NOTCH=WIDTHxHEIGHT simulates one.");
+    const auto* screens = dynamic_cast<const QtNotchScreens*>(dependencies_.screens.get());
+    const std::string line = screens ? screens->fallbackLogLine() : notchFallbackLogLine(std::nullopt, std::nullopt);
+    qInfo("%s", line.c_str());
 }
 
 NotchIslandDisposition NotchIslandIndicator::presentLatest(const std::optional<NotchIslandPresentation>& presentationOverride) {

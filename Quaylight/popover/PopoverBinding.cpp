@@ -49,8 +49,14 @@ PopoverBinding::PopoverBinding(Dependencies dependencies, QObject* parent)
     connect(vm, &QuaylightViewModel::inventoryChanged, this, refresh);
     connect(vm, &QuaylightViewModel::agentFilterChanged, this, refresh);
     connect(vm, &QuaylightViewModel::agentFocusLabelByIDChanged, this, refresh);
-    if (dependencies_.revealState)
-        connect(dependencies_.revealState, &PopoverRevealState::revealedChanged, this, refresh);
+    if (auto* reveal = dependencies_.revealState) {
+        connect(reveal, &PopoverRevealState::revealedChanged, this, refresh);
+        // Every frame of the reveal, straight to the content's pose.
+        connect(reveal, &PopoverRevealState::progressChanged, this, [this, reveal] {
+            if (root_) root_->setRevealProgress(reveal->progress());
+        });
+        root_->setRevealProgress(reveal->progress());
+    }
     if (dependencies_.connections)
         connectionObserver_ = dependencies_.connections->addObserver([self = QPointer(this)] {
             if (self) self->schedule();

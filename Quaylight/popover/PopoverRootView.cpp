@@ -22,6 +22,7 @@
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/frame/PortsRailView.h"
+#include "Quaylight/popover/frame/RevealEffect.h"
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "Quaylight/popover/menus/ListenerActionMenu.h"
 #include "Quaylight/popover/menus/SortMenu.h"
@@ -70,6 +71,8 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
 
     surface_ = new Surface(nullptr, this);
     surface_->setGeometry(rect());
+    revealEffect_ = new RevealEffect(surface_);
+    surface_->setGraphicsEffect(revealEffect_);
     column_ = new QWidget(surface_);
     surface_->contentLayout()->addWidget(column_);
     auto* column = new QVBoxLayout(column_);
@@ -785,10 +788,15 @@ void PopoverRootView::dismissSortMenu() {
 void PopoverRootView::refreshReveal() {
     const bool still = reduceMotionFor(this);
     const bool revealed = inputs_.isRevealed;
-    // Concealed: raised a little and deaf to the pointer; revealed (or without motion) in place.
-    surface_->move(0, (revealed || still) ? 0 : -5);
+    // Deaf to the pointer until revealed, also without motion.
     surface_->setAttribute(Qt::WA_TransparentForMouseEvents, !revealed);
     list_->setPulseAllowed(revealed && !still && isVisible());
+    revealEffect_->setPose(revealPose(revealProgress_, still));
+}
+
+void PopoverRootView::setRevealProgress(double progress) {
+    revealProgress_ = progress;
+    revealEffect_->setPose(revealPose(progress, reduceMotionFor(this)));
 }
 
 void PopoverRootView::resizeEvent(QResizeEvent*) {

@@ -35,6 +35,7 @@ class ListFooterView;
 class ListenerListView;
 class ModeSearchBar;
 class NoticeBanner;
+class RevealEffect;
 class Surface;
 
 class PopoverRootView : public QWidget {
@@ -48,6 +49,12 @@ public:
 
     void apply(const PopoverInputs& inputs);
     const PopoverInputs& inputs() const { return inputs_; }
+
+    // How far the reveal has come (0 concealed, 1 revealed): the content's scale and offset
+    // follow it frame by frame, apart from the inputs.
+    void setRevealProgress(double progress);
+    double revealProgress() const { return revealProgress_; }
+    RevealEffect* revealEffect() const { return revealEffect_; }
 
     // View state, readable for tests and for the next issue's menus.
     const std::optional<std::string>& selectedListenerID() const { return selectedID_; }
@@ -132,7 +139,9 @@ private:
     std::vector<std::string> renderedIDs_;
     bool listShownBefore_ = false;
 
+    double revealProgress_ = 1.0;
     Surface* surface_;
+    RevealEffect* revealEffect_;
     QWidget* column_;
     QLabel* count_;
     QLabel* settingsTitle_;

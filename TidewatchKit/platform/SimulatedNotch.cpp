@@ -26,14 +26,16 @@ std::optional<NotchSize> parseSimulatedNotch(std::string_view text) {
     return NotchSize{*width, *height};
 }
 
+bool simulatedNotchFits(const NotchSize& notch, const ScreenRect& frame) {
+    return notch.width < frame.width && notch.height < frame.height;
+}
+
 NotchPlacementResolver::ScreenContext linuxScreenContext(const ScreenRect& frame, bool isPrimary, bool isFullScreen,
                                                          const std::optional<NotchSize>& simulatedNotch) {
     NotchPlacementResolver::ScreenContext context;
     context.isFullScreen = isFullScreen;
     context.screenFrame = frame;
-    if (!isPrimary || !simulatedNotch || !(simulatedNotch->width < frame.width) ||
-        !(simulatedNotch->height < frame.height))
-        return context;
+    if (!isPrimary || !simulatedNotch || !simulatedNotchFits(*simulatedNotch, frame)) return context;
     const double side = (frame.width - simulatedNotch->width) / 2;
     const double top = frame.maxY() - simulatedNotch->height;
     context.isBuiltIn = true;

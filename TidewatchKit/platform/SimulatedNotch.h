@@ -21,6 +21,9 @@ struct NotchSize {
 // "WIDTHxHEIGHT" with two positive decimal numbers; nothing for any other text.
 std::optional<NotchSize> parseSimulatedNotch(std::string_view text);
 
+// Whether a notch of `notch`'s size leaves room beside and below it on a screen of `frame`.
+bool simulatedNotchFits(const NotchSize& notch, const ScreenRect& frame);
+
 // A Linux screen: external and notchless, unless it is the primary screen and a notch is
 // simulated that fits inside it; then it is a built-in screen whose two top areas flank
 // the notch, each as tall as the notch.

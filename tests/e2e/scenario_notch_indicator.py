@@ -4,8 +4,9 @@
 counts as Codex (started here) maps the left wing at (482, 0, 70, 32) within seconds, a
 screen reader reads it as "1 Codex session", and a click at its centre reaches the window
 below; once the process is killed the check mark plays ("1 Codex session ended") and the
-wing unmaps. Without the variable the same process brings the one fallback log line, and
-no wing ever maps."""
+wing unmaps; the wing's window is named quaylight-notch-left. Without the variable the same
+process brings the one fallback log line, and no wing ever maps; with a notch wider than
+the screen the log says it was ignored and why."""
 import os
 import re
 import shutil
@@ -19,6 +20,8 @@ LEFT_WING = (482, 0, 70, 32)
 WING_CENTRE = (LEFT_WING[0] + LEFT_WING[2] // 2, LEFT_WING[1] + LEFT_WING[3] // 2)
 FALLBACK_LINE = ("No screen has a notch, so the Tidewatch wings stay hidden; "
                  "QUAYLIGHT_SIMULATED_NOTCH=WIDTHxHEIGHT simulates one.")
+TOO_WIDE_LINE = ("QUAYLIGHT_SIMULATED_NOTCH is ignored: a 5000x32 notch does not fit inside the 1280x800 "
+                 "primary screen, so the Tidewatch wings stay hidden.")
 # The tracker sees a new process on its next tick and needs a second look before it
 # counts the run; its calm cadence is 5 s.
 TRACKING = max(e2e.TIMEOUT, 30)
@@ -75,6 +78,11 @@ def test(run):
     e2e.wait_for("the left wing mapped", lambda: LEFT_WING in wings(run, app), timeout=TRACKING)
     e2e.ok(f"the left wing maps at {LEFT_WING}")
     e2e.check(len(wings(run, app)) == 1, "no Claude Code session: the right wing stays unmapped")
+    named = e2e.search(run, "--all", "--pid", str(app.pid), "--name", "^quaylight-notch-left$")
+    e2e.check(any(e2e.winfo(run, w) and (lambda i: (i["x"], i["y"], i["w"], i["h"]))(e2e.winfo(run, w)) == LEFT_WING
+                  for w in named), "the left wing's window is named quaylight-notch-left")
+    names = run.run("xprop", "-id", str(named[0]), "WM_NAME", "_NET_WM_NAME").stdout
+    e2e.check(names.count('"quaylight-notch-left"') == 2, f"WM_NAME and _NET_WM_NAME name the wing ({names.strip()})")
     node = e2e.wait_for("AT-SPI: '1 Codex session' showing",
                         lambda: (lambda n: n if n and "showing" in n["states"] else None)(
                             node_named(run, "1 Codex session")))
@@ -101,6 +109,18 @@ def test(run):
     e2e.ok("the fallback is logged once a session counts")
     e2e.stays("no wing maps without the variable", lambda: not wings(run, app), duration=3)
     e2e.check(log_of(run, "app-plain").count(FALLBACK_LINE) == 1, "the fallback line is logged once")
+    codex.kill()
+    codex.wait()
+    stop(app)
+
+    # A notch wider than the screen: ignored, and the log says why.
+    app = start_app(run, "app-wide", "5000x32")
+    codex = busy_codex(run, "codex-wide")
+    e2e.wait_for("the line naming the ignored notch", lambda: TOO_WIDE_LINE in log_of(run, "app-wide"),
+                 timeout=TRACKING)
+    e2e.ok("a notch that does not fit is logged as ignored, with both sizes")
+    e2e.check(FALLBACK_LINE not in log_of(run, "app-wide"), "and not as a missing notch")
+    e2e.check(not wings(run, app), "no wing maps for a notch that does not fit")
     codex.kill()
     codex.wait()
     stop(app)

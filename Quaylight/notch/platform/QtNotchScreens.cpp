@@ -16,6 +16,20 @@ SimulatedNotchChoice chooseSimulatedNotch(const std::optional<std::string>& vari
     return {std::nullopt, "QUAYLIGHT_SIMULATED_NOTCH is not WIDTHxHEIGHT (for example 200x32), so it is ignored."};
 }
 
+std::string notchFallbackLogLine(const std::optional<NotchSize>& simulatedNotch, const std::optional<ScreenRect>& primary) {
+    if (simulatedNotch && primary && !simulatedNotchFits(*simulatedNotch, *primary)) {
+        const auto size = [](double width, double height) {
+            return QString::number(width) + QLatin1Char('x') + QString::number(height);
+        };
+        return QStringLiteral("QUAYLIGHT_SIMULATED_NOTCH is ignored: a %1 notch does not fit inside the %2 primary "
+                              "screen, so the Tidewatch wings stay hidden.")
+            .arg(size(simulatedNotch->width, simulatedNotch->height), size(primary->width, primary->height))
+            .toStdString();
+    }
+    return "No screen has a notch, so the Tidewatch wings stay hidden; "
+           "QUAYLIGHT_SIMULATED_NOTCH=WIDTHxHEIGHT simulates one.";
+}
+
 std::optional<NotchSize> readSimulatedNotchOnce() {
     std::optional<std::string> variable;
     if (qEnvironmentVariableIsSet(simulatedNotchVariable.data()))
@@ -48,6 +62,13 @@ double QtNotchScreens::primaryBottom() const {
     if (primary == nullptr) return 0;
     const QRect geometry = primary->geometry();
     return geometry.y() + geometry.height();
+}
+
+std::string QtNotchScreens::fallbackLogLine() const {
+    std::optional<ScreenRect> primary;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        primary = fromQtGeometry(screen->geometry(), primaryBottom());
+    return notchFallbackLogLine(simulatedNotch_, primary);
 }
 
 std::vector<NotchPlacementResolver::ScreenContext> QtNotchScreens::screenContexts() const {

@@ -26,6 +26,11 @@ struct SimulatedNotchChoice {
 };
 SimulatedNotchChoice chooseSimulatedNotch(const std::optional<std::string>& variable, std::string_view platformName);
 
+// The line logged the first time no screen shows the wings: a simulated notch that does
+// not fit the primary screen (`primary`, its frame) is named as ignored, with both sizes;
+// otherwise the plain "No screen has a notch…" line.
+std::string notchFallbackLogLine(const std::optional<NotchSize>& simulatedNotch, const std::optional<ScreenRect>& primary);
+
 // The variable of this process on this platform, read once; logs the line when there is one.
 std::optional<NotchSize> readSimulatedNotchOnce();
 
@@ -36,6 +41,8 @@ public:
     std::vector<NotchPlacementResolver::ScreenContext> screenContexts() const override;
     // The Qt y of the primary screen's bottom edge: where upward frames have y = 0.
     double primaryBottom() const;
+    // notchFallbackLogLine for these screens as they are now.
+    std::string fallbackLogLine() const;
 
     std::function<void()> onChange;
 

@@ -24,6 +24,9 @@ NotchWingWindow::NotchWingWindow(NotchScheduler& scheduler, Setup setup)
       setup_(std::move(setup)) {
     const bool left = setup_.side == NotchIslandWingSide::left;
     setObjectName(left ? QStringLiteral("quaylight-notch-left") : QStringLiteral("quaylight-notch-right"));
+    // Also the X11 window name (WM_NAME, _NET_WM_NAME), so the two wings can be told apart
+    // from the panel, which carries the same class.
+    setWindowTitle(objectName());
     setAccessibleName(QString::fromUtf8(left ? "0 Codex sessions" : "0 Claude Code sessions"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -67,12 +67,13 @@ AgentListView::AgentListView(AgentListCallbacks callbacks, std::function<WallTim
     scroll_->viewport()->setAutoFillBackground(false);
     styleThinScrollBar(scroll_);
     sectionsHost_ = new QWidget;
-    sectionsHost_->setAutoFillBackground(false);
     sectionsLayout_ = new QVBoxLayout(sectionsHost_);
     sectionsLayout_->setContentsMargins(0, 1, 0, 8);
     sectionsLayout_->setSpacing(2);
     sectionsLayout_->addStretch(1);
     scroll_->setWidget(sectionsHost_);
+    // setWidget turns the content's background on: off again, so the panel's gradient shows.
+    sectionsHost_->setAutoFillBackground(false);
     list->addWidget(scroll_, 1);
     content_->addWidget(listPage_);
 

@@ -6,13 +6,11 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
-#include <QVariantAnimation>
 
 #include "Quaylight/design/controls/PremiumButton.h"
 #include "Quaylight/design/controls/PremiumChip.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
-#include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/Foreground.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/agents/AgentStateBadge.h"
@@ -192,6 +190,10 @@ struct AgentRowView::Parts {
 
 AgentRowView::AgentRowView(QWidget* parent) : QWidget(parent), parts_(new Parts) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    hover_ = new HoverTint(this, [this] {
+        // An expanded row is tinted either way: nothing to redraw.
+        if (!texts_.isExpanded) update();
+    });
     auto& parts = *parts_;
     parts.frame = new QVBoxLayout(this);
     parts.frame->setContentsMargins(8, 0, 8, 0);
@@ -398,7 +400,7 @@ QAbstractButton* AgentRowView::stopButton() const { return parts_->stop; }
 void AgentRowView::paintEvent(QPaintEvent*) {
     ++paintCount_;
     const bool expanded = texts_.isExpanded;
-    const qreal tint = expanded ? 1.0 : hoverTint_;
+    const qreal tint = expanded ? 1.0 : hover_->value();
     const QColor fill = withOpacity(PremiumTheme::accent(), 0.09 * tint);
     const QColor stroke = expanded ? withOpacity(PremiumTheme::accent(), 0.16) : QColor(Qt::transparent);
     if (fill.alpha() == 0 && stroke.alpha() == 0) return;
@@ -407,33 +409,7 @@ void AgentRowView::paintEvent(QPaintEvent*) {
     fillAndStroke(p, roundedRectPath(strokeFittingRect(QRectF(rect()).adjusted(8, 0, -8, 0)), 12), fill, stroke);
 }
 
-void AgentRowView::enterEvent(QEnterEvent*) { setHovering(true); }
-void AgentRowView::leaveEvent(QEvent*) { setHovering(false); }
-
-void AgentRowView::setHovering(bool hovering) {
-    if (hovering == hovering_) return;
-    hovering_ = hovering;
-    const qreal target = hovering ? 1.0 : 0.0;
-    if (reduceMotionFor(this)) {
-        if (hoverAnimation_) hoverAnimation_->stop();
-        hoverTint_ = target;
-        // An expanded row is tinted either way: nothing to redraw.
-        if (!texts_.isExpanded) update();
-        return;
-    }
-    if (!hoverAnimation_) {
-        hoverAnimation_ = new QVariantAnimation(this);
-        hoverAnimation_->setDuration(140);
-        hoverAnimation_->setEasingCurve(QEasingCurve::OutQuad);
-        connect(hoverAnimation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-            hoverTint_ = value.toReal();
-            if (!texts_.isExpanded) update();
-        });
-    }
-    hoverAnimation_->stop();
-    hoverAnimation_->setStartValue(hoverTint_);
-    hoverAnimation_->setEndValue(target);
-    hoverAnimation_->start();
-}
+void AgentRowView::enterEvent(QEnterEvent*) { hover_->setHovering(true); }
+void AgentRowView::leaveEvent(QEvent*) { hover_->setHovering(false); }
 
 }  // namespace quaylight

@@ -8,10 +8,10 @@
 #include <QWidget>
 #include <string>
 
+#include "Quaylight/popover/frame/HoverTint.h"
 #include "Quaylight/popover/model/AgentRowTexts.h"
 
 class QAbstractButton;
-class QVariantAnimation;
 
 namespace quaylight {
 
@@ -29,10 +29,10 @@ public:
     const AgentRowTexts& texts() const { return texts_; }
     const std::string& rowKey() const { return texts_.rowKey; }
     bool isExpanded() const { return texts_.isExpanded; }
-    bool isHovering() const { return hovering_; }
+    bool isHovering() const { return hover_->isHovering(); }
     // How far the hover tint has come in, 0 to 1: it eases in and out over a moment, or
     // follows the pointer at once when the desktop asks for reduced motion.
-    qreal hoverTint() const { return hoverTint_; }
+    qreal hoverTint() const { return hover_->value(); }
 
     AgentRowActions actions;
 
@@ -54,17 +54,14 @@ protected:
 private:
     struct Parts;
     void applyTexts(const AgentRowTexts& texts, bool first);
-    void setHovering(bool hovering);
 
     AgentSessionSnapshot session_;
     AgentRowContext context_;
     AgentRowTexts texts_;
     bool built_ = false;
-    bool hovering_ = false;
-    qreal hoverTint_ = 0;
     int paintCount_ = 0;
     Parts* parts_;
-    QVariantAnimation* hoverAnimation_ = nullptr;
+    HoverTint* hover_;
 };
 
 }  // namespace quaylight

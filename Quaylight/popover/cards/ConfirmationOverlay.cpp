@@ -1,9 +1,11 @@
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 #include "Quaylight/design/controls/PremiumButton.h"
 #include "Quaylight/design/controls/PremiumCard.h"
@@ -48,16 +50,44 @@ ConfirmationOverlay::ConfirmationOverlay(QWidget* parent) : QWidget(parent) {
         if (onConfirm) onConfirm();
     });
     card_->installEventFilter(this);
+    fadeEffect_ = new QGraphicsOpacityEffect(this);
+    fadeEffect_->setEnabled(false);
+    setGraphicsEffect(fadeEffect_);
+    fade_ = new QVariantAnimation(this);
+    fade_->setObjectName(QStringLiteral("cardFade"));
+    fade_->setDuration(160);
+    fade_->setEasingCurve(QEasingCurve::OutQuad);
+    connect(fade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) { setOpacity(value.toReal()); });
+    connect(fade_, &QVariantAnimation::finished, this, [this] {
+        if (!presented_) hide();
+    });
     hide();
+}
+
+void ConfirmationOverlay::fadeTo(qreal target) {
+    fade_->stop();
+    fade_->setStartValue(opacity_);
+    fade_->setEndValue(target);
+    fade_->start();
+}
+
+void ConfirmationOverlay::setOpacity(qreal opacity) {
+    opacity_ = opacity;
+    // Fully shown, the overlay paints directly rather than through the effect's picture.
+    fadeEffect_->setEnabled(opacity < 1);
+    fadeEffect_->setOpacity(opacity);
 }
 
 void ConfirmationOverlay::present(const std::optional<ConfirmationTexts>& texts) {
     if (!texts) {
         if (!presented_) return;
         presented_ = false;
-        hide();
+        // Fading out, the backdrop lets clicks through and the keys go back at once.
+        setAttribute(Qt::WA_TransparentForMouseEvents, true);
         if (previousFocus_) previousFocus_->setFocus(Qt::OtherFocusReason);
+        else if (hasFocus()) clearFocus();
         previousFocus_.clear();
+        fadeTo(0);
         return;
     }
     title_->setText(displayText(texts->title));
@@ -70,8 +100,11 @@ void ConfirmationOverlay::present(const std::optional<ConfirmationTexts>& texts)
         QWidget* focused = window() ? window()->focusWidget() : nullptr;
         previousFocus_ = (focused && focused != this) ? focused : nullptr;
         if (parentWidget()) setGeometry(parentWidget()->rect());
+        setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        if (isHidden()) setOpacity(0);
         show();
         raise();
+        fadeTo(1);
     }
     placeCard();
     setFocus(Qt::OtherFocusReason);

@@ -1,6 +1,7 @@
 #include "Quaylight/popover/frame/ElidedLabel.h"
 
 #include <QPainter>
+#include <cmath>
 
 namespace quaylight {
 
@@ -28,8 +29,9 @@ void ElidedLabel::setColor(const QColor& color) {
 QString ElidedLabel::shownText() const { return fontMetrics().elidedText(text_, mode_, width()); }
 
 QSize ElidedLabel::sizeHint() const {
-    const QFontMetrics metrics = fontMetrics();
-    return {metrics.horizontalAdvance(text_), metrics.height()};
+    // Rounded up: a width rounded down would elide the very text it was measured for.
+    const QFontMetricsF metrics(font());
+    return {int(std::ceil(metrics.horizontalAdvance(text_))), fontMetrics().height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const { return {0, fontMetrics().height()}; }

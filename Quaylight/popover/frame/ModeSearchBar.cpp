@@ -84,7 +84,8 @@ ModeSearchBar::ModeSearchBar(QWidget* parent) : QWidget(parent) {
     agents_ = new ModeSegment(QStringLiteral("Agents"), switcher);
     segments->addWidget(ports_);
     segments->addWidget(agents_);
-    top->addWidget(switcher);
+    // 30-point segments inside 3 points of padding: 36 high, centred on the 42-point field.
+    top->addWidget(switcher, 0, Qt::AlignVCenter);
     connect(ports_, &QAbstractButton::clicked, this, [this] {
         if (onSelectMode) onSelectMode(PanelMode::ports);
     });

@@ -24,13 +24,14 @@ ListenerListView::ListenerListView(QWidget* parent) : QScrollArea(parent) {
     styleThinScrollBar(this);
     clock_ = new ActivityPulseClock(this);
     content_ = new QWidget;
-    content_->setAutoFillBackground(false);
     content_->installEventFilter(this);
     layout_ = new QVBoxLayout(content_);
     layout_->setSpacing(2);
     layout_->setContentsMargins(0, 1, 0, 8);
     layout_->addStretch(1);
     setWidget(content_);
+    // setWidget turns the content's background on: off again, so the panel's gradient shows.
+    content_->setAutoFillBackground(false);
     scroll_ = new QPropertyAnimation(verticalScrollBar(), "value", this);
     scroll_->setDuration(120);
     scroll_->setEasingCurve(QEasingCurve::OutCubic);

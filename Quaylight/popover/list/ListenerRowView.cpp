@@ -14,6 +14,7 @@
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/frame/DisplayText.h"
 #include "Quaylight/popover/frame/ElidedLabel.h"
+#include "Quaylight/popover/frame/HoverTint.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/list/ActivityPulseClock.h"
 
@@ -260,6 +261,10 @@ QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
 ListenerRowView::ListenerRowView(ActivityPulseClock* clock, QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    hover_ = new HoverTint(this, [this] {
+        // A selected or open row keeps its own fill: nothing to redraw.
+        if (!state_.isSelected && !state_.actionsExpanded) update();
+    });
 
     layout_ = new QHBoxLayout(this);
     layout_->setSpacing(12);
@@ -283,9 +288,12 @@ ListenerRowView::ListenerRowView(ActivityPulseClock* clock, QWidget* parent) : Q
     systemTag_->setLook({QStringLiteral("SYSTEM"), tagFont, PremiumTheme::textTertiary(), white(0.06),
                          Qt::transparent, std::nullopt, 7, 3});
     systemTag_->setAccessibleName(QStringLiteral("System"));
+    // The tag follows the name; a long name gives way and elides first.
+    title_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     titleLine->addWidget(light_);
-    titleLine->addWidget(title_, 1);
+    titleLine->addWidget(title_);
     titleLine->addWidget(systemTag_);
+    titleLine->addStretch(1);
     column->addLayout(titleLine);
 
     auto* subtitle = new QHBoxLayout;
@@ -422,7 +430,8 @@ void ListenerRowView::paintEvent(QPaintEvent* event) {
     if (event->rect().width() > 16 || event->rect().height() > 16) ++widePaintCount_;
     QColor fill = Qt::transparent;
     if (state_.isSelected) fill = withOpacity(PremiumTheme::accent(), 0.14);
-    else if (state_.actionsExpanded || hovering_) fill = withOpacity(PremiumTheme::accent(), 0.09);
+    else if (state_.actionsExpanded) fill = withOpacity(PremiumTheme::accent(), 0.09);
+    else fill = withOpacity(PremiumTheme::accent(), 0.09 * hover_->value());
     const QColor stroke = state_.actionsExpanded ? withOpacity(PremiumTheme::accent(), 0.16) : QColor(Qt::transparent);
     if (fill.alpha() == 0 && stroke.alpha() == 0) return;
     QPainter p(this);
@@ -442,14 +451,8 @@ void ListenerRowView::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void ListenerRowView::enterEvent(QEnterEvent*) {
-    hovering_ = true;
-    update();
-}
+void ListenerRowView::enterEvent(QEnterEvent*) { hover_->setHovering(true); }
 
-void ListenerRowView::leaveEvent(QEvent*) {
-    hovering_ = false;
-    update();
-}
+void ListenerRowView::leaveEvent(QEvent*) { hover_->setHovering(false); }
 
 }  // namespace quaylight

@@ -16,6 +16,7 @@ namespace quaylight {
 
 class ActivityPulseClock;
 class ElidedLabel;
+class HoverTint;
 class ActivityLight;
 class RowBadge;
 class VitalsLine;
@@ -46,6 +47,9 @@ public:
     // The actions button: selects the row and toggles its menu in one click.
     std::function<void()> onActionsButton;
 
+    // The hover fill's share, 0 to 1 (it eases in and out).
+    const HoverTint& hover() const { return *hover_; }
+
     // Counts paint events, for tests that a row left alone is not repainted.
     int paintCount() const { return paintCount_; }
     // Of those, the ones larger than an activity light (whose halo repaints only its square).
@@ -62,7 +66,7 @@ private:
 
     ListenerRowTexts texts_;
     ListenerRowState state_;
-    bool hovering_ = false;
+    HoverTint* hover_;
     bool built_ = false;
     int paintCount_ = 0;
     int widePaintCount_ = 0;

@@ -74,7 +74,7 @@ LaunchAtLoginOfferView::LaunchAtLoginOfferView(Dependencies dependencies, std::f
     headline->setAlignment(Qt::AlignHCenter);
     stack->addWidget(headline);
     auto* summary = textLabel(QStringLiteral("Start Quaylight automatically when you sign in, so your local listener "
-                                             "list is waiting in the menu bar when you need it."),
+                                             "list is waiting in the tray when you need it."),
                               PremiumTheme::display(11.5, PremiumFontWeight::regular), PremiumTheme::textSecondary(),
                               true);
     summary->setAlignment(Qt::AlignHCenter);

@@ -2,6 +2,7 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QVariantAnimation>
 
@@ -62,8 +63,33 @@ private:
     QColor fill_, stroke_;
 };
 
+// A label that wraps and takes only the height its lines need at the width it is given.
+QLabel* wrappingText(const QString& text, const QFont& font, const QColor& color) {
+    auto* label = textLabel(text, font, color, true);
+    QSizePolicy policy = label->sizePolicy();
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
+    return label;
+}
+
+// A capsule filled and stroked, holding a layout.
+class Capsule : public QWidget {
+public:
+    Capsule(QColor fill, QColor stroke) : fill_(std::move(fill)), stroke_(std::move(stroke)) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        fillAndStroke(painter, capsulePath(strokeFittingRect(QRectF(rect()))), fill_, stroke_);
+    }
+
+private:
+    QColor fill_, stroke_;
+};
+
 QWidget* frameworkChip(const QString& title, const QColor& confidence) {
-    auto* chip = new Box(12, PremiumTheme::chipFill(), PremiumTheme::chipBorder());
+    auto* chip = new Capsule(PremiumTheme::chipFill(), PremiumTheme::chipBorder());
     auto* layout = row(chip, 6);
     layout->setContentsMargins(11, 5, 11, 5);
     layout->addWidget(new Dot(6, confidence));
@@ -92,17 +118,20 @@ QWidget* sampleRow(const SampleListener& sample) {
     nameLayout->addStretch();
     stack->addWidget(nameRow);
     stack->addWidget(textLabel(sample.detail, PremiumTheme::mono(9, QFont::Normal), PremiumTheme::textTertiary()));
-    layout->addWidget(texts);
+    layout->addWidget(texts, 0, Qt::AlignVCenter);
     layout->addStretch(1);
     auto* trailing = new QWidget;
     auto* trailingLayout = row(trailing, 5);
-    trailingLayout->addWidget(frameworkChip(sample.framework, sample.confidence));
+    // The chips keep their own height, centred on the row's 38-point badge.
+    trailingLayout->addWidget(frameworkChip(sample.framework, sample.confidence), 0, Qt::AlignVCenter);
+    QWidget* chip = nullptr;
     if (sample.agent == QStringLiteral("Codex"))
-        trailingLayout->addWidget(new PremiumChip(QStringLiteral("Codex"), PremiumChipStyle::codex));
+        chip = new PremiumChip(QStringLiteral("Codex"), PremiumChipStyle::codex);
     else if (sample.agent == QStringLiteral("Claude"))
-        trailingLayout->addWidget(new PremiumChip(QStringLiteral("Claude"), PremiumChipStyle::claude));
+        chip = new PremiumChip(QStringLiteral("Claude"), PremiumChipStyle::claude);
     else if (sample.scope)
-        trailingLayout->addWidget(new PremiumChip(*sample.scope, PremiumChipStyle::info, LucideIconName::helpCircle));
+        chip = new PremiumChip(*sample.scope, PremiumChipStyle::info, LucideIconName::helpCircle);
+    if (chip != nullptr) trailingLayout->addWidget(chip, 0, Qt::AlignVCenter);
     layout->addWidget(trailing);
     QStringList label{QStringLiteral("Port ") + sample.port, sample.process, sample.framework};
     if (sample.agent) label << *sample.agent;
@@ -163,9 +192,9 @@ QWidget* sampleCard(WalkthroughPage page) {
             layout->addWidget(sampleRow({QStringLiteral("5173"), QStringLiteral("node"), QStringLiteral("PID 50318 · vite"),
                                          QStringLiteral("Vite"), QStringLiteral("Claude"), std::nullopt,
                                          PremiumTheme::textTertiary(), PremiumTheme::success()}));
-            layout->addWidget(textLabel(QStringLiteral("Safe actions target the owning server, never the agent session."),
-                                        PremiumTheme::display(10, PremiumFontWeight::medium),
-                                        PremiumTheme::textTertiary(), true));
+            layout->addWidget(wrappingText(QStringLiteral("Safe actions target the owning server, never the agent session."),
+                                           PremiumTheme::display(10, PremiumFontWeight::medium),
+                                           PremiumTheme::textTertiary()));
             break;
         case Page::actions:
             layout->setSpacing(2);
@@ -213,8 +242,8 @@ QWidget* pageContent(WalkthroughPage page) {
     QFont headlineFont = PremiumTheme::display(20, PremiumFontWeight::semibold);
     headlineFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.35);
     headingLayout->addWidget(textLabel(text.headline, headlineFont, PremiumTheme::textPrimary()));
-    headingLayout->addWidget(textLabel(text.body, PremiumTheme::display(11.5, PremiumFontWeight::regular),
-                                       PremiumTheme::textSecondary(), true));
+    headingLayout->addWidget(wrappingText(text.body, PremiumTheme::display(11.5, PremiumFontWeight::regular),
+                                          PremiumTheme::textSecondary()));
     layout->addWidget(heading);
     layout->addWidget(sampleCard(page));
     layout->addStretch(1);
@@ -229,6 +258,8 @@ public:
     PageDots() {
         setFixedSize(18 + 3 * 6 + 3 * 6, 6);
         setAccessibleName(QStringLiteral("Tour progress"));
+        // Owned like a child, so the slide can be found and run to its end.
+        slide_.setParent(this);
         connect(&slide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
             progress_ = v.toReal();
             update();

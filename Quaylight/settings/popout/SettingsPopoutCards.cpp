@@ -19,6 +19,7 @@
 #include "Quaylight/settings/model/AgentConnectionPresentation.h"
 #include "Quaylight/settings/model/SettingsVersionText.h"
 #include "Quaylight/settings/model/ShortcutKeyInput.h"
+#include "Quaylight/settings/model/UpdateCheckTexts.h"
 #include "Quaylight/settings/popout/SettingsPopoutView.h"
 #include "Quaylight/settings/popout/UpdaterViewModel.h"
 #include "Quaylight/settings/views/PlainButton.h"
@@ -301,7 +302,7 @@ QWidget* SettingsPopoutView::buildStartupCard() {
     // with signals blocked.
     QObject::connect(loginSwitch_, &QAbstractButton::clicked, this, [this](bool on) { applyLaunchAtLoginToggle(on); });
     layout->addWidget(controlRow(QStringLiteral("Open Quaylight at login"),
-                                 QStringLiteral("Ready in the menu bar when you sign in"), loginSwitch_));
+                                 QStringLiteral("Ready in the tray when you sign in"), loginSwitch_));
 
     startupCaptionRow_ = new QWidget;
     auto* captionLayout = row(startupCaptionRow_, 8);
@@ -478,9 +479,13 @@ void SettingsPopoutView::connectProvider(AgentKind provider) {
 
 QWidget* SettingsPopoutView::buildUpdatesCard() {
     auto* card = new PremiumCard(0, 16, QColor::fromRgb(24, 26, 33, int(0.97 * 255)), white(0.11));
+    card->setObjectName(QStringLiteral("updatesCard"));
     auto* content = new QWidget;
-    auto* layout = row(content, 12);
-    layout->setContentsMargins(14, 14, 14, 14);
+    auto* lines = column(content, 0);
+    lines->setContentsMargins(14, 14, 14, 14);
+    auto* head = new QWidget;
+    auto* layout = row(head, 12);
+    lines->addWidget(head);
     layout->addWidget(iconBadge(LucideIconName::refreshCw, 38, 10, 17, withOpacity(PremiumTheme::info(), 0.1),
                                 PremiumTheme::info()));
     auto* texts = new QWidget;
@@ -494,6 +499,26 @@ QWidget* SettingsPopoutView::buildUpdatesCard() {
     stack->addWidget(textLabel(feed ? QStringLiteral("Checks weekly and only tells you; it never installs anything.")
                                     : QStringLiteral("Update Quaylight the same way you installed it."),
                                PremiumTheme::display(10.5, PremiumFontWeight::regular), PremiumTheme::textTertiary(), true));
+    // What the last check found, under the texts it answers (past the badge's 38 + 12).
+    updateResult_ = new QWidget;
+    auto* resultLayout = row(updateResult_, 12);
+    resultLayout->setContentsMargins(50, 10, 0, 0);
+    updateResultText_ = textLabel(QString(), PremiumTheme::display(11.5, PremiumFontWeight::medium),
+                                  PremiumTheme::textSecondary(), true);
+    updateResultText_->setObjectName(QStringLiteral("updateResultText"));
+    resultLayout->addWidget(updateResultText_, 1);
+    auto* release = new PlainButton(
+        QStringLiteral("View Release"),
+        tintedLook(PremiumTheme::accentSoft(), withOpacity(PremiumTheme::accent(), 0.1),
+                   withOpacity(PremiumTheme::accent(), 0.28), LucideIconName::externalLink, 11, 7, 9));
+    release->setAccessibleDescription(QStringLiteral("Opens the release page in your browser"));
+    QObject::connect(release, &QAbstractButton::clicked, this, [this] {
+        const auto& result = deps_.updater ? deps_.updater->lastResult() : std::nullopt;
+        if (result && deps_.openUrl) deps_.openUrl(QUrl(result->link, QUrl::StrictMode));
+    });
+    releaseButton_ = release;
+    resultLayout->addWidget(release);
+    lines->addWidget(updateResult_);
     layout->addWidget(texts, 1);
     PlainButtonLook look{PremiumTheme::display(11.5, PremiumFontWeight::semibold), white(), LucideIconName::refreshCw};
     look.iconSize = 12;
@@ -510,8 +535,10 @@ QWidget* SettingsPopoutView::buildUpdatesCard() {
     });
     checkButton_ = check;
     layout->addWidget(check);
-    if (deps_.updater)
+    if (deps_.updater) {
         QObject::connect(deps_.updater, &UpdaterViewModel::canCheckForUpdatesChanged, this, [this] { refreshUpdates(); });
+        QObject::connect(deps_.updater, &UpdaterViewModel::lastResultChanged, this, [this] { refreshUpdates(); });
+    }
     refreshUpdates();
     card->contentLayout()->addWidget(content);
     return card;
@@ -519,6 +546,16 @@ QWidget* SettingsPopoutView::buildUpdatesCard() {
 
 void SettingsPopoutView::refreshUpdates() {
     if (checkButton_) checkButton_->setEnabled(deps_.updater != nullptr && deps_.updater->canCheckForUpdates());
+    if (!updateResult_) return;
+    const auto& result = deps_.updater ? deps_.updater->lastResult() : std::nullopt;
+    const auto shown = result ? std::optional(UpdateCheckTexts::of(*result)) : std::nullopt;
+    updateResult_->setVisible(shown.has_value());
+    if (!shown) return;
+    updateResultText_->setText(shown->text);
+    setForeground(updateResultText_, shown->kind == UpdateCheckTexts::Kind::failed ? PremiumTheme::warning()
+                                     : shown->kind == UpdateCheckTexts::Kind::updateAvailable ? PremiumTheme::info()
+                                                                                               : PremiumTheme::success());
+    releaseButton_->setVisible(shown->opensRelease);
 }
 
 QWidget* SettingsPopoutView::buildSupportCard() {

@@ -1,9 +1,9 @@
 #pragma once
 // The settings screen of the panel: one scrolling column of cards (listener list, global
-// shortcut, row fields, startup and energy, agent connections, updates, support, footer),
-// the choice menus laid over it, every change written back to the settings at once, and
-// the login item's true state shown whenever the popout appears or the application
-// becomes active. The panel builds a fresh popout each time it opens the settings.
+// shortcut, row fields, startup and energy, agent connections, updates with what the last
+// check found, support, footer), the choice menus laid over it, every change written back
+// to the settings at once, and the login item's true state shown whenever the popout
+// appears or the application becomes active. The panel builds a fresh popout each time it opens the settings.
 
 #include <QPointer>
 #include <QUrl>
@@ -201,6 +201,9 @@ private:
     std::uint64_t connectionsObserver_ = 0;
 
     QWidget* checkButton_ = nullptr;
+    QWidget* updateResult_ = nullptr;
+    QLabel* updateResultText_ = nullptr;
+    QWidget* releaseButton_ = nullptr;
 };
 
 }  // namespace quaylight

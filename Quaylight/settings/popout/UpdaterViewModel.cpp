@@ -7,6 +7,10 @@ UpdaterViewModel::UpdaterViewModel(Updater& updater, QObject* parent) : QObject(
     if (updater_.automaticallyDownloadsUpdates()) updater_.setAutomaticallyDownloadsUpdates(false);
     updater_.setUpdateCheckInterval(checkInterval);
     connect(&updater_, &Updater::canCheckForUpdatesChanged, this, [this](bool canCheck) { setCanCheck(canCheck); });
+    connect(&updater_, &Updater::checkFinished, this, [this](const Updater::CheckResult& result) {
+        lastResult_ = result;
+        emit lastResultChanged();
+    });
     setCanCheck(updater_.canCheckForUpdates());
 }
 

@@ -71,7 +71,8 @@ bool operator==(const GlobalShortcutPreference& a, const GlobalShortcutPreferenc
 
 std::optional<std::string> validationError(const GlobalShortcutPreference& preference) {
     const bool onlyShift = preference.modifiers.size() == 1 && preference.modifiers.contains(GlobalShortcutModifier::shift);
-    if (preference.modifiers.empty() || onlyShift) return "Choose at least one modifier.";
+    if (preference.modifiers.empty()) return "Choose at least one modifier.";
+    if (onlyShift) return "Shift alone is not enough; choose Super, Alt or Ctrl too.";
     if (!GlobalShortcutKeyMap::keySym(preference.key)) return "Choose a letter, number, or punctuation key.";
     return std::nullopt;
 }

@@ -31,9 +31,9 @@ struct GlobalShortcutPreference {
 };
 
 // Why a shortcut cannot be used, or nothing when it can: "Choose at least one modifier."
-// when it has no modifier or Shift alone (a Shift-only shortcut would take a capital
-// letter from every application); "Choose a letter, number, or punctuation key." for a key
-// outside the key map.
+// when it has no modifier; "Shift alone is not enough; choose Super, Alt or Ctrl too." for
+// Shift alone (a Shift-only shortcut would take a capital letter from every application);
+// "Choose a letter, number, or punctuation key." for a key outside the key map.
 std::optional<std::string> validationError(const GlobalShortcutPreference& preference);
 
 }  // namespace quaylight

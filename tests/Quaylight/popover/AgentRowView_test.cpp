@@ -18,6 +18,7 @@
 #include "Quaylight/popover/agents/FakeHostIconProvider.h"
 #include "Quaylight/popover/frame/ElidedLabel.h"
 #include "tests/Quaylight/popover/AgentSessions.h"
+#include "tests/Quaylight/popover/Pointer.h"
 
 namespace quaylight {
 namespace {
@@ -191,16 +192,6 @@ TEST(AgentRowView, SameInputChangesAndPaintsNothing) {
     minuteLater.now += std::chrono::seconds(60);
     EXPECT_TRUE(row.apply(fullSession(), minuteLater));
     EXPECT_EQ(labelText(row, "elapsed"), QStringLiteral("3h 8m"));
-}
-
-void hover(QWidget& widget, bool inside) {
-    if (inside) {
-        QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
-        QApplication::sendEvent(&widget, &enter);
-    } else {
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(&widget, &leave);
-    }
 }
 
 // A collapsed row in a window with the given motion setting, the pointer just moved in.

@@ -53,6 +53,7 @@ void agentsPanel(PopoverHarness& h, std::vector<AgentSessionSnapshot> sessions,
 void picture(PopoverHarness& h, const QString& name) {
     h.show();
     QApplication::processEvents();
+    h.finishCardFade();
     test::saveToGallery(test::render(h.window), name);
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Quaylight/design/theme/PremiumTheme.h"
+#include "Quaylight/popover/frame/ModeSearchBar.h"
 #include "tests/Quaylight/design/support/Rendering.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
@@ -72,6 +74,7 @@ ScanResult variedRows(PopoverInputs& inputs) {
 void shoot(PopoverHarness& h, const QString& name) {
     h.show();
     QApplication::processEvents();
+    h.finishCardFade();
     const QImage image = test::render(h.window);
     EXPECT_GT(test::countOpaquePixels(image), 1000);
     test::saveToGallery(image, name);
@@ -85,6 +88,69 @@ TEST(PopoverGallery, PortsList) {
     h.key(Qt::Key_Down);
     QTest::mouseClick(h.list()->row(h.rowIDs()[2]), Qt::RightButton, {}, QPoint(200, 10));
     shoot(h, QStringLiteral("ports-list"));
+}
+
+// Under the last row the list shows the panel's own gradient, not a lighter slab of its own.
+TEST(PopoverGallery, TheListAreaIsThePanelsOwnGradient) {
+    PopoverHarness h;
+    h.inputs.state = resultOf({row(41, 5173, "/usr/bin/node")}, kNow);
+    h.apply();
+    h.show();
+    QApplication::processEvents();
+    const QImage image = test::render(*h.root);
+    auto* list = h.list();
+    ASSERT_TRUE(list->isVisible());
+    for (int y : {list->height() / 2, list->height() - 4}) {
+        const QPoint at = list->mapTo(h.root, QPoint(3, y));
+        const double share = double(at.y()) / (PopoverRootView::height - 1);
+        const QColor top = PremiumTheme::panelTop(), bottom = PremiumTheme::panelBottom();
+        const QColor shown = image.pixelColor(at);
+        EXPECT_NEAR(shown.red(), top.red() + (bottom.red() - top.red()) * share, 2) << at.y();
+        EXPECT_NEAR(shown.green(), top.green() + (bottom.green() - top.green()) * share, 2) << at.y();
+        EXPECT_NEAR(shown.blue(), top.blue() + (bottom.blue() - top.blue()) * share, 2) << at.y();
+    }
+}
+
+// The "System" tag stands right after the process name, not at the row's far end.
+TEST(PopoverGallery, SystemTagFollowsTheName) {
+    PopoverHarness h;
+    auto cups = row(91, 631, "/usr/sbin/cupsd");
+    cups.visibility = VisibilityClass::hiddenSystemBackground;
+    h.inputs.state = resultOf({row(41, 5173, "/usr/bin/node"), cups}, kNow);
+    h.inputs.showSystem = true;
+    h.apply();
+    h.show();
+    QApplication::processEvents();
+    auto* view = h.list()->row(cups.id());
+    ASSERT_NE(view, nullptr);
+    auto* title = view->findChild<QWidget*>(QStringLiteral("title"));
+    auto* tag = view->findChild<QWidget*>(QStringLiteral("systemTag"));
+    ASSERT_TRUE(tag->isVisible());
+    EXPECT_EQ(tag->x(), title->geometry().right() + 1 + 7);
+    EXPECT_LT(tag->geometry().right(), view->width() / 2);
+    const QImage image = test::render(*h.root);
+    test::saveToGallery(image.copy(QRect(view->mapTo(h.root, QPoint(0, 0)), view->size())),
+                        QStringLiteral("row-system-tag"));
+}
+
+// The mode switch: two 30-point segments in 3 points of padding, 36 high beside the
+// 42-point search field and centred on it.
+TEST(PopoverGallery, ModeSwitchIs36PointsHigh) {
+    PopoverHarness h;
+    h.inputs.state = resultOf({row(41, 5173, "/usr/bin/node")}, kNow);
+    h.apply();
+    h.show();
+    QApplication::processEvents();
+    auto* bar = h.root->searchBar();
+    auto* switcher = bar->findChild<QWidget*>(QStringLiteral("modeSwitcher"));
+    auto* field = h.root->findChild<QWidget*>(QStringLiteral("searchField"))->parentWidget();
+    ASSERT_NE(switcher, nullptr);
+    EXPECT_EQ(switcher->height(), 36);
+    EXPECT_EQ(field->height(), 42);
+    EXPECT_EQ(switcher->geometry().center().y(), field->geometry().center().y());
+    const QImage image = test::render(*h.root, 2.0);
+    const QRect area(bar->mapTo(h.root, QPoint(0, 0)), bar->size());
+    test::saveToGallery(image.copy(QRect(area.topLeft() * 2, area.size() * 2)), QStringLiteral("mode-switch"));
 }
 
 TEST(PopoverGallery, CompactRowsWithEveryField) {

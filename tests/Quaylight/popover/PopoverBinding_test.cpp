@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QTest>
+#include <QVariantAnimation>
 
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
 #include "Quaylight/agent-hooks/paths/InstalledExecutable.h"
@@ -16,7 +17,9 @@
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/PortsRailView.h"
+#include "Quaylight/popover/frame/RevealEffect.h"
 #include "Quaylight/popover/list/ListenerListView.h"
+#include "Quaylight/shell/panel/PopoverRevealState.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
@@ -41,7 +44,7 @@ struct BoundPopover {
     test::KeyRecorder window;
 
     explicit BoundPopover(QuaylightViewModel::Performers performers = {},
-                          AgentProviderConnectionStore* connections = nullptr) {
+                          AgentProviderConnectionStore* connections = nullptr, PopoverRevealState* reveal = nullptr) {
         defaults->set("launchAtLoginOfferCompleted", true);
         defaults->set("quaylightOnboardingComplete", true);
         QuaylightViewModel::Dependencies d{defaults, terminatorWithoutSelf()};
@@ -52,6 +55,7 @@ struct BoundPopover {
         PopoverBinding::Dependencies e;
         e.viewModel = viewModel.get();
         e.connections = connections;
+        e.revealState = reveal;
         e.defaults = defaults;
         e.now = [] { return wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000); };
         binding = std::make_unique<PopoverBinding>(std::move(e));
@@ -75,6 +79,29 @@ PortListener row(std::int32_t pid, std::int64_t port) {
     auto l = makeListener(pid, port);
     l.endpoints = {BoundEndpoint{"127.0.0.1", AddressFamily::ipv4, port}};
     return l;
+}
+
+// The reveal's progress reaches the content frame by frame: concealed it is smaller and
+// raised, half way it is half way, revealed it rests.
+TEST(PopoverBinding, TheContentFollowsTheRevealsProgress) {
+    PopoverRevealState reveal;
+    BoundPopover p({}, nullptr, &reveal);
+    auto* effect = p.binding->root()->revealEffect();
+    reveal.prepare();
+    EXPECT_DOUBLE_EQ(effect->pose().scale, 0.985);
+    EXPECT_DOUBLE_EQ(effect->pose().offsetY, -5.0);
+    reveal.reveal();
+    auto* animation = reveal.findChild<QVariantAnimation*>();
+    ASSERT_NE(animation, nullptr);
+    animation->setCurrentTime(animation->duration() / 2);
+    EXPECT_DOUBLE_EQ(p.binding->root()->revealProgress(), reveal.progress());
+    EXPECT_GT(effect->pose().scale, 0.985);
+    EXPECT_LT(effect->pose().scale, 1.0);
+    EXPECT_GT(effect->pose().offsetY, -5.0);
+    EXPECT_LT(effect->pose().offsetY, 0.0);
+    animation->setCurrentTime(animation->duration());
+    EXPECT_TRUE(effect->pose().isIdentity());
+    EXPECT_FALSE(effect->isEnabled());
 }
 
 TEST(PopoverBinding, FramesBecomeRowsAndEqualFramesChangeNothing) {

@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
+#include <QVariantAnimation>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Quaylight/popover/PopoverRootView.h"
+#include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "Quaylight/popover/menus/ListenerActionMenu.h"
 
@@ -153,6 +155,12 @@ struct PopoverHarness {
     }
 
     // Shows the window as the active one, so that focus and keys behave as on screen.
+    // Runs the card's fade to its end, as the screen shows it 0.16 s later.
+    void finishCardFade() {
+        if (auto* fade = root->overlay()->findChild<QVariantAnimation*>(QStringLiteral("cardFade")))
+            fade->setCurrentTime(fade->duration());
+    }
+
     void show() {
         window.show();
         QApplication::setActiveWindow(&window);

@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QScrollArea>
 #include <QTemporaryDir>
+#include <QVariantAnimation>
 
+#include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/popover/PopoverRootFactory.h"
 #include "Quaylight/popover/PopoverRootView.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
@@ -248,6 +250,45 @@ TEST(PopoverPages, AFailedSaveIsToldFromTheToggleUntilASaveSucceeds) {
     p.settle();
     EXPECT_EQ(settingsFileNotice(*p.root), nullptr);
     EXPECT_TRUE(QFileInfo(path).isFile());
+}
+
+// The tour where the panel shows it, in the main area under the header and above the Quit
+// footer: every page fits, its sample rows keep their 38-point port badges apart, and the
+// page dots keep clear of the sample card.
+TEST(PopoverPages, EveryTourPageFitsTheMainArea) {
+    MadePanel p;
+    p.click(QStringLiteral("Not now"));
+    auto* tour = p.shown<WalkthroughView>();
+    ASSERT_NE(tour, nullptr);
+    for (int page = 0; page < WalkthroughTour::pageCount; ++page) {
+        // The page change's fade and the dots' slide, run to their ends.
+        for (auto* animation : tour->findChildren<QVariantAnimation*>()) animation->setCurrentTime(animation->duration());
+        p.settle();
+        QWidget* card = nullptr;
+        for (auto* candidate : tour->findChildren<PremiumCard*>())
+            if (candidate->isVisibleTo(tour)) card = candidate;
+        ASSERT_NE(card, nullptr) << page;
+        QWidget* dots = nullptr;
+        for (auto* candidate : tour->findChildren<QWidget*>())
+            if (candidate->accessibleName() == QStringLiteral("Tour progress")) dots = candidate;
+        ASSERT_NE(dots, nullptr);
+        const QRect cardArea(card->mapTo(tour, QPoint(0, 0)), card->size());
+        const QRect dotsArea(dots->mapTo(tour, QPoint(0, 0)), dots->size());
+        EXPECT_GE(dotsArea.top() - cardArea.bottom() - 1, 10) << "page " << page + 1;
+        std::vector<QRect> rows;
+        for (auto* row : card->findChildren<QWidget*>())
+            if (row->accessibleName().startsWith(QStringLiteral("Port ")))
+                rows.emplace_back(row->mapTo(tour, QPoint(0, 0)), row->size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_GE(rows[i].height(), 44) << "page " << page + 1 << " row " << i;
+            EXPECT_LE(rows[i].bottom(), cardArea.bottom()) << "page " << page + 1 << " row " << i;
+            if (i > 0) {
+                EXPECT_GT(rows[i].top(), rows[i - 1].bottom()) << "page " << page + 1 << " row " << i;
+            }
+        }
+        test::saveToGallery(test::render(*p.root, 2.0), QStringLiteral("tour-%1-in-panel").arg(page + 1));
+        if (page + 1 < WalkthroughTour::pageCount) tour->step(WalkthroughStep::advance);
+    }
 }
 
 }  // namespace

@@ -52,6 +52,13 @@ struct OfferHarness {
     }
 };
 
+TEST(LaunchAtLoginOfferView, SpeaksOfTheTrayNotTheMenuBar) {
+    OfferHarness h;
+    EXPECT_EQ(test::labelsContaining(*h.view, QStringLiteral("menu bar")), QStringList());
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Start Quaylight automatically when you sign in, so your local "
+                                                  "listener list is waiting in the tray when you need it.")));
+}
+
 TEST(LaunchAtLoginOfferView, AcceptWhenTheEntryCanBeWrittenFinishesAtOnce) {
     OfferHarness h;
     h.click("Open at Login");

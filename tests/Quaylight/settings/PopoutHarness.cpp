@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimeZone>
 #include <algorithm>
 #include <cstdlib>
 
@@ -47,7 +48,19 @@ PopoutHarness::PopoutHarness(PopoutOptions opts) : options(std::move(opts)) {
 
 PopoutHarness::~PopoutHarness() {
     view.reset();
+    updaterModel.reset();
     shortcut.reset();
+}
+
+void PopoutHarness::useFeed(const QString& address) {
+    options.feed = true;
+    updaterModel.reset();
+    feedUpdater = std::make_unique<FeedUpdater>(FeedUpdater::Dependencies{
+        address, QString::fromStdString(options.version.value_or("1.4.0")), defaults.get(),
+        [] { return QDateTime(QDate(2026, 12, 10), QTime(12, 0), QTimeZone::utc()); }});
+    // It checks only when the card asks.
+    feedUpdater->setAutomaticallyChecksForUpdates(false);
+    updaterModel = std::make_unique<UpdaterViewModel>(*feedUpdater);
 }
 
 void PopoutHarness::build() {

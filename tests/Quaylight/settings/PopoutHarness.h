@@ -15,6 +15,7 @@
 #include "Quaylight/settings/popout/SettingsPopoutView.h"
 #include "Quaylight/settings/popout/UpdaterViewModel.h"
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
+#include "Quaylight/shell/platform/FeedUpdater.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "Quaylight/shell/shortcut/FakeKeyGrabBackend.h"
 #include "Quaylight/shell/shortcut/GlobalShortcutManager.h"
@@ -65,6 +66,9 @@ public:
     // A fresh reading of the settings file: "<group>/<key>", or an invalid value.
     QVariant stored(const char* groupAndKey) const;
 
+    // A real feed updater on `address` (a file:// feed) in place of the fake one, the
+    // running version being the options' version; before build().
+    void useFeed(const QString& address);
     void build();
     int count(const std::string& event) const;
 
@@ -77,6 +81,7 @@ public:
     FakeKeyGrabBackend* keyGrab = nullptr;  // owned by the manager
     std::unique_ptr<GlobalShortcutManager> shortcut;
     FakeUpdater updater;
+    std::unique_ptr<FeedUpdater> feedUpdater;
     std::unique_ptr<UpdaterViewModel> updaterModel;
     std::vector<std::string> events;
     bool showSystemValue = false;

@@ -8,7 +8,9 @@
 #include <QCoreApplication>
 #include "Quaylight/design/controls/PremiumCard.h"
 #include <QKeyEvent>
+#include <QFile>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <fstream>
 #include <sstream>
@@ -295,6 +297,15 @@ TEST(SettingsPopout, ShortcutCardEdgeCases) {
     EXPECT_EQ(alt->accessibleDescription(), QStringLiteral("On"));
     EXPECT_EQ(h.keyGrab->grabbed->modifiers, std::set<GlobalShortcutModifier>{GlobalShortcutModifier::option});
 
+    // Nor can the last one besides Shift: the refusal says which modifiers would do.
+    buttonNamed(*h.view, QStringLiteral("Shift modifier"))->click();
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Current shortcut: Alt+Shift+K")));
+    alt->click();
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Shift alone is not enough; choose Super, Alt or Ctrl too.")));
+    EXPECT_EQ(alt->accessibleDescription(), QStringLiteral("On"));
+    EXPECT_EQ(h.keyGrab->grabbed->modifiers,
+              (std::set<GlobalShortcutModifier>{GlobalShortcutModifier::option, GlobalShortcutModifier::shift}));
+
     // Switching off clears the error, hides the editor and releases the grab.
     switchNamed(*h.view, "Keyboard shortcut")->click();
     EXPECT_TRUE(showsText(*h.view, QStringLiteral("Shortcut is turned off")));
@@ -541,6 +552,13 @@ TEST(SettingsPopout, SupportMailDecodesToSubjectAndBody) {
     }
 }
 
+TEST(SettingsPopout, SpeaksOfTheTrayNotTheMenuBar) {
+    PopoutHarness h;
+    h.build();
+    EXPECT_EQ(test::labelsContaining(*h.view, QStringLiteral("menu bar")), QStringList());
+    EXPECT_TRUE(showsText(*h.view, QStringLiteral("Ready in the tray when you sign in")));
+}
+
 TEST(SettingsPopout, NoSupportAddressDimsTheButton) {
     PopoutHarness h;
     h.build();
@@ -579,6 +597,117 @@ TEST(SettingsPopout, UpdatesButtonFollowsTheUpdater) {
     EXPECT_FALSE(check->isEnabled());
     check->click();
     EXPECT_EQ(h.updater.checks, 1);
+}
+
+// A release feed in a file of the harness's home, as a file:// address.
+QString writeFeed(const PopoutHarness& h, const QByteArray& text) {
+    const QString path = h.home.path() + QStringLiteral("/appcast.xml");
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return QUrl::fromLocalFile(path).toString();
+}
+
+QByteArray feedWith(const QByteArray& version, const QByteArray& link) {
+    return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "
+           "xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel><item><title>Quaylight " +
+           version + "</title><link>" + link + "</link><sparkle:shortVersionString>" + version +
+           "</sparkle:shortVersionString></item></channel></rss>";
+}
+
+// Clicks "Check for Updates…" and waits for the updater's answer to reach the card.
+void checkThroughTheCard(PopoutHarness& h) {
+    QSignalSpy answered(h.updaterModel.get(), &UpdaterViewModel::lastResultChanged);
+    auto* check = buttonNamed(*h.view, QStringLiteral("Check for updates"));
+    ASSERT_NE(check, nullptr);
+    ASSERT_TRUE(check->isEnabled());
+    check->click();
+    EXPECT_FALSE(check->isEnabled());  // while the feed is read
+    ASSERT_TRUE(answered.wait(20000));
+    EXPECT_TRUE(check->isEnabled());
+}
+
+QString resultText(const PopoutHarness& h) {
+    auto* label = h.view->findChild<QLabel*>(QStringLiteral("updateResultText"));
+    return label != nullptr && label->isVisibleTo(h.view.get()) ? label->text() : QString();
+}
+
+// The updates card as laid out in the whole column, for the gallery.
+void saveUpdatesCard(PopoutHarness& h, const QString& name) {
+    h.view->show();
+    h.view->resize(668, 2400);
+    QCoreApplication::processEvents();
+    auto* card = h.view->findChild<QWidget*>(QStringLiteral("updatesCard"));
+    ASSERT_NE(card, nullptr);
+    const QImage whole = test::render(*h.view, 2.0, PremiumTheme::panelTop());
+    const QRect area(card->mapTo(h.view.get(), QPoint(0, 0)), card->size());
+    test::saveToGallery(whole.copy(QRect(area.topLeft() * 2, area.size() * 2).adjusted(-16, -16, 16, 16)), name);
+}
+
+TEST(SettingsPopout, UpdatesCardSaysNothingBeforeACheck) {
+    PopoutHarness h;
+    h.build();
+    EXPECT_EQ(resultText(h), QString());
+    EXPECT_EQ(buttonNamed(*h.view, QStringLiteral("View Release")), nullptr);
+}
+
+TEST(SettingsPopout, UpdatesCardShowsANewerReleaseAndOpensItsPage) {
+    PopoutHarness checked;
+    checked.useFeed(writeFeed(checked, feedWith("1.5.0", "https://example.com/quaylight/1.5.0")));
+    checked.build();
+    checkThroughTheCard(checked);
+    EXPECT_EQ(resultText(checked), QStringLiteral("Quaylight 1.5.0 is available."));
+    EXPECT_TRUE(showsText(*checked.view, QStringLiteral("Checks weekly and only tells you; it never installs anything.")));
+    auto* release = buttonNamed(*checked.view, QStringLiteral("View Release"));
+    ASSERT_NE(release, nullptr);
+    release->click();
+    ASSERT_FALSE(checked.openedUrls.empty());
+    EXPECT_EQ(checked.openedUrls.back(), QUrl(QStringLiteral("https://example.com/quaylight/1.5.0")));
+    // The next popout, built after the check, shows the same answer.
+    checked.build();
+    EXPECT_EQ(resultText(checked), QStringLiteral("Quaylight 1.5.0 is available."));
+    saveUpdatesCard(checked, QStringLiteral("card-updates-available"));
+}
+
+TEST(SettingsPopout, UpdatesCardSaysWhenQuaylightIsUpToDate) {
+    for (const QByteArray& version : {QByteArray("1.4.0"), QByteArray("1.3.9")}) {
+        PopoutHarness checked;
+        checked.useFeed(writeFeed(checked, feedWith(version, "https://example.com/quaylight")));
+        checked.build();
+        checkThroughTheCard(checked);
+        EXPECT_EQ(resultText(checked), QStringLiteral("Quaylight is up to date.")) << version.constData();
+        EXPECT_EQ(buttonNamed(*checked.view, QStringLiteral("View Release")), nullptr);
+    }
+}
+
+TEST(SettingsPopout, UpdatesCardGivesTheFailuresReason) {
+    PopoutHarness unreadable;
+    unreadable.useFeed(QUrl::fromLocalFile(unreadable.home.path() + QStringLiteral("/none.xml")).toString());
+    unreadable.build();
+    checkThroughTheCard(unreadable);
+    EXPECT_TRUE(resultText(unreadable).startsWith(QStringLiteral("Quaylight couldn't read its update feed (file://")))
+        << resultText(unreadable).toStdString();
+
+    PopoutHarness wrong;
+    wrong.useFeed(writeFeed(wrong, "<html>not a feed</html>"));
+    wrong.build();
+    checkThroughTheCard(wrong);
+    EXPECT_TRUE(resultText(wrong).endsWith(QStringLiteral("lists no release Quaylight can read.")))
+        << resultText(wrong).toStdString();
+    EXPECT_EQ(buttonNamed(*wrong.view, QStringLiteral("View Release")), nullptr);
+    saveUpdatesCard(wrong, QStringLiteral("card-updates-failed"));
+}
+
+TEST(SettingsPopout, AReleaseLinkThatIsNoWebPageIsNotOffered) {
+    for (const QByteArray& link : {QByteArray("file:///etc/passwd"), QByteArray("javascript:alert(1)"), QByteArray("")}) {
+        PopoutHarness checked;
+        checked.useFeed(writeFeed(checked, feedWith("2.0.0", link)));
+        checked.build();
+        checkThroughTheCard(checked);
+        EXPECT_EQ(resultText(checked), QStringLiteral("Quaylight 2.0.0 is available.")) << link.constData();
+        EXPECT_EQ(buttonNamed(*checked.view, QStringLiteral("View Release")), nullptr) << link.constData();
+        EXPECT_TRUE(checked.openedUrls.empty());
+    }
 }
 
 TEST(SettingsPopout, FooterReplayClosesFirstAndQuitQuits) {

@@ -26,6 +26,14 @@ inline bool showsText(const QWidget& root, const QString& text) {
     return false;
 }
 
+// Every label text inside `root` that contains `words`, ignoring case.
+inline QStringList labelsContaining(const QWidget& root, const QString& words) {
+    QStringList found;
+    for (auto* label : root.findChildren<QLabel*>())
+        if (label->text().contains(words, Qt::CaseInsensitive)) found << label->text();
+    return found;
+}
+
 // `view` on a panel-sized surface, rendered and saved as <name>.png; the surface takes
 // the view and deletes it.
 inline QImage renderOnPanel(QWidget* view, const QString& name, QSize size = {700, 480}) {

@@ -85,6 +85,8 @@ TEST_F(IndicatorTest, HiddenRunsNothing) {
 TEST_F(IndicatorTest, WingWindowsBesideTheSimulatedNotch) {
     EXPECT_EQ(left().objectName(), QStringLiteral("quaylight-notch-left"));
     EXPECT_EQ(right().objectName(), QStringLiteral("quaylight-notch-right"));
+    EXPECT_EQ(left().windowTitle(), QStringLiteral("quaylight-notch-left"));
+    EXPECT_EQ(right().windowTitle(), QStringLiteral("quaylight-notch-right"));
     const auto flags = left().windowFlags();
     for (auto flag : {Qt::Tool, Qt::FramelessWindowHint, Qt::WindowStaysOnTopHint, Qt::X11BypassWindowManagerHint,
                       Qt::WindowDoesNotAcceptFocus, Qt::WindowTransparentForInput})
@@ -209,6 +211,38 @@ TEST(SimulatedNotchChoice, TakenOnX11IgnoredOnWaylandOrWhenMalformed) {
     }
     EXPECT_EQ(chooseSimulatedNotch("200x32", "wayland").logLine,
               "Windows cannot be placed on a Wayland screen, so QUAYLIGHT_SIMULATED_NOTCH is ignored.");
+}
+
+TEST(SimulatedNotch, ANotchThatDoesNotFitThePrimaryScreenIsLoggedAsIgnored) {
+    const std::string plain =
+        "No screen has a notch, so the Tidewatch wings stay hidden; QUAYLIGHT_SIMULATED_NOTCH=WIDTHxHEIGHT simulates one.";
+    const ScreenRect screen{0, 0, 1280, 800};
+    struct Case {
+        std::optional<NotchSize> notch;
+        std::optional<ScreenRect> primary;
+        std::string line;
+    };
+    const Case cases[] = {
+        {std::nullopt, screen, plain},
+        {NotchSize{200, 32}, std::nullopt, plain},
+        {NotchSize{200, 32}, screen, plain},
+        {NotchSize{5000, 32}, screen,
+         "QUAYLIGHT_SIMULATED_NOTCH is ignored: a 5000x32 notch does not fit inside the 1280x800 primary screen, so "
+         "the Tidewatch wings stay hidden."},
+        {NotchSize{200, 800}, screen,
+         "QUAYLIGHT_SIMULATED_NOTCH is ignored: a 200x800 notch does not fit inside the 1280x800 primary screen, so "
+         "the Tidewatch wings stay hidden."},
+        {NotchSize{1280.5, 32}, screen,
+         "QUAYLIGHT_SIMULATED_NOTCH is ignored: a 1280.5x32 notch does not fit inside the 1280x800 primary screen, so "
+         "the Tidewatch wings stay hidden."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(notchFallbackLogLine(c.notch, c.primary), c.line);
+        // The line agrees with the rule that places the wings.
+        if (c.notch && c.primary) {
+            EXPECT_EQ(linuxScreenContext(*c.primary, true, false, c.notch).hasNotch, c.line == plain);
+        }
+    }
 }
 
 }  // namespace

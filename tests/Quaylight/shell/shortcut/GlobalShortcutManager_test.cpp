@@ -126,7 +126,7 @@ struct Refusal {
 TEST_F(GlobalShortcutManagerTest, RefusedShortcutsChangeNothingButTheError) {
     const std::vector<Refusal> cases{
         {{"k", {}}, "Choose at least one modifier."},
-        {{"k", {M::shift}}, "Choose at least one modifier."},
+        {{"k", {M::shift}}, "Shift alone is not enough; choose Super, Alt or Ctrl too."},
         {{"§", {M::command}}, "Choose a letter, number, or punctuation key."},
         {{" ", {M::command}}, "Choose a letter, number, or punctuation key."},
         {{"F1", {M::control}}, "Choose a letter, number, or punctuation key."},

@@ -92,6 +92,7 @@ struct ValidationCase {
 
 TEST(GlobalShortcutPreference, ValidationNeedsARealModifierAndAKeyOfTheMap) {
     const std::string noModifier = "Choose at least one modifier.";
+    const std::string shiftAlone = "Shift alone is not enough; choose Super, Alt or Ctrl too.";
     const std::string badKey = "Choose a letter, number, or punctuation key.";
     const std::vector<ValidationCase> cases{
         {GlobalShortcutPreference::defaultPreference(), std::nullopt},
@@ -99,8 +100,8 @@ TEST(GlobalShortcutPreference, ValidationNeedsARealModifierAndAKeyOfTheMap) {
         {{"0", {M::control}}, std::nullopt},
         {{"k", {M::shift, M::control}}, std::nullopt},
         {{"k", {}}, noModifier},
-        {{"k", {M::shift}}, noModifier},
-        {{"§", {M::shift}}, noModifier},
+        {{"k", {M::shift}}, shiftAlone},
+        {{"§", {M::shift}}, shiftAlone},
         {{"§", {M::command}}, badKey},
         {{" ", {M::command}}, badKey},
         {{"", {M::command}}, badKey},
