@@ -13,7 +13,8 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/quaylight-test-run-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 status=0
 TMPDIR=$scratch ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@" || status=$?
-# The Qt-free tests again, built with the address and undefined-behaviour sanitizers.
+# Every test again, the end-to-end scenarios included, against a build with the address and
+# undefined-behaviour sanitizers.
 TMPDIR=$scratch "$top/scripts/sanitize-tests.sh" || status=1
 left=$(find "$scratch" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort)
 if [ -n "$left" ]; then

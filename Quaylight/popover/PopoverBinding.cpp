@@ -24,8 +24,14 @@ constexpr std::string_view kWalkthroughCompleted = "walkthroughCompleted";
 
 }  // namespace
 
-PopoverBinding::PopoverBinding(Dependencies dependencies, QObject* parent)
-    : QObject(parent), dependencies_(std::move(dependencies)) {
+PopoverRootView* PopoverBinding::makeRoot(Dependencies dependencies) {
+    std::unique_ptr<PopoverBinding> binding(new PopoverBinding(std::move(dependencies)));
+    PopoverRootView* root = binding->root_;
+    root->adoptBinding(std::move(binding));
+    return root;
+}
+
+PopoverBinding::PopoverBinding(Dependencies dependencies) : dependencies_(std::move(dependencies)) {
     if (!dependencies_.defaults) dependencies_.defaults = std::make_shared<InMemoryUserDefaults>();
     if (!dependencies_.now) dependencies_.now = wallNow;
     root_ = new PopoverRootView(commands(), nullptr, dependencies_.pages);
@@ -71,8 +77,6 @@ PopoverBinding::PopoverBinding(Dependencies dependencies, QObject* parent)
 PopoverBinding::~PopoverBinding() {
     if (dependencies_.connections && connectionObserver_) dependencies_.connections->removeObserver(connectionObserver_);
     if (dependencies_.settingsFile && settingsFileObserver_) dependencies_.settingsFile->removeObserver(settingsFileObserver_);
-    // The root belongs to whoever shows it once the panel took it; otherwise to us.
-    if (root_ && !root_->parent() && parent() != root_) delete root_;
 }
 
 void PopoverBinding::schedule() {
@@ -85,7 +89,7 @@ void PopoverBinding::schedule() {
 
 void PopoverBinding::applyNow() {
     scheduled_ = false;
-    if (root_) root_->apply(currentInputs());
+    root_->apply(currentInputs());
 }
 
 PopoverInputs PopoverBinding::currentInputs() const {

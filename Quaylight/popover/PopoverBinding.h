@@ -38,21 +38,24 @@ public:
         PopoverPages pages;
     };
 
-    explicit PopoverBinding(Dependencies dependencies, QObject* parent = nullptr);
+    // Makes the root view with the binding that drives it. The caller owns the root (the
+    // panel takes it as its content); the root owns the binding.
+    static PopoverRootView* makeRoot(Dependencies dependencies);
     ~PopoverBinding() override;
 
-    // The root view, made once; the panel takes it as its content.
+    // The view this binding drives, and its owner.
     PopoverRootView* root() const { return root_; }
     // Applies the current state now instead of on the next turn of the event loop.
     void applyNow();
     PopoverInputs currentInputs() const;
 
 private:
+    explicit PopoverBinding(Dependencies dependencies);
     void schedule();
     PopoverCommands commands();
 
     Dependencies dependencies_;
-    QPointer<PopoverRootView> root_;
+    PopoverRootView* root_ = nullptr;
     bool scheduled_ = false;
     std::uint64_t connectionObserver_ = 0;
     std::uint64_t settingsFileObserver_ = 0;

@@ -80,12 +80,9 @@ PopoverRootFactory makePopoverRootFactory() {
         dependencies.onOnboardingGateChanged = context.onOnboardingGateChanged;
         auto* updater = context.updater ? new UpdaterViewModel(*context.updater) : nullptr;
         dependencies.pages = realPages(context, updater);
-        auto* binding = new PopoverBinding(std::move(dependencies));
-        // The updater's model outlives every popout: it belongs to the binding.
-        if (updater) updater->setParent(binding);
-        PopoverRootView* root = binding->root();
-        // The binding lives exactly as long as the view it drives.
-        binding->setParent(root);
+        PopoverRootView* root = PopoverBinding::makeRoot(std::move(dependencies));
+        // The updater's model belongs to the binding: it lives as long as the panel.
+        if (updater) updater->setParent(root->binding());
         return root;
     };
 }

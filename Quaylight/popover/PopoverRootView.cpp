@@ -13,6 +13,7 @@
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/Foreground.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
+#include "Quaylight/popover/PopoverBinding.h"
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/frame/DisplayText.h"
 #include "Quaylight/popover/frame/ListFooterView.h"
@@ -279,6 +280,14 @@ PopoverSurface PopoverRootView::presentation() const {
 std::optional<std::string> PopoverRootView::lastScannedText() const {
     return quaylight::lastScannedText(presentation(), inputs_.state);
 }
+
+PopoverRootView::~PopoverRootView() {
+    // Before any part of the view goes: the binding's commands and pending updates reach
+    // the view.
+    binding_.reset();
+}
+
+void PopoverRootView::adoptBinding(std::unique_ptr<PopoverBinding> binding) { binding_ = std::move(binding); }
 
 void PopoverRootView::apply(const PopoverInputs& inputs) {
     inputs_ = inputs;

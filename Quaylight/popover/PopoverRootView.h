@@ -9,6 +9,7 @@
 // paints nothing.
 
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ class ListFooterView;
 class ListenerListView;
 class ModeSearchBar;
 class NoticeBanner;
+class PopoverBinding;
 class RevealEffect;
 class Surface;
 
@@ -46,6 +48,12 @@ public:
 
     // Pages left unset in `pages` show plain stand-ins.
     explicit PopoverRootView(PopoverCommands commands, QWidget* parent = nullptr, PopoverPages pages = {});
+    ~PopoverRootView() override;
+
+    // The binding that drives this view belongs to it and ends first when the view goes, so
+    // that nothing drives or reads a view being taken apart.
+    void adoptBinding(std::unique_ptr<PopoverBinding> binding);
+    PopoverBinding* binding() const { return binding_.get(); }
 
     void apply(const PopoverInputs& inputs);
     const PopoverInputs& inputs() const { return inputs_; }
@@ -120,6 +128,7 @@ private:
     void cancelShown();
     void focusList();
 
+    std::unique_ptr<PopoverBinding> binding_;
     PopoverCommands commands_;
     PopoverPages pages_;
     PopoverInputs inputs_;

@@ -15,6 +15,7 @@
 #include "Quaylight/popover/agents/AgentRowView.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
+#include "Quaylight/popover/frame/ModeSearchBar.h"
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/PortsRailView.h"
 #include "Quaylight/popover/frame/RevealEffect.h"
@@ -40,8 +41,8 @@ public:
 struct BoundPopover {
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
     std::unique_ptr<QuaylightViewModel> viewModel;
-    std::unique_ptr<PopoverBinding> binding;
     test::KeyRecorder window;
+    PopoverBinding* binding = nullptr;
 
     explicit BoundPopover(QuaylightViewModel::Performers performers = {},
                           AgentProviderConnectionStore* connections = nullptr, PopoverRevealState* reveal = nullptr) {
@@ -58,12 +59,13 @@ struct BoundPopover {
         e.revealState = reveal;
         e.defaults = defaults;
         e.now = [] { return wallTimeFromMicroseconds(std::int64_t{1'780'000'000} * 1'000'000); };
-        binding = std::make_unique<PopoverBinding>(std::move(e));
-        binding->root()->setParent(&window);
+        PopoverRootView* root = PopoverBinding::makeRoot(std::move(e));
+        root->setParent(&window);
+        binding = root->binding();
         window.resize(PopoverRootView::width, PopoverRootView::height);
     }
     ~BoundPopover() {
-        binding.reset();
+        delete binding->root();
         viewModel.reset();
     }
     void frame(ScanResult result) {
@@ -121,6 +123,26 @@ TEST(PopoverBinding, FramesBecomeRowsAndEqualFramesChangeNothing) {
     p.viewModel->setSearchText("4000");
     QApplication::processEvents();
     EXPECT_EQ(p.list()->rowOrder().size(), 1u);
+}
+
+TEST(PopoverBinding, TheRootOwnsItsBindingAndEndsItBeforeAnyPartOfTheView) {
+    bool ended = false;
+    bool viewWholeWhenEnded = false;
+    {
+        BoundPopover p;
+        p.frame(resultOf({row(10, 3000)}));
+        const QPointer<QWidget> list = p.list();
+        const QPointer<QWidget> bar = p.binding->root()->searchBar();
+        QObject::connect(p.binding, &QObject::destroyed, [&, list, bar] {
+            ended = true;
+            viewWholeWhenEnded = list && bar;
+        });
+        // A change the binding would carry to the view on the next turn of the event loop.
+        p.viewModel->setSearchText("3000");
+    }
+    QApplication::processEvents();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(viewWholeWhenEnded);
 }
 
 TEST(PopoverBinding, KThenReturnStopsTheChildThroughTheViewModel) {
