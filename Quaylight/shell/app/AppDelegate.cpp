@@ -191,7 +191,12 @@ void AppDelegate::togglePopover(ToggleSource source) {
     }
     const bool wasVisible = panelController_->isVisible();
     if (!wasVisible) reveal_->prepare();
-    if (!panelController_->show(panelAnchor(source))) return;
+    // Without the icon's geometry (a StatusNotifierItem tray) a second press on the icon
+    // lands near, not on, the pointer's first position.
+    std::optional<QRect> iconArea;
+    if (source == ToggleSource::click && !dependencies_.tray->iconGeometry())
+        iconArea = PanelPlacement::pointerIconArea(dependencies_.cursorPosition());
+    if (!panelController_->show(panelAnchor(source), iconArea)) return;
     if (wasVisible) {
         // Shown again during its fade-out: it never left the screen.
         fadeIn();

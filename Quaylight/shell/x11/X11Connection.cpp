@@ -59,6 +59,16 @@ std::vector<std::uint32_t> X11Connection::cardinalProperty(std::uint32_t window,
     return readProperty(connection_, window, property, XCB_ATOM_CARDINAL);
 }
 
+std::vector<std::uint32_t> X11Connection::atomProperty(std::uint32_t window, std::uint32_t property) const {
+    return readProperty(connection_, window, property, XCB_ATOM_ATOM);
+}
+
+void X11Connection::setProperty(std::uint32_t window, std::uint32_t property, std::uint32_t type,
+                                const std::vector<std::uint32_t>& values) const {
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, 32,
+                        static_cast<std::uint32_t>(values.size()), values.data());
+}
+
 void X11Connection::sendRootClientMessage(std::uint32_t window, std::uint32_t type,
                                           std::array<std::uint32_t, 5> data) const {
     xcb_client_message_event_t event;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QScrollArea>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "Quaylight/popover/PopoverRootFactory.h"
 #include "Quaylight/popover/PopoverRootView.h"
@@ -17,6 +18,7 @@
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
+#include "tests/Quaylight/popover/StrayWindowWatch.h"
 #include "tests/QuaylightKit/Listeners.h"
 #include "tests/QuaylightKit/terminator/OwnChildren.h"
 
@@ -164,6 +166,45 @@ TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
     p.click(QStringLiteral("Settings"));
     p.click(QStringLiteral("Quit Quaylight"));
     EXPECT_EQ(p.quits, 1);
+}
+
+TEST(PopoverPages, NoWindowButThePanelAppearsWhileThePanelIsUsed) {
+    // A window of its own, however brief, takes the keyboard from the panel on a desktop
+    // with a window manager: the offer, the tour, the settings with a scan behind them, their
+    // choice menus and keys must all stay inside the panel.
+    MadePanel p;
+    StrayWindowWatch watch(p.root);
+    ScanFrame frame;
+    frame.payload = resultOf({makeListener(10, 3000)});
+    p.viewModel->apply(frame);
+    p.settle();
+
+    p.click(QStringLiteral("Not now"));
+    auto* tour = p.shown<WalkthroughView>();
+    ASSERT_NE(tour, nullptr);
+    QTest::keyClick(tour, Qt::Key_Right);
+    QTest::keyClick(tour, Qt::Key_Left);
+    p.settle();
+    p.click(QStringLiteral("Skip"));
+
+    p.click(QStringLiteral("Settings"));
+    auto* popout = p.shown<SettingsPopoutView>();
+    ASSERT_NE(popout, nullptr);
+    ASSERT_TRUE(popout->lastScanned().has_value());
+    for (auto menu : {SettingsChoiceMenu::rowDensity, SettingsChoiceMenu::rowDensity}) {
+        popout->toggleChoiceMenu(menu);
+        p.settle();
+        popout->moveChoiceHighlight(+1);
+        popout->activateHighlightedChoice();
+        p.settle();
+    }
+    QTest::keyClick(popout, Qt::Key_Escape);
+    p.click(QStringLiteral("Close Settings"));
+    p.click(QStringLiteral("Settings"));
+    p.viewModel->apply(frame);
+    p.settle();
+    p.click(QStringLiteral("Close Settings"));
+    EXPECT_TRUE(watch.strays().isEmpty()) << watch.strays().join(QStringLiteral("; ")).toStdString();
 }
 
 }  // namespace
