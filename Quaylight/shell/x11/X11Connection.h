@@ -35,6 +35,11 @@ public:
                      const std::vector<std::uint32_t>& values) const;
     // A 32-bit client message about `window`, sent to the root window the way EWMH asks.
     void sendRootClientMessage(std::uint32_t window, std::uint32_t type, std::array<std::uint32_t, 5> data) const;
+    // The screen's pixels in a rectangle of the root window as 0xRRGGBB, row by row; empty
+    // when the rectangle is off the screen or the screen is not a true-colour one.
+    std::vector<std::uint32_t> rootPixels(int x, int y, int width, int height) const;
+    // Adds `mask` to the events this connection receives from the root window.
+    void addRootEventMask(std::uint32_t mask) const;
     // The window owning a selection (0 when none).
     std::uint32_t selectionOwner(std::string_view selection) const;
     void flush() const;
