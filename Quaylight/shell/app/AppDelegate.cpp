@@ -183,6 +183,15 @@ QRect AppDelegate::panelAnchor(ToggleSource source) const {
     return PanelPlacement::topRightAnchor(dependencies_.primaryWorkArea(), kPanelSize);
 }
 
+void AppDelegate::presentPopover() {
+    if (!panelController_) return;
+    if (panelController_->isPresented()) {
+        panelController_->panel()->activateWindow();
+        return;
+    }
+    togglePopover(ToggleSource::click);
+}
+
 void AppDelegate::togglePopover(ToggleSource source) {
     if (!panelController_) return;
     if (panelController_->isPresented()) {
