@@ -374,9 +374,11 @@ class Run:
         shutil.copy(os.path.join(DESKTOPS_DIR, name), path)
         return path
 
-    def start_panel(self, sni_only=False):
+    def start_panel(self, sni_only=False, baseline=True):
         """The profile's panel; waits until its tray answers. `sni_only`: LXQt without its XEmbed
-        tray plugin, a host only a StatusNotifierItem reaches."""
+        tray plugin, a host only a StatusNotifierItem reaches. `baseline`: keep the panel's
+        picture to find an SNI icon on (without it, the icon is what differs from the panel's
+        own colour in the right half, where the panels hold their trays)."""
         if self.desktop == "bare":
             # trayer at the top edge, so the panel opens under the icon; no window manager.
             self.spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
@@ -407,6 +409,8 @@ class Run:
         if self.desktop in ("bare", "tint2"):
             check(not self.name_has_owner("org.kde.StatusNotifierWatcher"),
                   "no StatusNotifierWatcher on the private bus: Qt uses the XEmbed tray")
+        if not baseline:
+            return
         # The panel's strip once it has painted and holds still: an SNI icon is what changes in it.
         last = {}
 
@@ -493,10 +497,14 @@ class Run:
             def changed_patch():
                 alive()
                 now = self.panel_pixels()
-                ys = [y for y, (a, b) in enumerate(zip(now, self.baseline)) if a != b]
+                before = self.baseline
+                if before is None and now:
+                    # Row by row: a panel may be a gradient.
+                    before = [row[:640] + [max(set(row), key=row.count)] * 640 for row in now]
+                ys = [y for y, (a, b) in enumerate(zip(now, before)) if a != b]
                 if not ys or not now:
                     return None
-                xs = [x for y in ys for x, (p, q) in enumerate(zip(now[y], self.baseline[y])) if p != q]
+                xs = [x for y in ys for x, (p, q) in enumerate(zip(now[y], before[y])) if p != q]
                 box = (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
                 same = last.get("box") == box
                 last["box"] = box
