@@ -43,8 +43,9 @@ def test(run):
            f"(ink {'#%02x%02x%02x' % ink} on {'#%02x%02x%02x' % panel})")
     pictures = os.environ.get("E2E_PICTURES")
     if pictures:
-        x0 = max(0, icon["x"] - 60)
-        run.run("import", "-window", "root", "-crop", f"{1280 - x0}x{icon['h'] + 16}+{x0}+{max(0, icon['y'] - 8)}",
+        # The panel's right end, three times enlarged, pixels kept sharp.
+        y, h = run.PANEL_STRIP[run.desktop]
+        run.run("import", "-window", "root", "-crop", f"160x{h}+1120+{y}", "+repage", "-filter", "point", "-resize", "300%",
                 os.path.join(pictures, f"tray-icon-{run.desktop}.png"), timeout=15)
     e2e.wait_for("the hook socket", lambda: os.path.exists(run.socket_path))
     e2e.ok("the hook socket exists")
