@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "Quaylight/design/brand/ApplicationIcon.h"
+#include "Quaylight/design/theme/PremiumTheme.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
         image.fill(Qt::transparent);
         {
             QPainter painter(&image);
-            quaylight::ApplicationIcon::draw(painter, size);
+            quaylight::ApplicationIcon::draw(painter, size, quaylight::BrandColor::accent());
         }
         const QString path = QStringLiteral("%1/quaylight-%2.png").arg(folder).arg(size);
         if (!image.save(path)) {
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     svg.setTitle(QStringLiteral("Quaylight"));
     {
         QPainter painter(&svg);
-        quaylight::ApplicationIcon::draw(painter, 256);
+        quaylight::ApplicationIcon::draw(painter, 256, quaylight::BrandColor::accent());
     }
     return 0;
 }

@@ -20,7 +20,8 @@ With SNI the icon is no window of the application: it is found on the panel's pi
 
 Use /usr/bin/python3: Debian's python3-pyatspi is only importable by the system
 interpreter. Debian packages: xvfb xdotool x11-utils x11-xserver-utils trayer dbus-daemon
-dbus-bin at-spi2-core python3-pyatspi (+ imagemagick for a screenshot on failure).
+dbus-bin at-spi2-core python3-pyatspi imagemagick (the panels' pixels, screenshots), and for
+the desktop profiles xfce4-panel xfwm4 xfconf openbox lxqt-panel tint2.
 
 Env:  E2E_DESKTOP    the desktop profile (default bare)
       E2E_KEEP=1     keep the work dir (logs) even on success
