@@ -12,6 +12,7 @@
 #include "Quaylight/design/theme/BrandFont.h"
 #include "Quaylight/popover/PopoverRootFactory.h"
 #include "Quaylight/shell/app/AppDelegate.h"
+#include "Quaylight/shell/app/InstanceDoorbell.h"
 #include "Quaylight/shell/app/ApplicationPlatform.h"
 #include "Quaylight/shell/app/LiveNotchIndicator.h"
 #include "Quaylight/shell/app/SingleInstanceLock.h"
@@ -52,8 +53,12 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
 
     // Before anything starts (the hook server above all): a second launch touches nothing.
     const std::string home = currentHomeDirectory().path;
-    auto lock = SingleInstanceLock::acquire(SingleInstanceLock::defaultPath(home));
+    const std::string lockPath = SingleInstanceLock::defaultPath(home);
+    auto lock = SingleInstanceLock::acquire(lockPath);
     if (std::holds_alternative<SingleInstanceLock::AlreadyRunning>(lock)) {
+        // Launched again from the menu: the running one opens its panel, the only way in where
+        // the desktop shows no tray.
+        InstanceDoorbell::ring(InstanceDoorbell::socketPath(lockPath));
         std::fputs("Quaylight is already running.\n", stderr);
         return 0;
     }
@@ -89,6 +94,8 @@ extern "C" int quaylight_run_application(int argc, char** argv) {
     std::atexit(terminateAtExit);
     terminationSignals.watch([] { QCoreApplication::quit(); });
     delegate.applicationDidFinishLaunching();
+    InstanceDoorbellServer doorbell(InstanceDoorbell::socketPath(lockPath), [&delegate] { delegate.presentPopover(); });
+    doorbell.listen();
 
     application.exec();
     delegate.applicationWillTerminate();

@@ -111,6 +111,7 @@ std::string XdgAutostartLoginItem::entryText(std::string_view executablePath) {
            "Exec=" +
            entryValue(execArgument(executablePath)) +
            "\n"
+           "Icon=quaylight\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

@@ -2,23 +2,39 @@
 it, and the checks a scenario makes through X11 facts and the accessibility tree.
 
 A scenario is a script `scenario_<name>.py` in this folder (ctest runs each as
-`e2e_<name>`) that defines `test(run)` and ends with `sys.exit(quaylight_e2e.main(test))`.
-`run` is a Run: its desktop is up (Xvfb, private D-Bus, AT-SPI bus, trayer at the top
-edge, no window manager) and the application is started with `run.start_app()`.
+`e2e_<name>`, and once more per desktop profile its "# profiles:" line names, as
+`e2e_<name>_<profile>`) that defines `test(run)` and ends with
+`sys.exit(quaylight_e2e.main(test))`. `run` is a Run: its desktop is up (Xvfb, private
+D-Bus, AT-SPI bus and the profile's window manager and panel) and the application is
+started with `run.start_app()`.
+
+Desktop profiles (E2E_DESKTOP), each with its panel's configuration from desktops/ written
+into the run's HOME:
+  bare   trayer at the top edge, no window manager (XEmbed); the default
+  xfce   xfwm4 --compositor=off + xfce4-panel at the top, dark (its systray speaks SNI)
+  lxqt   openbox + lxqt-panel at the bottom, light (statusnotifier: SNI)
+  tint2  openbox + tint2 at the top, dark (XEmbed)
+With SNI the icon is no window of the application: it is found on the panel's pixels.
 
     /usr/bin/python3 tests/e2e/scenario_tray_panel.py build/quaylight
 
 Use /usr/bin/python3: Debian's python3-pyatspi is only importable by the system
 interpreter. Debian packages: xvfb xdotool x11-utils x11-xserver-utils trayer dbus-daemon
-dbus-bin at-spi2-core python3-pyatspi (+ imagemagick for a screenshot on failure).
+dbus-bin at-spi2-core python3-pyatspi imagemagick (the panels' pixels, screenshots), and for
+the desktop profiles xfce4-panel xfwm4 xfconf openbox lxqt-panel tint2.
 
-Env:  E2E_KEEP=1     keep the work dir (logs) even on success
+Env:  E2E_DESKTOP    the desktop profile (default bare)
+      E2E_KEEP=1     keep the work dir (logs) even on success
       E2E_TIMEOUT    per-wait deadline in seconds (default 10)
       E2E_SHOTS=1    save screenshots of the desktop and the panel in the work dir
       E2E_TMP        parent of the per-run work dir (default /tmp; keep it short)
 
-Every process the run starts carries the run's marker in its environment; teardown
-(also after a failure or a signal) ends them by PID, never by name.
+The harness is the subreaper of everything it starts, so grandchildren (the AT-SPI bus
+and registry, xfconfd) stay its descendants; teardown (also after a failure or a signal)
+ends its descendants, by PID, never by name. Children die with the harness (PDEATHSIG)
+when it is killed; what a killed run still leaves is swept by a later run only when the
+process is the same user's, in this PID namespace, under the same temporary base, and
+carries the marker of a harness proven gone in this namespace.
 """
 import ctypes
 import json
@@ -49,8 +65,21 @@ def _starttime(pid):
         return None
 
 
-# "<harness pid>-<harness start time>": unique and safe against PID reuse.
+def _pid_namespace(pid):
+    try:
+        return os.readlink(f"/proc/{pid}/ns/pid")
+    except OSError:
+        return None
+
+
+# "<harness pid>-<harness start time>": unique and safe against PID reuse, but only in the
+# PID namespace the harness ran in, which E2E_RUN_PIDNS names (a PID of another namespace
+# says nothing here).
+PID_NS = re.sub(r"\D", "", _pid_namespace("self") or "")
 RUN_ID = f"{os.getpid()}-{_starttime('self')}"
+TMP_BASE = os.path.realpath(os.environ.get("E2E_TMP", "/tmp"))
+DESKTOP = os.environ.get("E2E_DESKTOP", "bare")
+DESKTOPS_DIR = os.path.join(HERE, "desktops")
 T0 = time.monotonic()
 
 
@@ -106,6 +135,7 @@ def stays(what, fn, duration=1.0, interval=0.05):
 
 _libc = ctypes.CDLL(None, use_errno=True)
 PR_SET_PDEATHSIG = 1
+PR_SET_CHILD_SUBREAPER = 36
 
 
 def _child_setup():
@@ -113,36 +143,110 @@ def _child_setup():
     _libc.prctl(PR_SET_PDEATHSIG, int(signal.SIGTERM))
 
 
+def _harness_gone(run_id, pid_ns):
+    """True only when `run_id` names a harness of this PID namespace that has ended: a marker
+    of another namespace, or one that cannot be read, is never proof."""
+    parts = run_id.split("-")
+    if len(parts) != 2 or not parts[0].isdigit() or not PID_NS or pid_ns != PID_NS:
+        return False
+    return _starttime(parts[0]) != parts[1]
+
+
+def _environment(pid):
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as f:
+            entries = f.read().split(b"\0")
+    except OSError:
+        return None
+    return dict(e.decode(errors="replace").split("=", 1) for e in entries if b"=" in e)
+
+
+def _own_run_dir(path):
+    """A run's work dir directly under this run's temporary base."""
+    path = os.path.realpath(path or "")
+    return os.path.dirname(path) == TMP_BASE and os.path.basename(path).startswith("qe2e-")
+
+
 def sweep_stale_runs():
-    """Kills, by PID, what earlier runs left behind when they were killed themselves:
-    processes whose run marker names a harness that is gone."""
+    """What an earlier run left when it was killed itself (SIGKILL gives no teardown): its
+    processes that outlived the PDEATHSIG, and its work dir. Only the current user's, in
+    this PID namespace, in a work dir under this run's temporary base, and only when the
+    run's harness is proven gone in this namespace."""
     killed = []
+    uid = os.getuid()
     for d in os.listdir("/proc"):
-        if not d.isdigit():
+        if not d.isdigit() or int(d) == os.getpid():
             continue
         try:
-            with open(f"/proc/{d}/environ", "rb") as f:
-                env = f.read().split(b"\0")
+            if os.stat(f"/proc/{d}").st_uid != uid or _pid_namespace(d) != _pid_namespace("self"):
+                continue
         except OSError:
             continue
-        ids = [e[len(b"E2E_RUN_ID="):].decode() for e in env if e.startswith(b"E2E_RUN_ID=")]
-        if not ids:
+        env = _environment(d)
+        if not env or "E2E_RUN_ID" not in env or not _own_run_dir(env.get("E2E_RUN_DIR")):
             continue
-        owner_pid, _, owner_start = ids[0].partition("-")
-        if _starttime(owner_pid) == owner_start:
+        if not _harness_gone(env["E2E_RUN_ID"], env.get("E2E_RUN_PIDNS")):
             continue
         try:
             os.kill(int(d), signal.SIGKILL)
             killed.append(int(d))
         except OSError:
             pass
-    base = os.environ.get("E2E_TMP", "/tmp")
-    for d in os.listdir(base):
-        m = re.match(r"qe2e-(\d+)-", d)
-        if (m and not os.path.exists(f"/proc/{m.group(1)}")
-                and not os.path.exists(os.path.join(base, d, "result.txt"))):
-            shutil.rmtree(os.path.join(base, d), ignore_errors=True)
+    for d in os.listdir(TMP_BASE):
+        path = os.path.join(TMP_BASE, d)
+        try:
+            if not d.startswith("qe2e-") or os.lstat(path).st_uid != uid or os.path.islink(path):
+                continue
+            with open(os.path.join(path, "run-id")) as f:
+                owner, _, owner_ns = f.read().strip().partition(" ")
+        except OSError:
+            continue
+        if _harness_gone(owner, owner_ns) and not os.path.exists(os.path.join(path, "result.txt")):
+            shutil.rmtree(path, ignore_errors=True)
     return killed
+
+
+def _children(pid):
+    """The live (not zombie) processes whose parent is `pid`."""
+    found = []
+    for d in os.listdir("/proc"):
+        if not d.isdigit():
+            continue
+        try:
+            with open(f"/proc/{d}/stat", "rb") as f:
+                fields = f.read().rsplit(b")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[1]) == pid and fields[0] != b"Z":
+            found.append(int(d))
+    return found
+
+
+def _descendants(pid):
+    out, todo = [], [pid]
+    while todo:
+        for child in _children(todo.pop()):
+            out.append(child)
+            todo.append(child)
+    return out
+
+
+def _reap_adopted(own):
+    """Collects the exit status of orphans we adopted as their subreaper (zombies otherwise);
+    our own Popen children are left to Popen."""
+    for d in os.listdir("/proc"):
+        if not d.isdigit() or int(d) in own:
+            continue
+        try:
+            with open(f"/proc/{d}/stat", "rb") as f:
+                fields = f.read().rsplit(b")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[1]) == os.getpid() and fields[0] == b"Z":
+            try:
+                os.waitpid(int(d), os.WNOHANG)
+            except ChildProcessError:
+                pass
 
 
 class Run:
@@ -151,7 +255,9 @@ class Run:
     def __init__(self, app_path):
         self.app_path = app_path
         # Short: AF_UNIX socket paths (buses, the hook socket) stay under 108 bytes.
-        self.dir = tempfile.mkdtemp(prefix=f"qe2e-{os.getpid()}-", dir=os.environ.get("E2E_TMP", "/tmp"))
+        self.dir = tempfile.mkdtemp(prefix=f"qe2e-{os.getpid()}-", dir=TMP_BASE)
+        with open(os.path.join(self.dir, "run-id"), "w") as f:
+            f.write(f"{RUN_ID} {PID_NS}\n")
         self.xdg = os.path.join(self.dir, "xdg")
         os.mkdir(self.xdg, 0o700)
         self.home = os.path.join(self.dir, "home")
@@ -171,7 +277,13 @@ class Run:
             "XDG_DATA_HOME": os.path.join(self.home, ".local/share"),
             "GSETTINGS_BACKEND": "memory",
             "E2E_RUN_ID": RUN_ID,
+            "E2E_RUN_PIDNS": PID_NS,
+            "E2E_RUN_DIR": self.dir,
         }
+        self.desktop = DESKTOP
+        self.sni = DESKTOP in ("xfce", "lxqt")
+        self.panel_id = None
+        self.baseline = None
         for k in ["LD_LIBRARY_PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "QT_LOGGING_RULES"]:
             if k in os.environ:
                 self.env[k] = os.environ[k]
@@ -213,7 +325,7 @@ class Run:
         return buf.decode().strip()
 
     # ---- the private desktop
-    def start_desktop(self):
+    def start_desktop(self, with_panel=True):
         r, w = os.pipe()
         p = self.spawn("xvfb", ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
                                 "-noreset"], pass_fds=(w,))
@@ -234,15 +346,94 @@ class Run:
         wait_for("org.a11y.Bus on the session bus", lambda: self.name_has_owner("org.a11y.Bus"))
         ok("AT-SPI bus launcher up")
 
-        # trayer at the top edge, so the panel opens under the icon; no window manager.
-        self.spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                              "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
-                              "--transparent", "false"], extra_env={"NO_AT_BRIDGE": "1"})
-        owner = wait_for("a system tray (_NET_SYSTEM_TRAY_S0 owner)", self.tray_owner)
-        ok(f"system tray available (owner 0x{owner:x})")
-        check(not self.name_has_owner("org.kde.StatusNotifierWatcher"),
-              "no StatusNotifierWatcher on the private bus: Qt uses the XEmbed tray")
         self.root = int(re.search(r"Window id: (0x[0-9a-f]+)", self.run("xwininfo", "-root").stdout).group(1), 16)
+        # Every window the X server creates, maps or hands to a window manager from here on:
+        # the stray-window check reads it at the end.
+        self.spawn("xev", ["xev", "-root", "-event", "substructure"])
+        if self.desktop != "bare":
+            self.start_window_manager()
+        if with_panel:
+            self.start_panel()
+
+    # The profiles' panels: their strip of the screen (y, height), for the pixels of an SNI icon.
+    PANEL_STRIP = {"xfce": (0, 26), "lxqt": (768, 32), "tint2": (0, 28), "bare": (0, 24)}
+
+    def start_window_manager(self):
+        if self.desktop == "xfce":
+            self.spawn("xfwm4", ["xfwm4", "--replace", "--compositor=off"])
+        elif self.desktop in ("lxqt", "tint2"):
+            self.spawn("openbox", ["openbox", "--sm-disable"])
+        else:
+            raise Fail(f"unknown desktop profile {self.desktop!r} (bare, xfce, lxqt, tint2)")
+        wait_for("a window manager (_NET_SUPPORTING_WM_CHECK)", lambda: "window id" in self.run(
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False).stdout)
+        ok(f"{self.desktop}: window manager up")
+
+    def _config(self, name, target):
+        path = os.path.join(self.home, target)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        shutil.copy(os.path.join(DESKTOPS_DIR, name), path)
+        return path
+
+    def start_panel(self, sni_only=False, baseline=True):
+        """The profile's panel; waits until its tray answers. `sni_only`: LXQt without its XEmbed
+        tray plugin, a host only a StatusNotifierItem reaches. `baseline`: keep the panel's
+        picture to find an SNI icon on (without it, the icon is what differs from the panel's
+        own colour in the right half, where the panels hold their trays)."""
+        if self.desktop == "bare":
+            # trayer at the top edge, so the panel opens under the icon; no window manager.
+            self.spawn("trayer", ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                                  "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true",
+                                  "--transparent", "false"], extra_env={"NO_AT_BRIDGE": "1"})
+        elif self.desktop == "xfce":
+            self._config("xfce4-panel.xml", ".config/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml")
+            self.spawn("panel", ["xfce4-panel"], extra_env={"NO_AT_BRIDGE": "1"})
+        elif self.desktop == "lxqt":
+            conf = self._config("lxqt-panel.conf", ".config/lxqt/panel.conf")
+            self._config("lxqt.conf", ".config/lxqt/lxqt.conf")
+            if sni_only:
+                with open(conf) as f:
+                    text = f.read()
+                with open(conf, "w") as f:
+                    f.write(text.replace("plugins=taskbar, statusnotifier, tray", "plugins=taskbar, statusnotifier"))
+            self.spawn("panel", ["lxqt-panel"])
+        elif self.desktop == "tint2":
+            rc = self._config("tint2rc", ".config/tint2/tint2rc")
+            self.spawn("panel", ["tint2", "-c", rc], extra_env={"NO_AT_BRIDGE": "1"})
+        if self.sni:
+            wait_for("a StatusNotifierWatcher on the private bus",
+                     lambda: self.name_has_owner("org.kde.StatusNotifierWatcher"))
+            ok(f"{self.desktop}: the panel's StatusNotifierWatcher is up (Qt uses SNI)")
+        if not (self.desktop == "lxqt" and sni_only):
+            owner = wait_for("a system tray (_NET_SYSTEM_TRAY_S0 owner)", self.tray_owner)
+            ok(f"system tray available (owner 0x{owner:x})")
+        if self.desktop in ("bare", "tint2"):
+            check(not self.name_has_owner("org.kde.StatusNotifierWatcher"),
+                  "no StatusNotifierWatcher on the private bus: Qt uses the XEmbed tray")
+        if not baseline:
+            return
+        # The panel's strip once it has painted and holds still: an SNI icon is what changes in it.
+        last = {}
+
+        def settled():
+            now = self.panel_pixels()
+            same = now == last.get("pixels") and any(now)
+            last["pixels"] = now
+            return now if same else None
+        self.baseline = wait_for("the panel painted", settled, interval=0.2)
+
+    def grab(self, x, y, w, h):
+        """The screen's pixels in a rectangle, as rows of (r, g, b); [] when it cannot be read."""
+        r = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", "rgb:-"],
+                           env=self.env, capture_output=True, timeout=15)
+        data = r.stdout
+        if r.returncode != 0 or len(data) != w * h * 3:
+            return []
+        return [[tuple(data[(row * w + col) * 3:(row * w + col) * 3 + 3]) for col in range(w)] for row in range(h)]
+
+    def panel_pixels(self):
+        y, h = self.PANEL_STRIP[self.desktop]
+        return self.grab(0, y, 1280, h)
 
     def name_has_owner(self, name):
         r = self.run("dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
@@ -291,17 +482,94 @@ class Run:
         return self.app
 
     def docked_icon(self):
-        """The tray icon once trayer has reparented and mapped it (found by PID and size,
-        never by name: the client leader window carries the application's name too)."""
-        def find():
+        """Where the tray icon is, once the panel shows it: the XEmbed icon window the host
+        reparented and mapped (found by PID and size, never by name: the client leader window
+        carries the application's name too), or with SNI the patch of the panel that changed
+        from its picture before the application came."""
+        def alive():
             if self.app.poll() is not None:
                 raise Fail(f"app exited early, rc={self.app.returncode}")
+
+        if self.sni:
+            wait_for("the application's item registered with the StatusNotifierWatcher",
+                     lambda: alive() or self.registered_items())
+            last = {}
+
+            def changed_patch():
+                alive()
+                now = self.panel_pixels()
+                before = self.baseline
+                if before is None and now:
+                    # Row by row: a panel may be a gradient.
+                    before = [row[:640] + [max(set(row), key=row.count)] * 640 for row in now]
+                ys = [y for y, (a, b) in enumerate(zip(now, before)) if a != b]
+                if not ys or not now:
+                    return None
+                xs = [x for y in ys for x, (p, q) in enumerate(zip(now[y], before[y])) if p != q]
+                box = (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1)
+                same = last.get("box") == box
+                last["box"] = box
+                return box if same and box[2] <= 48 else None
+            x, y, w, h = wait_for("the icon painted on the panel", changed_patch, interval=0.2)
+            return {"id": None, "x": x, "y": y + self.PANEL_STRIP[self.desktop][0], "w": w, "h": h}
+
+        def find():
+            alive()
             for wid in search(self, "--all", "--pid", str(self.app.pid), "--class", "."):
                 i = winfo(self, wid)
                 if i and i["parent"] != self.root and i["mapped"] and 0 < i["w"] <= 64 and 0 < i["h"] <= 64:
                     return i
             return None
-        return wait_for("tray icon docked in trayer", find)
+        return wait_for("tray icon docked", find)
+
+    def registered_items(self):
+        r = self.run("dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
+                     "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+                     "string:org.kde.StatusNotifierWatcher", "string:RegisteredStatusNotifierItems", check=False)
+        return re.findall(r'string "([^"]+)"', r.stdout)
+
+    def icon_contrast(self, icon):
+        """(contrast ratio, panel colour, ink colour) of the icon on its panel: the panel is the
+        commonest colour around the icon, the ink the icon's pixel farthest from it."""
+        pad = 3
+        x0, y0 = max(0, icon["x"] - pad), max(0, icon["y"] - pad)
+        x1, y1 = min(1280, icon["x"] + icon["w"] + pad), min(800, icon["y"] + icon["h"] + pad)
+        rows = self.grab(x0, y0, x1 - x0, y1 - y0)
+        if not rows:
+            raise Fail("the icon's pixels cannot be read")
+        border = rows[0] + rows[-1] + [r[0] for r in rows] + [r[-1] for r in rows]
+        panel = max(set(border), key=border.count)
+        inside = [p for y, r in enumerate(rows) for x, p in enumerate(r)
+                  if icon["x"] <= x0 + x < icon["x"] + icon["w"] and icon["y"] <= y0 + y < icon["y"] + icon["h"]]
+        ink = max(inside, key=lambda p: contrast(p, panel))
+        return contrast(ink, panel), panel, ink
+
+    def stray_windows(self):
+        """Windows of the application other than the panel and the tray icon that were mapped
+        or handed to a window manager (reparented into a frame), from the root window's event
+        log: a window manager gives such a window the keyboard."""
+        if self.panel_id is None:
+            return []
+        base = self.panel_id & ~0x1FFFFF  # the X server's resource base of the application's connection
+        sizes, strays = {}, []
+        with open(os.path.join(self.dir, "xev.log"), errors="replace") as f:
+            blocks = f.read().split("\n\n")
+        for block in blocks:
+            kind = re.match(r"\s*(\w+) event", block)
+            wids = re.findall(r"window (0x[0-9a-f]+)", block)
+            if not kind or not wids:
+                continue
+            wid = int(wids[-1], 16)
+            size = re.search(r"width (\d+), height (\d+)", block)
+            if size:
+                sizes[wid] = (int(size.group(1)), int(size.group(2)))
+            if (wid & ~0x1FFFFF) != base or wid == self.panel_id or "override YES" in block:
+                continue
+            if kind.group(1) in ("MapNotify", "ReparentNotify"):
+                w, h = sizes.get(wid, (0, 0))
+                if (w, h) != PANEL_SIZE and not (w <= 64 and h <= 64):
+                    strays.append(f"0x{wid:x} {w}x{h} ({kind.group(1)})")
+        return sorted(set(strays))
 
     def panel_window(self, mapped):
         """Poll function: the panel in the wanted map state (gone counts as unmapped)."""
@@ -311,7 +579,10 @@ class Run:
             wins = [i for i in wins if i and (i["w"], i["h"]) == PANEL_SIZE]
             if not mapped:
                 return not any(i["mapped"] for i in wins)
-            return next((i for i in wins if i["mapped"]), None)
+            found = next((i for i in wins if i["mapped"]), None)
+            if found:
+                self.panel_id = found["id"]
+            return found
         return f
 
     def wait_panel(self, mapped, after):
@@ -342,6 +613,9 @@ class Run:
 
     # ---- teardown
     def teardown(self):
+        """Ends everything the run started, grandchildren included: each started process
+        (SIGTERM, SIGKILL after 3 s), then every descendant still there (orphans are ours as
+        the subreaper). Returns the descendants that had to be killed at the end."""
         for name, p in reversed(self.procs):
             if p.poll() is None:
                 p.terminate()
@@ -351,40 +625,54 @@ class Run:
                     log(f"teardown: {name} ignored SIGTERM, SIGKILL")
                     p.kill()
                     p.wait(3)
-        leftovers = []
-        for _ in range(40):
-            leftovers = marked_pids()
-            if not leftovers:
+        own = {p.pid for _, p in self.procs}
+        killed, asked, kill_rounds = [], set(), 0
+        deadline = time.monotonic() + 3
+        while True:
+            _reap_adopted(own)
+            rest = [pid for pid in _descendants(os.getpid()) if pid not in own]
+            if not rest:
                 break
+            late = time.monotonic() > deadline
+            for pid in rest:
+                if pid in asked and not late:
+                    continue
+                try:
+                    if late:
+                        log(f"teardown: leftover pid {pid} ({_cmdline(pid)}), SIGKILL")
+                        os.kill(pid, signal.SIGKILL)
+                        killed.append(pid)
+                    else:
+                        os.kill(pid, signal.SIGTERM)
+                        asked.add(pid)
+                except ProcessLookupError:
+                    pass
+            if late:
+                kill_rounds += 1
+                if kill_rounds >= 3:
+                    log(f"teardown: {rest} still there after SIGKILL")
+                    break
+                deadline = time.monotonic() + 3
             time.sleep(0.05)
-        for pid, cmd in leftovers:
-            log(f"teardown: leftover pid {pid} ({cmd}), SIGKILL")
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-        return leftovers
+        return killed
 
 
-def marked_pids():
-    me = os.getpid()
-    marker = f"E2E_RUN_ID={RUN_ID}".encode()
-    found = []
-    for d in os.listdir("/proc"):
-        if not d.isdigit() or int(d) == me:
-            continue
-        try:
-            with open(f"/proc/{d}/environ", "rb") as f:
-                if marker not in f.read().split(b"\0"):
-                    continue
-            with open(f"/proc/{d}/stat", "rb") as f:
-                if f.read().rsplit(b")", 1)[1].split()[0] == b"Z":
-                    continue
-            with open(f"/proc/{d}/cmdline", "rb") as f:
-                found.append((int(d), f.read().replace(b"\0", b" ").decode(errors="replace")))
-        except OSError:
-            continue
-    return found
+def _cmdline(pid):
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            return f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+    except OSError:
+        return "?"
+
+
+def contrast(a, b):
+    """The WCAG contrast ratio of two (r, g, b) colours."""
+    def lum(c):
+        ch = [v / 255 for v in c]
+        ch = [v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4 for v in ch]
+        return 0.2126 * ch[0] + 0.7152 * ch[1] + 0.0722 * ch[2]
+    la, lb = lum(a), lum(b)
+    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
 
 
 def winfo(run, wid):
@@ -515,6 +803,9 @@ def main(test):
     if len(sys.argv) < 2:
         print("usage: scenario_NAME.py PATH/TO/quaylight", file=sys.stderr)
         return 2
+    # Orphaned grandchildren (the AT-SPI registry, the accessibility bus) come to us, not to
+    # init, so teardown finds them among our descendants.
+    _libc.prctl(PR_SET_CHILD_SUBREAPER, 1)
     stale = sweep_stale_runs()
     if stale:
         log(f"killed {len(stale)} leftover process(es) of an earlier, killed run: {stale}")
@@ -522,8 +813,11 @@ def main(test):
     failed = 0
     log(f"work dir {run.dir}, app {run.app_path}")
     try:
-        run.start_desktop()
+        run.start_desktop(with_panel=not getattr(test, "starts_panel_itself", False))
         test(run)
+        strays = run.stray_windows()
+        check(not strays, f"no window of the application but the panel and the tray icon was mapped "
+              f"(strays: {strays})")
     except Fail as e:
         failed = 1
         log(f"FAIL {e}")

@@ -3,7 +3,11 @@
 launch-at-login offer, then the welcome tour, then the list; in the settings popout "Row
 size" makes the listener rows shorter, "Open Quaylight at login" writes the autostart
 entry, and the shortcut switch decides whether Super+Alt+P opens the panel. Each change is
-read back from the settings file and from what the user sees (accessibility tree, X11)."""
+read back from the settings file and from what the user sees (accessibility tree, X11).
+With Settings open the keyboard stays in the panel (no window of its own takes it under a
+window manager): a key typed into the shortcut key field is stored, and Escape closes the
+panel."""
+# profiles: bare xfce lxqt tint2
 import configparser
 import os
 import sys
@@ -151,8 +155,27 @@ def test(run):
     run.wait_panel(False, "Escape")
     time.sleep(0.3)
     run.key("super+alt+p")
-    run.wait_panel(True, "Super+Alt+P with the shortcut on again")
+    panel = run.wait_panel(True, "Super+Alt+P with the shortcut on again")
     e2e.ok("the shortcut switch decides whether Super+Alt+P opens the panel")
+
+    # Settings keeps the keyboard: typing into the shortcut key field, then Escape. (Settings
+    # was left open, so the panel opens on it; opened again, to go through its opening.)
+    if e2e.wait_for("AT-SPI: the panel's tree", lambda: run.atspi()["found"]) and shown(run.atspi(), "Close Settings"):
+        press(run, "Close Settings", "push button")
+    press(run, "Settings", "push button")
+    e2e.wait_for("AT-SPI: the shortcut key field", lambda: shown(run.atspi(), "Shortcut key"))
+    e2e.wait_for("keyboard focus on the panel with Settings open", lambda: run.focused_window() == panel["id"])
+    e2e.ok("with Settings open the keyboard is in the panel")
+    before = stored_value(run, "controls.globalShortcut")
+    press(run, "Shortcut key")
+    run.key("ctrl+a")
+    run.run("xdotool", "type", "--delay", "30", "k")
+    e2e.wait_for("the typed key stored", lambda: (stored_value(run, "controls.globalShortcut") or "") != (before or "")
+                 and "K" in (stored_value(run, "controls.globalShortcut") or "").upper())
+    e2e.ok(f"a key typed into the shortcut key field is stored ({stored_value(run, 'controls.globalShortcut')})")
+    run.key("Escape")
+    run.wait_panel(False, "Escape with Settings open")
+    e2e.ok("Escape closes the panel with Settings open")
 
 
 if __name__ == "__main__":

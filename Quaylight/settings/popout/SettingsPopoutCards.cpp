@@ -632,8 +632,9 @@ QWidget* SettingsPopoutView::buildBrandFooter() {
     lastScannedLabel_ = textLabel(lastScanned_.value_or(QString()), PremiumTheme::mono(9.5, QFont::Normal),
                                   PremiumTheme::textTertiary());
     lastScannedLabel_->setObjectName(QStringLiteral("lastScannedText"));
-    lastScannedLabel_->setVisible(lastScanned_.has_value());
+    // In its layout before it is shown: a parentless label made visible is a window of its own.
     lineLayout->addWidget(lastScannedLabel_);
+    lastScannedLabel_->setVisible(lastScanned_.has_value());
     if (auto version = SettingsVersionText::versionText(deps_.version)) {
         QFont font = PremiumTheme::mono(9.5, QFont::Normal);
         font.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);

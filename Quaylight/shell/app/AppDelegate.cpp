@@ -189,6 +189,15 @@ QRect AppDelegate::panelAnchor(ToggleSource source) const {
     return PanelPlacement::topRightAnchor(dependencies_.primaryWorkArea(), kPanelSize);
 }
 
+void AppDelegate::presentPopover() {
+    if (!panelController_) return;
+    if (panelController_->isPresented()) {
+        panelController_->panel()->activateWindow();
+        return;
+    }
+    togglePopover(ToggleSource::click);
+}
+
 void AppDelegate::togglePopover(ToggleSource source) {
     if (!panelController_) return;
     if (panelController_->isPresented()) {
@@ -197,7 +206,12 @@ void AppDelegate::togglePopover(ToggleSource source) {
     }
     const bool wasVisible = panelController_->isVisible();
     if (!wasVisible) reveal_->prepare();
-    if (!panelController_->show(panelAnchor(source))) return;
+    // Without the icon's geometry (a StatusNotifierItem tray) a second press on the icon
+    // lands near, not on, the pointer's first position.
+    std::optional<QRect> iconArea;
+    if (source == ToggleSource::click && !dependencies_.tray->iconGeometry())
+        iconArea = PanelPlacement::pointerIconArea(dependencies_.cursorPosition());
+    if (!panelController_->show(panelAnchor(source), iconArea)) return;
     if (wasVisible) {
         // Shown again during its fade-out: it never left the screen.
         fadeIn();

@@ -82,6 +82,8 @@ public:
     void applicationWillTerminate();
 
     void togglePopover(ToggleSource source = ToggleSource::click);
+    // Opens the panel as a click on the icon does; an open panel stays open and takes the keyboard.
+    void presentPopover();
 
     // ---- For tests and the application entry.
     QuaylightViewModel& viewModel() { return *viewModel_; }

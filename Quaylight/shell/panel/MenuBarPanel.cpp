@@ -1,11 +1,15 @@
 #include "Quaylight/shell/panel/MenuBarPanel.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QPainterPath>
 #include <QRegion>
 #include <QVBoxLayout>
 
 #include "Quaylight/shell/x11/X11Connection.h"
+
+#include <xcb/xproto.h>
 
 namespace quaylight {
 
@@ -58,7 +62,26 @@ void MenuBarPanel::paintEvent(QPaintEvent*) {}
 
 void MenuBarPanel::showEvent(QShowEvent* event) {
     applyShape();
+    joinEveryDesktopOutsideTaskbars();
     QWidget::showEvent(event);
+}
+
+void MenuBarPanel::joinEveryDesktopOutsideTaskbars() {
+    auto x = X11Connection::application();
+    if (!x) return;
+    // Written while the window is still unmapped (Qt maps it after this event): the window
+    // manager reads both when it takes the window on, and removes them again when it is
+    // withdrawn, so every showing writes them anew. Qt keeps these states when it adds its own.
+    const auto window = static_cast<std::uint32_t>(winId());
+    const auto stateProperty = x->atom("_NET_WM_STATE");
+    auto states = x->atomProperty(window, stateProperty);
+    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_STICKY"}) {
+        const auto state = x->atom(name);
+        if (std::find(states.begin(), states.end(), state) == states.end()) states.push_back(state);
+    }
+    x->setProperty(window, stateProperty, XCB_ATOM_ATOM, states);
+    constexpr std::uint32_t everyDesktop = 0xFFFFFFFF;
+    x->setProperty(window, x->atom("_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, {everyDesktop});
 }
 
 void MenuBarPanel::applyShape() {

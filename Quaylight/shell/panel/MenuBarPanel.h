@@ -27,6 +27,8 @@ protected:
 
 private:
     void applyShape();
+    // Never in taskbars, pagers or window switching, and on whichever desktop is current.
+    void joinEveryDesktopOutsideTaskbars();
 
     QWidget* rootView_ = nullptr;
     bool translucent_ = false;

@@ -62,7 +62,7 @@ bool MenuBarPanelController::isVisible() const { return panel_->isVisible(); }
 
 void MenuBarPanelController::setRootView(QWidget* rootView) { panel_->setRootView(rootView); }
 
-bool MenuBarPanelController::show(const QRect& anchor) {
+bool MenuBarPanelController::show(const QRect& anchor, std::optional<QRect> iconArea) {
     if (isPresented_) return false;
     const bool wasVisible = panel_->isVisible();
     ++presentationGeneration_;
@@ -71,7 +71,7 @@ bool MenuBarPanelController::show(const QRect& anchor) {
     panel_->setGeometry(frame);
 
     isPresented_ = true;
-    dependencies_.outsideClicks->start([this, anchor] { handlePress(anchor); });
+    dependencies_.outsideClicks->start([this, excluded = iconArea.value_or(anchor)] { handlePress(excluded); });
 
     if (!wasVisible) {
         didPublishClose_ = false;

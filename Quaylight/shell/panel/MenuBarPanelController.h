@@ -56,7 +56,8 @@ public:
 
     // Places the panel under `anchor` (the icon, or a stand-in from PanelPlacement) and
     // presents it; false when it was presented already.
-    bool show(const QRect& anchor);
+    // `iconArea`: where a press counts as one on the icon (the anchor when not given).
+    bool show(const QRect& anchor, std::optional<QRect> iconArea = std::nullopt);
     // Not presented any more, no outside presses, an animated dismissal requested.
     void close();
     // What Escape does.

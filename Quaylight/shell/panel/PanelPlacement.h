@@ -24,6 +24,12 @@ struct PanelPlacement {
     // Stand-ins when the tray gives no icon geometry: the pointer for a click, the top-right
     // corner of the primary work area for the keyboard shortcut.
     static QRect cursorAnchor(QPoint cursor) { return QRect(cursor, QSize(1, 1)); }
+    // Where the icon under a click can be when the tray does not say: a press anywhere in it is
+    // one on the icon (a tray icon with its padding is at most this far from the pointer).
+    static constexpr int iconReach = 16;
+    static QRect pointerIconArea(QPoint cursor) {
+        return QRect(cursor - QPoint(iconReach, iconReach), QSize(2 * iconReach + 1, 2 * iconReach + 1));
+    }
     static QRect topRightAnchor(const std::optional<QRect>& workArea, QSize panel);
 };
 

@@ -59,6 +59,16 @@ std::vector<std::uint32_t> X11Connection::cardinalProperty(std::uint32_t window,
     return readProperty(connection_, window, property, XCB_ATOM_CARDINAL);
 }
 
+std::vector<std::uint32_t> X11Connection::atomProperty(std::uint32_t window, std::uint32_t property) const {
+    return readProperty(connection_, window, property, XCB_ATOM_ATOM);
+}
+
+void X11Connection::setProperty(std::uint32_t window, std::uint32_t property, std::uint32_t type,
+                                const std::vector<std::uint32_t>& values) const {
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, 32,
+                        static_cast<std::uint32_t>(values.size()), values.data());
+}
+
 void X11Connection::sendRootClientMessage(std::uint32_t window, std::uint32_t type,
                                           std::array<std::uint32_t, 5> data) const {
     xcb_client_message_event_t event;
@@ -71,6 +81,34 @@ void X11Connection::sendRootClientMessage(std::uint32_t window, std::uint32_t ty
     xcb_send_event(connection_, 0, root_,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
+}
+
+std::vector<std::uint32_t> X11Connection::rootPixels(int x, int y, int width, int height) const {
+    std::vector<std::uint32_t> pixels;
+    if (width <= 0 || height <= 0 || x < 0 || y < 0) return pixels;
+    XcbReply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
+        connection_,
+        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
+                      static_cast<std::uint16_t>(height), ~0u),
+        nullptr));
+    // Depth 24 and 32 screens keep a pixel in 32 bits, blue in the lowest byte.
+    if (!reply || (reply->depth != 24 && reply->depth != 32)) return pixels;
+    const auto length = static_cast<std::size_t>(xcb_get_image_data_length(reply.get()));
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (length < count * 4) return pixels;
+    pixels.resize(count);
+    std::memcpy(pixels.data(), xcb_get_image_data(reply.get()), count * 4);
+    for (auto& pixel : pixels) pixel &= 0xFFFFFFu;
+    return pixels;
+}
+
+void X11Connection::addRootEventMask(std::uint32_t mask) const {
+    XcbReply<xcb_get_window_attributes_reply_t> reply(
+        xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, root_), nullptr));
+    if (!reply || (reply->your_event_mask & mask) == mask) return;
+    const std::uint32_t value = reply->your_event_mask | mask;
+    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &value);
 }
 
 std::uint32_t X11Connection::selectionOwner(std::string_view selection) const {

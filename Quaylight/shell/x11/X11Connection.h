@@ -28,8 +28,18 @@ public:
     std::vector<std::uint32_t> rootWindowList(std::string_view property) const;
     // A CARDINAL[] property of a window (empty when unset or unreadable).
     std::vector<std::uint32_t> cardinalProperty(std::uint32_t window, std::uint32_t property) const;
+    // An ATOM[] property of a window (empty when unset or unreadable).
+    std::vector<std::uint32_t> atomProperty(std::uint32_t window, std::uint32_t property) const;
+    // Replaces a 32-bit property of `window` (type ATOM or CARDINAL) with `values`.
+    void setProperty(std::uint32_t window, std::uint32_t property, std::uint32_t type,
+                     const std::vector<std::uint32_t>& values) const;
     // A 32-bit client message about `window`, sent to the root window the way EWMH asks.
     void sendRootClientMessage(std::uint32_t window, std::uint32_t type, std::array<std::uint32_t, 5> data) const;
+    // The screen's pixels in a rectangle of the root window as 0xRRGGBB, row by row; empty
+    // when the rectangle is off the screen or the screen is not a true-colour one.
+    std::vector<std::uint32_t> rootPixels(int x, int y, int width, int height) const;
+    // Adds `mask` to the events this connection receives from the root window.
+    void addRootEventMask(std::uint32_t mask) const;
     // The window owning a selection (0 when none).
     std::uint32_t selectionOwner(std::string_view selection) const;
     void flush() const;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QScrollArea>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariantAnimation>
 
 #include "Quaylight/design/controls/PremiumCard.h"
@@ -24,6 +25,7 @@
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
+#include "tests/Quaylight/popover/StrayWindowWatch.h"
 #include "tests/QuaylightKit/Listeners.h"
 #include "tests/Quaylight/design/support/Rendering.h"
 #include "tests/QuaylightKit/terminator/OwnChildren.h"
@@ -289,6 +291,45 @@ TEST(PopoverPages, EveryTourPageFitsTheMainArea) {
         test::saveToGallery(test::render(*p.root, 2.0), QStringLiteral("tour-%1-in-panel").arg(page + 1));
         if (page + 1 < WalkthroughTour::pageCount) tour->step(WalkthroughStep::advance);
     }
+}
+
+TEST(PopoverPages, NoWindowButThePanelAppearsWhileThePanelIsUsed) {
+    // A window of its own, however brief, takes the keyboard from the panel on a desktop
+    // with a window manager: the offer, the tour, the settings with a scan behind them, their
+    // choice menus and keys must all stay inside the panel.
+    MadePanel p;
+    StrayWindowWatch watch(p.root);
+    ScanFrame frame;
+    frame.payload = resultOf({makeListener(10, 3000)});
+    p.viewModel->apply(frame);
+    p.settle();
+
+    p.click(QStringLiteral("Not now"));
+    auto* tour = p.shown<WalkthroughView>();
+    ASSERT_NE(tour, nullptr);
+    QTest::keyClick(tour, Qt::Key_Right);
+    QTest::keyClick(tour, Qt::Key_Left);
+    p.settle();
+    p.click(QStringLiteral("Skip"));
+
+    p.click(QStringLiteral("Settings"));
+    auto* popout = p.shown<SettingsPopoutView>();
+    ASSERT_NE(popout, nullptr);
+    ASSERT_TRUE(popout->lastScanned().has_value());
+    for (auto menu : {SettingsChoiceMenu::rowDensity, SettingsChoiceMenu::rowDensity}) {
+        popout->toggleChoiceMenu(menu);
+        p.settle();
+        popout->moveChoiceHighlight(+1);
+        popout->activateHighlightedChoice();
+        p.settle();
+    }
+    QTest::keyClick(popout, Qt::Key_Escape);
+    p.click(QStringLiteral("Close Settings"));
+    p.click(QStringLiteral("Settings"));
+    p.viewModel->apply(frame);
+    p.settle();
+    p.click(QStringLiteral("Close Settings"));
+    EXPECT_TRUE(watch.strays().isEmpty()) << watch.strays().join(QStringLiteral("; ")).toStdString();
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ TEST(XdgAutostartLoginItem, WritesReadsAndRemovesARealEntry) {
               "Name=Quaylight\n"
               "Comment=Listening ports and coding agents at a glance\n"
               "Exec=/usr/local/bin/quaylight\n"
+              "Icon=quaylight\n"
               "Terminal=false\n"
               "X-GNOME-Autostart-enabled=true\n");
     struct stat info {};

@@ -101,6 +101,8 @@ struct DelegateHarness {
     FakeTrayItem* tray = nullptr;
     FakeKeyGrabBackend* keys = nullptr;
     FakeOutsideClickMonitor* clicks = nullptr;
+    // Where the pointer is at a press outside the panel.
+    QPoint pressAt{5, 500};
     FakeUpdater* updater = nullptr;
     FakeNotch* notch = nullptr;
     FakeLoginItem* login = nullptr;
@@ -147,7 +149,7 @@ struct DelegateHarness {
         auto monitor = std::make_unique<FakeOutsideClickMonitor>();
         clicks = monitor.get();
         d.panel.outsideClicks = std::move(monitor);
-        d.panel.cursorPosition = [] { return QPoint(5, 500); };
+        d.panel.cursorPosition = [this] { return pressAt; };
         d.panel.workAreaFor = [](const QRect&) { return std::optional<QRect>(QRect(0, 0, 1920, 1080)); };
         d.hookServers = [this](const AgentHookPaths& paths, HookServer::EnvelopeHandler) -> std::unique_ptr<HookServer> {
             return std::make_unique<FakeHookServer>(paths, log, nextStartError);
@@ -439,6 +441,25 @@ TEST(AppDelegate, WithoutATrayThePanelOpensAtTheFallbackAnchors) {
     ASSERT_TRUE(processEventsUntil([&] { return !h.panel().isVisible(); }));
     h.tray->press();  // a click: at the pointer
     EXPECT_EQ(h.panel().panel()->geometry(), QRect(650, 17, 700, 480));
+}
+
+TEST(AppDelegate, WithoutIconGeometryAPressNearTheFirstClickIsOnTheIcon) {
+    // A StatusNotifierItem tray says nothing of the icon's rectangle: the second click on the
+    // icon lands a few pixels from the first and must not count as a click elsewhere.
+    DelegateHarness h;
+    auto& delegate = h.make();
+    h.tray->geometry.reset();
+    delegate.applicationDidFinishLaunching();
+    h.tray->press();  // opened at the pointer, (1000, 10)
+    ASSERT_TRUE(h.panel().isPresented());
+    for (const QPoint near : {QPoint(1007, 14), QPoint(992, 4), QPoint(1016, 16)}) {
+        h.pressAt = near;
+        h.clicks->press();
+        EXPECT_TRUE(h.panel().isPresented()) << near.x() << "," << near.y();
+    }
+    h.pressAt = QPoint(1030, 10);
+    h.clicks->press();
+    EXPECT_FALSE(h.panel().isPresented());
 }
 
 TEST(AppDelegate, ReopeningMidFadeRevealsAtOnce) {
