@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -296,9 +297,12 @@ void PopoverRootView::refresh() {
     std::vector<std::string> ids;
     ids.reserve(rendered_.size());
     for (const auto& l : rendered_) ids.push_back(l.id());
-    if (ids != renderedIDs_) {
-        // The selection follows the rows: kept while listed, else the first row.
-        selectedID_ = reconciledSelection(ids, selectedID_);
+    // The selection follows the rows of a loaded scan: kept while listed, else the first row.
+    // While a scan loads (each time the panel opens) there are no rows to follow: it stays.
+    if (model_ && ids != renderedIDs_) {
+        const auto reconciled = reconciledSelection(ids, selectedID_);
+        if (selectedID_ && reconciled && reconciled != selectedID_) scrollToSelection_ = true;
+        selectedID_ = reconciled;
         renderedIDs_ = std::move(ids);
     }
     refreshHeader(surface);
@@ -392,6 +396,17 @@ QWidget* PopoverRootView::makeSettingsPage() {
 }
 
 void PopoverRootView::refreshMainArea(PopoverSurface surface) {
+    // A page that leaves while it holds the keyboard hands it on to the next focusable widget,
+    // the search field: not the user's choice, so it must not keep the list from the keys.
+    QWidget* focused = window()->focusWidget();
+    const bool pageHeldFocus = focused && (offerPage_->isAncestorOf(focused) || tourPage_->isAncestorOf(focused) ||
+                                           settingsPage_->isAncestorOf(focused));
+    const auto settleFocus = [this, pageHeldFocus] {
+        QLineEdit* search = bar_->searchField();
+        if (pageHeldFocus && window()->focusWidget() == search) search->clearFocus();
+    };
+    // The list comes on screen anew after any other surface.
+    if (main_->currentWidget() != listenerPage_) listShownBefore_ = false;
     rootFooter_->setVisible(!showSettings_ && surface != PopoverSurface::listenerList);
     const bool offer = !showSettings_ && (surface == PopoverSurface::welcome || surface == PopoverSurface::launchAtLoginOffer);
     const bool tour = !showSettings_ && surface == PopoverSurface::walkthrough;
@@ -466,6 +481,7 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     main_->setCurrentWidget(listenerPage_);
+    settleFocus();
     refreshListenerContent();
 }
 
@@ -482,6 +498,7 @@ void PopoverRootView::refreshListenerContent() {
                      StopVisibleRequest::request(rendered_, inputs_.context).has_value());
     }
     if (!ports) {
+        listShownBefore_ = false;
         body_->setCurrentWidget(agentsSlot_);
         refreshAgents();
         return;
@@ -498,7 +515,14 @@ void PopoverRootView::refreshListenerContent() {
         body_->setCurrentWidget(list_);
         stateView_ = nullptr;
         refreshRows();
-        if (!listShownBefore_ && !rendered_.empty() && !bar_->searchField()->hasFocus()) focusList();
+        if (!listShownBefore_ && !rendered_.empty()) {
+            if (window()->focusWidget() != bar_->searchField()) focusList();
+            // Back on screen: the scroll position is kept, and so is the selection; it must be
+            // where the user can see it.
+            if (selectedID_) list_->keepRowInView(*selectedID_);
+        }
+        if (scrollToSelection_ && selectedID_) list_->scrollToRow(*selectedID_, true);
+        scrollToSelection_ = false;
         listShownBefore_ = true;
         return;
     }

@@ -130,6 +130,8 @@ private:
     std::vector<PortListener> rendered_;
     std::vector<std::string> renderedIDs_;
     bool listShownBefore_ = false;
+    // The rows took the selection elsewhere: the list scrolls to it once it shows.
+    bool scrollToSelection_ = false;
 
     Surface* surface_;
     QWidget* column_;

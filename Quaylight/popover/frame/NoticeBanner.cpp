@@ -35,7 +35,7 @@ NoticeBanner::NoticeBanner(QWidget* parent) : QWidget(parent) {
 
 void NoticeBanner::setText(const QString& text) {
     text_->setText(text);
-    setToolTip(plainTooltip(text));
+    setPlainTooltip(this, text);
 }
 
 QString NoticeBanner::text() const { return text_->text(); }

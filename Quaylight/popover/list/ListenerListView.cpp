@@ -1,6 +1,8 @@
 #include "Quaylight/popover/list/ListenerListView.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QPropertyAnimation>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -79,6 +81,11 @@ void ListenerListView::setRows(const std::vector<ListenerRowTexts>& rows, const 
         std::vector<QWidget*> widgets;
         for (const auto& id : order) widgets.push_back(rows_.at(id));
         relayInOrder(layout_, widgets);
+        // Assistive technologies list a widget's children in creation order, not layout order:
+        // raising each row in turn puts them in the order they stand on screen.
+        for (auto* widget : widgets) widget->raise();
+        QAccessibleEvent reordered(content_, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reordered);
         order_ = std::move(order);
     }
     syncPulses();
@@ -112,6 +119,26 @@ void ListenerListView::scrollToRow(const std::string& id, bool animated) {
     scroll_->setStartValue(bar->value());
     scroll_->setEndValue(target);
     scroll_->start();
+}
+
+void ListenerListView::keepRowInView(const std::string& id) {
+    QTimer::singleShot(0, this, [this, id] {
+        auto* view = row(id);
+        if (!view || !isVisible()) return;
+        content_->layout()->activate();
+        const QRect area(view->mapTo(viewport(), QPoint(0, 0)), view->size());
+        if (!viewport()->rect().contains(area)) scrollToRow(id, false);
+    });
+}
+
+void ListenerListView::focusInEvent(QFocusEvent* event) {
+    QScrollArea::focusInEvent(event);
+    // Qt announces the list itself once this returns; the selected row follows it.
+    QTimer::singleShot(0, this, [this] {
+        if (!hasFocus()) return;
+        for (const auto& [id, view] : rows_)
+            if (view->rowState().isSelected) view->announceSelection();
+    });
 }
 
 void ListenerListView::keyPressEvent(QKeyEvent* event) {
