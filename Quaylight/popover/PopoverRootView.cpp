@@ -396,11 +396,12 @@ QWidget* PopoverRootView::makeSettingsPage() {
 }
 
 void PopoverRootView::refreshMainArea(PopoverSurface surface) {
-    // A page that leaves while it holds the keyboard hands it on to the next focusable widget,
-    // the search field: not the user's choice, so it must not keep the list from the keys.
+    // A page that leaves while it holds the keyboard (a first-run page, the settings, the
+    // loading page) hands it on to the next focusable widget, the search field: not the
+    // user's choice, so it must not keep the list from the keys.
     QWidget* focused = window()->focusWidget();
-    const bool pageHeldFocus = focused && (offerPage_->isAncestorOf(focused) || tourPage_->isAncestorOf(focused) ||
-                                           settingsPage_->isAncestorOf(focused));
+    const bool pageHeldFocus = focused && main_->isAncestorOf(focused) && focused != listenerPage_ &&
+                               !listenerPage_->isAncestorOf(focused);
     const auto settleFocus = [this, pageHeldFocus] {
         QLineEdit* search = bar_->searchField();
         if (pageHeldFocus && window()->focusWidget() == search) search->clearFocus();

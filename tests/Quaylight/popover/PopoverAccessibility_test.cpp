@@ -171,6 +171,7 @@ TEST(PopoverAccessibility, ReopeningKeepsASelectionThatIsStillListedAndInView) {
     EXPECT_EQ(h.root->selectedListenerID(), ids[25]);
     EXPECT_EQ(h.list()->verticalScrollBar()->value(), scrolled);
     EXPECT_TRUE(inView(h, ids[25]));
+    test::saveToGallery(test::render(h.window), QStringLiteral("ports-list-reopened-selection"));
     // o acts on that row.
     h.key(Qt::Key_O);
     EXPECT_EQ(h.opened, std::vector<std::string>{*rows[25].openableURL()});
