@@ -188,14 +188,8 @@ TEST(PopoverAccessibility, ReopeningKeepsASelectionThatIsStillListedAndInView) {
     EXPECT_TRUE(inView(h, ids[25]));
 }
 
-TEST(PopoverAccessibility, AfterTheFirstRunTheKeysGoToTheList) {
-    PopoverHarness h;
-    h.inputs.launchAtLoginOfferCompleted = false;
-    h.inputs.onboardingComplete = false;
-    h.inputs.state = resultOf({webRow(10, 3000), webRow(11, 4000)});
-    h.apply();
-    h.show();
-    // Each first-run page is finished from the keyboard: its button holds the focus.
+// Finishes both first-run pages from the keyboard: each page's button holds the focus.
+void finishFirstRun(PopoverHarness& h) {
     for (const char* page : {"launchAtLoginOffer", "walkthrough"}) {
         auto* button = h.root->findChild<QWidget*>(QString::fromUtf8(page))->findChild<QAbstractButton*>();
         ASSERT_NE(button, nullptr) << page;
@@ -206,11 +200,35 @@ TEST(PopoverAccessibility, AfterTheFirstRunTheKeysGoToTheList) {
     }
     ASSERT_EQ(h.root->presentation(), PopoverSurface::listenerList);
     QApplication::processEvents();
+}
+
+TEST(PopoverAccessibility, AfterTheFirstRunTheKeysGoToTheList) {
+    PopoverHarness h;
+    h.inputs.launchAtLoginOfferCompleted = false;
+    h.inputs.onboardingComplete = false;
+    h.inputs.state = resultOf({webRow(10, 3000), webRow(11, 4000)});
+    h.apply();
+    h.show();
+    finishFirstRun(h);
     EXPECT_TRUE(h.list()->hasFocus());
     EXPECT_FALSE(h.root->searchBar()->searchField()->hasFocus());
     h.key(Qt::Key_K);
     EXPECT_TRUE(h.inputs.pending.kill);
     EXPECT_EQ(h.inputs.searchText, "");
+
+    // The first scan starts only once the first run is over: the loading page takes the
+    // keys meanwhile, and hands them to the list, not to the search field.
+    PopoverHarness later;
+    later.inputs.launchAtLoginOfferCompleted = false;
+    later.inputs.onboardingComplete = false;
+    later.inputs.state = PortsLoading{};
+    later.apply();
+    later.show();
+    finishFirstRun(later);
+    later.update([](PopoverInputs& i) { i.state = resultOf({webRow(10, 3000), webRow(11, 4000)}); });
+    QApplication::processEvents();
+    EXPECT_TRUE(later.list()->hasFocus());
+    EXPECT_FALSE(later.root->searchBar()->searchField()->hasFocus());
 }
 
 TEST(PopoverAccessibility, RowsStayInScreenOrderForAssistiveTechnologies) {
