@@ -1,6 +1,5 @@
 #include "Quaylight/popover/list/ListenerListView.h"
 
-#include <QAccessible>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QPropertyAnimation>
@@ -81,11 +80,6 @@ void ListenerListView::setRows(const std::vector<ListenerRowTexts>& rows, const 
         std::vector<QWidget*> widgets;
         for (const auto& id : order) widgets.push_back(rows_.at(id));
         relayInOrder(layout_, widgets);
-        // Assistive technologies list a widget's children in creation order, not layout order:
-        // raising each row in turn puts them in the order they stand on screen.
-        for (auto* widget : widgets) widget->raise();
-        QAccessibleEvent reordered(content_, QAccessible::ObjectReorder);
-        QAccessible::updateAccessibility(&reordered);
         order_ = std::move(order);
     }
     syncPulses();

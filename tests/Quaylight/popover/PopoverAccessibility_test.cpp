@@ -13,9 +13,13 @@
 #include <QToolTip>
 
 #include "Quaylight/design/platform/FakeReduceMotion.h"
+#include "Quaylight/popover/agents/AgentHostSectionView.h"
+#include "Quaylight/popover/agents/AgentListView.h"
+#include "Quaylight/popover/agents/AgentRowView.h"
 #include "Quaylight/popover/frame/DisplayText.h"
 #include "Quaylight/popover/frame/ModeSearchBar.h"
 #include "tests/Quaylight/design/support/Rendering.h"
+#include "tests/Quaylight/popover/AgentSessions.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
 
@@ -231,6 +235,19 @@ TEST(PopoverAccessibility, AfterTheFirstRunTheKeysGoToTheList) {
     EXPECT_FALSE(later.root->searchBar()->searchField()->hasFocus());
 }
 
+// The visible children of `parent` that are of `Widget`, in the order assistive technologies
+// get them.
+template <typename Widget>
+std::vector<QObject*> accessibleOrder(QWidget* parent) {
+    std::vector<QObject*> listed;
+    auto* accessible = accessibleOf(parent);
+    for (int i = 0; i < accessible->childCount(); ++i) {
+        auto* child = accessible->child(i);
+        if (qobject_cast<Widget*>(child->object()) && !child->state().invisible) listed.push_back(child->object());
+    }
+    return listed;
+}
+
 TEST(PopoverAccessibility, RowsStayInScreenOrderForAssistiveTechnologies) {
     PopoverHarness h;
     h.inputs.state = resultOf({webRow(10, 3000), webRow(11, 4000), webRow(12, 5000), webRow(13, 6000)});
@@ -243,13 +260,7 @@ TEST(PopoverAccessibility, RowsStayInScreenOrderForAssistiveTechnologies) {
     const auto ids = h.rowIDs();
     ASSERT_EQ(ids.size(), 4u);
     QApplication::processEvents();
-    auto* content = accessibleOf(h.list()->row(ids[0]))->parent();
-    ASSERT_NE(content, nullptr);
-    std::vector<QObject*> listed;
-    for (int i = 0; i < content->childCount(); ++i) {
-        auto* child = content->child(i);
-        if (child->role() == QAccessible::ListItem && !child->state().invisible) listed.push_back(child->object());
-    }
+    const auto listed = accessibleOrder<ListenerRowView>(h.list()->row(ids[0])->parentWidget());
     std::vector<QObject*> onScreen;
     int lastY = -1;
     for (const auto& id : ids) {
@@ -259,6 +270,33 @@ TEST(PopoverAccessibility, RowsStayInScreenOrderForAssistiveTechnologies) {
         onScreen.push_back(row);
     }
     EXPECT_EQ(listed, onScreen);
+}
+
+TEST(PopoverAccessibility, AgentRowsStayInScreenOrderForAssistiveTechnologies) {
+    PopoverHarness h;
+    h.inputs.state = resultOf({webRow(10, 3000)});
+    for (const char* project : {"alpha", "beta", "gamma"}) {
+        auto session = test::bareSession(project);
+        session.projectName = project;
+        h.inputs.agents.sessions.push_back(session);
+    }
+    h.inputs.agents.freshness = InventoryFreshness::live();
+    h.inputs.panelMode = PanelMode::agents;
+    h.apply();
+    h.show();
+    h.update([](PopoverInputs& i) { i.searchText = "beta"; });
+    h.update([](PopoverInputs& i) { i.searchText.clear(); });
+    QApplication::processEvents();
+    auto* section = h.root->agentList()->section("host:unknown");
+    ASSERT_NE(section, nullptr);
+    ASSERT_EQ(section->rows().size(), 3u);
+    std::vector<QObject*> onScreen(section->rows().begin(), section->rows().end());
+    int lastY = -1;
+    for (auto* row : section->rows()) {
+        EXPECT_GT(row->y(), lastY);
+        lastY = row->y();
+    }
+    EXPECT_EQ(accessibleOrder<AgentRowView>(section), onScreen);
 }
 
 }  // namespace
