@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -216,7 +215,20 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
         }
     };
     setTabOrder(bar_->searchField(), list_);
+    bar_->searchField()->installEventFilter(this);
     refresh();
+}
+
+bool PopoverRootView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bar_->searchField() && event->type() == QEvent::FocusIn && !settlingPages_) {
+        // Clicked, tabbed or shortcut into: the user's choice, which the list then leaves alone.
+        // Focus that comes with the window's activation is only Qt's first pick.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason)
+            searchChosen_ = true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PopoverRootView::buildHeader(QVBoxLayout* column) {
@@ -256,6 +268,7 @@ void PopoverRootView::buildHeader(QVBoxLayout* column) {
     });
     connect(search_, &QAbstractButton::clicked, this, [this] {
         closeMenus();
+        searchChosen_ = true;
         bar_->searchField()->setFocus(Qt::OtherFocusReason);
     });
     connect(settings_, &QAbstractButton::clicked, this, [this] {
@@ -305,6 +318,13 @@ void PopoverRootView::refresh() {
         selectedID_ = reconciled;
         renderedIDs_ = std::move(ids);
     }
+    if (inputs_.isRevealed && !wasRevealed_) {
+        // The panel opens again: its list comes on screen anew, even when a scan was at hand
+        // at once and no loading page came between.
+        listShownBefore_ = false;
+        searchChosen_ = false;
+    }
+    wasRevealed_ = inputs_.isRevealed;
     refreshHeader(surface);
     refreshBanner(surface);
     refreshMainArea(surface);
@@ -396,18 +416,18 @@ QWidget* PopoverRootView::makeSettingsPage() {
 }
 
 void PopoverRootView::refreshMainArea(PopoverSurface surface) {
-    // A page that leaves while it holds the keyboard (a first-run page, the settings, the
-    // loading page) hands it on to the next focusable widget, the search field: not the
-    // user's choice, so it must not keep the list from the keys.
-    QWidget* focused = window()->focusWidget();
-    const bool pageHeldFocus = focused && main_->isAncestorOf(focused) && focused != listenerPage_ &&
-                               !listenerPage_->isAncestorOf(focused);
-    const auto settleFocus = [this, pageHeldFocus] {
-        QLineEdit* search = bar_->searchField();
-        if (pageHeldFocus && window()->focusWidget() == search) search->clearFocus();
-    };
-    // The list comes on screen anew after any other surface.
-    if (main_->currentWidget() != listenerPage_) listShownBefore_ = false;
+    // While pages change places Qt hands the keyboard of a page that leaves to the next
+    // focusable widget, often the search field: that is no choice of the user's.
+    settlingPages_ = true;
+    const struct Settled {
+        bool& flag;
+        ~Settled() { flag = false; }
+    } settled{settlingPages_};
+    if (main_->currentWidget() != listenerPage_) {
+        // The listener content comes on screen anew, with nobody's choice of the keys yet.
+        listShownBefore_ = false;
+        searchChosen_ = false;
+    }
     rootFooter_->setVisible(!showSettings_ && surface != PopoverSurface::listenerList);
     const bool offer = !showSettings_ && (surface == PopoverSurface::welcome || surface == PopoverSurface::launchAtLoginOffer);
     const bool tour = !showSettings_ && surface == PopoverSurface::walkthrough;
@@ -482,7 +502,6 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     main_->setCurrentWidget(listenerPage_);
-    settleFocus();
     refreshListenerContent();
 }
 
@@ -517,7 +536,7 @@ void PopoverRootView::refreshListenerContent() {
         stateView_ = nullptr;
         refreshRows();
         if (!listShownBefore_ && !rendered_.empty()) {
-            if (window()->focusWidget() != bar_->searchField()) focusList();
+            if (!searchChosen_) focusList();
             // Back on screen: the scroll position is kept, and so is the selection; it must be
             // where the user can see it.
             if (selectedID_) list_->keepRowInView(*selectedID_);

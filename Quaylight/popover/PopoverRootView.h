@@ -77,6 +77,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildHeader(QVBoxLayout* column);
@@ -132,6 +133,11 @@ private:
     bool listShownBefore_ = false;
     // The rows took the selection elsewhere: the list scrolls to it once it shows.
     bool scrollToSelection_ = false;
+    // The user put the keys in the search field since the listener content came on screen:
+    // the list, appearing, leaves them there.
+    bool searchChosen_ = false;
+    bool settlingPages_ = false;
+    bool wasRevealed_ = false;
 
     Surface* surface_;
     QWidget* column_;
