@@ -164,10 +164,14 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
         if (commands_.selectPanelMode) commands_.selectPanelMode(mode);
     };
     bar_->onSearchEdited = [this](const QString& text) {
+        searchChosen_ = true;  // typing into it is choosing it
         if (commands_.setSearchText) commands_.setSearchText(text.toStdString());
     };
     bar_->onSearchSubmitted = [this] { closeMenus(); };
-    bar_->onSearchFieldClicked = [this] { closeMenus(); };
+    bar_->onSearchFieldClicked = [this] {
+        searchChosen_ = true;
+        closeMenus();
+    };
     bar_->onClearSearch = [this] {
         showSortMenu_ = false;
         refreshSortMenu();

@@ -235,6 +235,24 @@ TEST(PopoverAccessibility, AfterTheFirstRunTheKeysGoToTheList) {
     EXPECT_FALSE(later.root->searchBar()->searchField()->hasFocus());
 }
 
+TEST(PopoverAccessibility, TheListTakesTheKeysOnEachOpeningUnlessTheUserChoseTheSearchField) {
+    PopoverHarness h;
+    h.inputs.state = resultOf({webRow(10, 3000), webRow(11, 4000)});
+    h.inputs.panelMode = PanelMode::agents;
+    h.apply();
+    h.show();
+    // Clicked into on the Agents tab: the ports list, coming on screen, leaves the keys there.
+    QLineEdit* search = h.root->searchBar()->searchField();
+    QTest::mouseClick(search, Qt::LeftButton);
+    ASSERT_TRUE(search->hasFocus());
+    h.update([](PopoverInputs& i) { i.panelMode = PanelMode::ports; });
+    EXPECT_TRUE(search->hasFocus());
+    // Closed and opened again with the scan at hand: the list has the keys again.
+    h.update([](PopoverInputs& i) { i.isRevealed = false; });
+    h.update([](PopoverInputs& i) { i.isRevealed = true; });
+    EXPECT_TRUE(h.list()->hasFocus());
+}
+
 // The visible children of `parent` that are of `Widget`, in the order assistive technologies
 // get them.
 template <typename Widget>
