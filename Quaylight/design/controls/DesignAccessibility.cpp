@@ -184,4 +184,9 @@ void announceKeyboardItem(QWidget* widget) {
     QAccessible::updateAccessibility(&event);
 }
 
+void announceHighlightedMenuRow(QWidget* menu) {
+    for (auto* row : menu->findChildren<PremiumMenuButton*>())
+        if (row->fields().isHighlighted) announceKeyboardItem(row);
+}
+
 }  // namespace quaylight

@@ -18,5 +18,8 @@ bool keyboardFocusAbove(const QWidget* widget);
 // Tells assistive technologies that `widget`, an item of a list or menu, is the one the keys
 // act on now (a focus event); only while keyboardFocusAbove(widget).
 void announceKeyboardItem(QWidget* widget);
+// For a menu that has just taken the keys: announces its highlighted row, so that a screen
+// reader names the entry Return would run.
+void announceHighlightedMenuRow(QWidget* menu);
 
 }  // namespace quaylight

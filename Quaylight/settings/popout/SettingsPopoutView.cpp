@@ -218,9 +218,7 @@ void SettingsPopoutView::showChoiceMenu() {
     QTimer::singleShot(0, menuSurface_, [surface = menuSurface_] {
         if (!surface) return;
         surface->setFocus(Qt::PopupFocusReason);
-        // Then the screen reader hears which choice Return would take.
-        for (auto* row : surface->findChildren<PremiumMenuButton*>())
-            if (row->fields().isHighlighted) announceKeyboardItem(row);
+        announceHighlightedMenuRow(surface);
     });
 }
 

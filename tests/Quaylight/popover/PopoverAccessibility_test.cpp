@@ -1,17 +1,20 @@
-// What a keyboard or screen-reader user gets from the ports list: plain tooltips and
-// descriptions, the selection the keys act on (kept, in view, announced), the keyboard in the
-// list after the first run, and the rows in the accessibility tree in the order on screen.
+// What a keyboard or screen-reader user gets from the popover: plain tooltips and
+// descriptions, the selection the keys act on (kept, in view, exposed as selected and
+// focused), the keys in the list after the first run and on each opening, a row menu's
+// highlighted entry focused, and rows (ports and agents) in the accessibility tree in the
+// order they stand on screen. (Offscreen, Qt hands accessibility events to nobody: the
+// announcements themselves are heard by the AT-SPI end-to-end scenario.)
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
 
+#include "Quaylight/design/controls/PremiumMenu.h"
 #include "Quaylight/design/platform/FakeReduceMotion.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentListView.h"
@@ -251,6 +254,26 @@ TEST(PopoverAccessibility, TheListTakesTheKeysOnEachOpeningUnlessTheUserChoseThe
     h.update([](PopoverInputs& i) { i.isRevealed = false; });
     h.update([](PopoverInputs& i) { i.isRevealed = true; });
     EXPECT_TRUE(h.list()->hasFocus());
+}
+
+TEST(PopoverAccessibility, AnOpenRowMenusHighlightedEntryHasTheFocus) {
+    PopoverHarness h;
+    const auto row = webRow(10, 3000);
+    h.inputs.state = resultOf({row});
+    h.apply();
+    h.show();
+    ListenerActionMenu* menu = h.openActionMenu(row.id());
+    ASSERT_NE(menu, nullptr);
+    QApplication::processEvents();  // the menu takes the keys on the next turn
+    ASSERT_TRUE(menu->hasFocus());
+    const auto focused = [&](std::size_t i) {
+        return accessibleOf(menu->buttons()[i])->state().focused;
+    };
+    EXPECT_TRUE(focused(0));  // "Open in Browser"
+    EXPECT_FALSE(focused(1));
+    h.key(Qt::Key_Down);
+    EXPECT_FALSE(focused(0));
+    EXPECT_TRUE(focused(1));
 }
 
 // The visible children of `parent` that are of `Widget`, in the order assistive technologies
