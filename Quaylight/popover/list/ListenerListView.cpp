@@ -1,9 +1,9 @@
 #include "Quaylight/popover/list/ListenerListView.h"
 
 #include <QKeyEvent>
-#include <QTimer>
 #include <QPropertyAnimation>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
