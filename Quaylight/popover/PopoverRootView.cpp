@@ -172,10 +172,14 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
         if (commands_.selectPanelMode) commands_.selectPanelMode(mode);
     };
     bar_->onSearchEdited = [this](const QString& text) {
+        searchChosen_ = true;  // typing into it is choosing it
         if (commands_.setSearchText) commands_.setSearchText(text.toStdString());
     };
     bar_->onSearchSubmitted = [this] { closeMenus(); };
-    bar_->onSearchFieldClicked = [this] { closeMenus(); };
+    bar_->onSearchFieldClicked = [this] {
+        searchChosen_ = true;
+        closeMenus();
+    };
     bar_->onClearSearch = [this] {
         showSortMenu_ = false;
         refreshSortMenu();
@@ -223,7 +227,20 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
         }
     };
     setTabOrder(bar_->searchField(), list_);
+    bar_->searchField()->installEventFilter(this);
     refresh();
+}
+
+bool PopoverRootView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bar_->searchField() && event->type() == QEvent::FocusIn && !settlingPages_) {
+        // Clicked, tabbed or shortcut into: the user's choice, which the list then leaves alone.
+        // Focus that comes with the window's activation is only Qt's first pick.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::ShortcutFocusReason)
+            searchChosen_ = true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PopoverRootView::buildHeader(QVBoxLayout* column) {
@@ -263,6 +280,7 @@ void PopoverRootView::buildHeader(QVBoxLayout* column) {
     });
     connect(search_, &QAbstractButton::clicked, this, [this] {
         closeMenus();
+        searchChosen_ = true;
         bar_->searchField()->setFocus(Qt::OtherFocusReason);
     });
     connect(settings_, &QAbstractButton::clicked, this, [this] {
@@ -312,11 +330,21 @@ void PopoverRootView::refresh() {
     std::vector<std::string> ids;
     ids.reserve(rendered_.size());
     for (const auto& l : rendered_) ids.push_back(l.id());
-    if (ids != renderedIDs_) {
-        // The selection follows the rows: kept while listed, else the first row.
-        selectedID_ = reconciledSelection(ids, selectedID_);
+    // The selection follows the rows of a loaded scan: kept while listed, else the first row.
+    // While a scan loads (each time the panel opens) there are no rows to follow: it stays.
+    if (model_ && ids != renderedIDs_) {
+        const auto reconciled = reconciledSelection(ids, selectedID_);
+        if (selectedID_ && reconciled && reconciled != selectedID_) scrollToSelection_ = true;
+        selectedID_ = reconciled;
         renderedIDs_ = std::move(ids);
     }
+    if (inputs_.isRevealed && !wasRevealed_) {
+        // The panel opens again: its list comes on screen anew, even when a scan was at hand
+        // at once and no loading page came between.
+        listShownBefore_ = false;
+        searchChosen_ = false;
+    }
+    wasRevealed_ = inputs_.isRevealed;
     refreshHeader(surface);
     refreshBanner(surface);
     refreshMainArea(surface);
@@ -410,6 +438,18 @@ QWidget* PopoverRootView::makeSettingsPage() {
 }
 
 void PopoverRootView::refreshMainArea(PopoverSurface surface) {
+    // While pages change places Qt hands the keyboard of a page that leaves to the next
+    // focusable widget, often the search field: that is no choice of the user's.
+    settlingPages_ = true;
+    const struct Settled {
+        bool& flag;
+        ~Settled() { flag = false; }
+    } settled{settlingPages_};
+    if (main_->currentWidget() != listenerPage_) {
+        // The listener content comes on screen anew, with nobody's choice of the keys yet.
+        listShownBefore_ = false;
+        searchChosen_ = false;
+    }
     rootFooter_->setVisible(!showSettings_ && surface != PopoverSurface::listenerList);
     const bool offer = !showSettings_ && (surface == PopoverSurface::welcome || surface == PopoverSurface::launchAtLoginOffer);
     const bool tour = !showSettings_ && surface == PopoverSurface::walkthrough;
@@ -500,6 +540,7 @@ void PopoverRootView::refreshListenerContent() {
                      StopVisibleRequest::request(rendered_, inputs_.context).has_value());
     }
     if (!ports) {
+        listShownBefore_ = false;
         body_->setCurrentWidget(agentsSlot_);
         refreshAgents();
         return;
@@ -516,7 +557,14 @@ void PopoverRootView::refreshListenerContent() {
         body_->setCurrentWidget(list_);
         stateView_ = nullptr;
         refreshRows();
-        if (!listShownBefore_ && !rendered_.empty() && !bar_->searchField()->hasFocus()) focusList();
+        if (!listShownBefore_ && !rendered_.empty()) {
+            if (!searchChosen_) focusList();
+            // Back on screen: the scroll position is kept, and so is the selection; it must be
+            // where the user can see it.
+            if (selectedID_) list_->keepRowInView(*selectedID_);
+        }
+        if (scrollToSelection_ && selectedID_) list_->scrollToRow(*selectedID_, true);
+        scrollToSelection_ = false;
         listShownBefore_ = true;
         return;
     }

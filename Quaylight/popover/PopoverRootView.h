@@ -93,6 +93,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildHeader(QVBoxLayout* column);
@@ -147,6 +148,13 @@ private:
     std::vector<PortListener> rendered_;
     std::vector<std::string> renderedIDs_;
     bool listShownBefore_ = false;
+    // The rows took the selection elsewhere: the list scrolls to it once it shows.
+    bool scrollToSelection_ = false;
+    // The user put the keys in the search field since the listener content came on screen:
+    // the list, appearing, leaves them there.
+    bool searchChosen_ = false;
+    bool settlingPages_ = false;
+    bool wasRevealed_ = false;
 
     double revealProgress_ = 1.0;
     Surface* surface_;

@@ -86,6 +86,8 @@ def test(run):
     node = e2e.wait_for("AT-SPI: '1 Codex session' showing",
                         lambda: (lambda n: n if n and "showing" in n["states"] else None)(
                             node_named(run, "1 Codex session")))
+    e2e.check(node["role"] == "label" and "read only" in node["states"],
+              f"AT-SPI: the wing is a read-only label, as a screen reader reads it ({node['role']}, {node['states']})")
     e2e.ok(f"AT-SPI: the wing reads '1 Codex session' ({node['role']})")
     run.click(*WING_CENTRE)
     e2e.wait_for("the click in the window below",

@@ -2,6 +2,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QFontMetrics>
+#include <algorithm>
 #include <mutex>
 
 #include "Quaylight/design/controls/PremiumCard.h"
@@ -34,11 +37,15 @@ public:
 
     QAccessible::State state() const override {
         auto state = AccessibleDesignButton::state();
+        const auto& fields = static_cast<PremiumMenuButton*>(widget())->fields();
         // The chosen value carries the "selected" trait, with or without its check mark.
-        if (static_cast<PremiumMenuButton*>(widget())->fields().isCurrentChoice) {
+        if (fields.isCurrentChoice) {
             state.selectable = true;
             state.selected = true;
         }
+        // The highlighted row is the one Return runs: focused while the keys reach its menu.
+        state.focusable = true;
+        state.focused = fields.isHighlighted && keyboardFocusAbove(widget());
         return state;
     }
     QString text(QAccessible::Text kind) const override {
@@ -47,27 +54,75 @@ public:
     }
 };
 
-class AccessibleChoiceTrigger final : public AccessibleDesignButton {
+// A combo box's value reaches AT-SPI only as text (Qt's bridge exports no value string), so
+// the trigger's current value is its read-only text; the name stays the setting's title.
+class AccessibleChoiceTrigger final : public AccessibleDesignButton, public QAccessibleTextInterface {
 public:
     explicit AccessibleChoiceTrigger(PremiumChoiceTrigger* trigger) : AccessibleDesignButton(trigger, QAccessible::ComboBox) {}
 
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return AccessibleDesignButton::interface_cast(type);
+    }
     QString text(QAccessible::Text kind) const override {
-        const auto* trigger = static_cast<PremiumChoiceTrigger*>(widget());
         switch (kind) {
-            case QAccessible::Name: return trigger->title();
-            case QAccessible::Value: return trigger->accessibilityValue();
+            case QAccessible::Name: return trigger()->title();
+            case QAccessible::Value: return trigger()->accessibilityValue();
             case QAccessible::Description:
-            case QAccessible::Help: return trigger->accessibilityHint();
+            case QAccessible::Help: return trigger()->accessibilityHint();
             default: return AccessibleDesignButton::text(kind);
         }
     }
     QAccessible::State state() const override {
         auto state = AccessibleDesignButton::state();
         state.expandable = true;
-        state.expanded = static_cast<PremiumChoiceTrigger*>(widget())->isExpanded();
+        state.expanded = trigger()->isExpanded();
         state.collapsed = !state.expanded;
         return state;
     }
+
+    // The text: the value shown, nothing selectable, no caret.
+    QString text(int startOffset, int endOffset) const override {
+        const QString& value = trigger()->value();
+        if (endOffset < 0 || endOffset > value.size()) endOffset = int(value.size());
+        startOffset = std::clamp(startOffset, 0, endOffset);
+        return value.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(trigger()->value().size()); }
+    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int offset) const override {
+        const QString& value = trigger()->value();
+        if (offset < 0 || offset >= value.size()) return {};
+        const QFontMetrics metrics(trigger()->font());
+        const QRect box = trigger()->valueRect();
+        const int x = box.left() + metrics.horizontalAdvance(value.left(offset));
+        const QRect local(x, box.top(), metrics.horizontalAdvance(value.at(offset)), box.height());
+        return QRect(trigger()->mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        const QPoint local = trigger()->mapFromGlobal(point);
+        const QString& value = trigger()->value();
+        const QFontMetrics metrics(trigger()->font());
+        const QRect box = trigger()->valueRect();
+        if (!box.contains(local)) return -1;
+        for (int i = 0; i < value.size(); ++i)
+            if (box.left() + metrics.horizontalAdvance(value.left(i + 1)) > local.x()) return i;
+        return -1;
+    }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = offset;
+        return {};
+    }
+
+private:
+    PremiumChoiceTrigger* trigger() const { return static_cast<PremiumChoiceTrigger*>(widget()); }
 };
 
 // A switch is a check box whose every action is a click: a screen reader's "toggle" must
@@ -116,6 +171,22 @@ QAccessibleInterface* designAccessibleFactory(const QString&, QObject* object) {
 void ensureDesignAccessibility() {
     static std::once_flag installed;
     std::call_once(installed, [] { QAccessible::installFactory(designAccessibleFactory); });
+}
+
+bool keyboardFocusAbove(const QWidget* widget) {
+    const QWidget* focused = QApplication::focusWidget();
+    return focused && focused->isAncestorOf(widget);
+}
+
+void announceKeyboardItem(QWidget* widget) {
+    if (!keyboardFocusAbove(widget)) return;
+    QAccessibleEvent event(widget, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+void announceHighlightedMenuRow(QWidget* menu) {
+    for (auto* row : menu->findChildren<PremiumMenuButton*>())
+        if (row->fields().isHighlighted) announceKeyboardItem(row);
 }
 
 }  // namespace quaylight

@@ -1,5 +1,6 @@
 #include "Quaylight/design/controls/PremiumChoiceTrigger.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <cmath>
 
@@ -39,10 +40,13 @@ PremiumChoiceTrigger::PremiumChoiceTrigger(QString id, QString title, QString va
 }
 
 void PremiumChoiceTrigger::setValue(const QString& value) {
+    if (value == value_) return;
     value_ = value;
     setText(value_);
     updateGeometry();
     update();
+    QAccessibleValueChangeEvent event(this, value_);
+    QAccessible::updateAccessibility(&event);
 }
 
 void PremiumChoiceTrigger::setExpanded(bool expanded) {
@@ -78,15 +82,22 @@ void PremiumChoiceTrigger::paintEvent(QPaintEvent*) {
     fillAndStroke(painter, roundedRectPath(strokeFittingRect(QRectF(rect())), cornerRadius),
                   PremiumTheme::secondaryButtonFill(), PremiumTheme::secondaryButtonBorder());
 
-    const QRectF chevron(width() - horizontalPadding - chevronSize, (height() - chevronSize) / 2, chevronSize,
-                         chevronSize);
+    const QRectF chevron = chevronRect();
     painter.setFont(font());
     painter.setPen(PremiumTheme::textPrimary());
-    const QRectF text(horizontalPadding, 0, chevron.left() - spacing - horizontalPadding, height());
+    const QRectF text = valueRect();
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      QFontMetricsF(font()).elidedText(value_, Qt::ElideRight, text.width()));
 
     paintDisclosureChevron(painter, chevron, isExpanded_, PremiumTheme::textPrimary());
+}
+
+QRectF PremiumChoiceTrigger::chevronRect() const {
+    return {width() - horizontalPadding - chevronSize, (height() - chevronSize) / 2, chevronSize, chevronSize};
+}
+
+QRect PremiumChoiceTrigger::valueRect() const {
+    return QRectF(horizontalPadding, 0, chevronRect().left() - spacing - horizontalPadding, height()).toRect();
 }
 
 PremiumChoiceAnchors collectChoiceAnchors(const QWidget* root) {

@@ -37,6 +37,9 @@ public:
     QString accessibilityValue() const;
     QString accessibilityHint() const;
 
+    // Where the value is drawn, in the trigger's coordinates.
+    QRect valueRect() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -44,6 +47,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRectF chevronRect() const;
+
     QString id_;
     QString title_;
     QString value_;

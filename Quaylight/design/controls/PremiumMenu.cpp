@@ -1,5 +1,6 @@
 #include "Quaylight/design/controls/PremiumMenu.h"
 
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QPainter>
 #include <cmath>
@@ -54,15 +55,24 @@ PremiumMenuButton::PremiumMenuButton(PremiumMenuButtonFields fields, QWidget* pa
 }
 
 void PremiumMenuButton::setFields(PremiumMenuButtonFields fields) {
+    const bool highlighted = fields.isHighlighted;
+    fields.isHighlighted = fields_.isHighlighted;
     fields_ = std::move(fields);
     setText(fields_.title);
     updateGeometry();
+    setHighlighted(highlighted);
     update();
 }
 
 void PremiumMenuButton::setHighlighted(bool highlighted) {
+    if (highlighted == fields_.isHighlighted) return;
     fields_.isHighlighted = highlighted;
     update();
+    QAccessible::State changed;
+    changed.focused = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+    if (highlighted) announceKeyboardItem(this);
 }
 
 qreal PremiumMenuButton::trailingWidth() const {

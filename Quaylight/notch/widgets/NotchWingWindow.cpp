@@ -1,5 +1,7 @@
 #include "Quaylight/notch/widgets/NotchWingWindow.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -7,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <xcb/xcb.h>
 
@@ -16,12 +19,35 @@
 
 namespace quaylight {
 
+namespace {
+
+// A wing says how many sessions run: read-only text for a screen reader, not a container.
+class AccessibleWing final : public QAccessibleWidget {
+public:
+    explicit AccessibleWing(NotchWingWindow* wing) : QAccessibleWidget(wing, QAccessible::StaticText) {}
+
+    QAccessible::State state() const override {
+        auto state = QAccessibleWidget::state();
+        state.readOnly = true;
+        return state;
+    }
+};
+
+QAccessibleInterface* wingAccessibleFactory(const QString&, QObject* object) {
+    if (auto* wing = qobject_cast<NotchWingWindow*>(object)) return new AccessibleWing(wing);
+    return nullptr;
+}
+
+}  // namespace
+
 NotchWingWindow::NotchWingWindow(NotchScheduler& scheduler, Setup setup)
     : QWidget(nullptr,
               Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
                   Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput | Qt::NoDropShadowWindowHint),
       scheduler_(scheduler),
       setup_(std::move(setup)) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(wingAccessibleFactory); });
     const bool left = setup_.side == NotchIslandWingSide::left;
     setObjectName(left ? QStringLiteral("quaylight-notch-left") : QStringLiteral("quaylight-notch-right"));
     // Also the X11 window name (WM_NAME, _NET_WM_NAME), so the two wings can be told apart

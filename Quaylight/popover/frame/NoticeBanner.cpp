@@ -36,7 +36,7 @@ NoticeBanner::NoticeBanner(QWidget* parent, Dismissal dismissal) : QWidget(paren
 
 void NoticeBanner::setText(const QString& text) {
     text_->setText(text);
-    setToolTip(plainTooltip(text));
+    setPlainTooltip(this, text);
 }
 
 QString NoticeBanner::text() const { return text_->text(); }

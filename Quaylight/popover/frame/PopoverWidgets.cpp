@@ -1,6 +1,7 @@
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QBoxLayout>
 #include <QPainter>
 #include <QScrollBar>
@@ -53,6 +54,13 @@ void relayInOrder(QBoxLayout* layout, const std::vector<QWidget*>& widgets) {
     while (QLayoutItem* item = layout->takeAt(0)) delete item;
     for (auto* widget : widgets) layout->addWidget(widget);
     layout->addStretch(1);
+    // Assistive technologies list a widget's children in the order they were made, not as
+    // laid out: raising each in turn puts them in the order they stand on screen.
+    for (auto* widget : widgets) widget->raise();
+    if (QWidget* parent = layout->parentWidget()) {
+        QAccessibleEvent reordered(parent, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reordered);
+    }
 }
 
 void styleThinScrollBar(QAbstractScrollArea* area) {

@@ -24,7 +24,8 @@ QWidget* makeHairline(QWidget* parent = nullptr);
 void styleThinScrollBar(QAbstractScrollArea* area);
 
 // Lays `widgets` out in `layout` in this order, followed by a stretch that keeps them at the
-// top. The widgets are moved, never rebuilt.
+// top, and puts them in the same order for assistive technologies. The widgets are moved,
+// never rebuilt.
 void relayInOrder(QBoxLayout* layout, const std::vector<QWidget*>& widgets);
 
 // An icon drawn centred in a fixed frame, as a button.

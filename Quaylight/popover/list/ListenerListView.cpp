@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPropertyAnimation>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -113,6 +114,26 @@ void ListenerListView::scrollToRow(const std::string& id, bool animated) {
     scroll_->setStartValue(bar->value());
     scroll_->setEndValue(target);
     scroll_->start();
+}
+
+void ListenerListView::keepRowInView(const std::string& id) {
+    QTimer::singleShot(0, this, [this, id] {
+        auto* view = row(id);
+        if (!view || !isVisible()) return;
+        content_->layout()->activate();
+        const QRect area(view->mapTo(viewport(), QPoint(0, 0)), view->size());
+        if (!viewport()->rect().contains(area)) scrollToRow(id, false);
+    });
+}
+
+void ListenerListView::focusInEvent(QFocusEvent* event) {
+    QScrollArea::focusInEvent(event);
+    // Qt announces the list itself once this returns; the selected row follows it.
+    QTimer::singleShot(0, this, [this] {
+        if (!hasFocus()) return;
+        for (const auto& [id, view] : rows_)
+            if (view->rowState().isSelected) view->announceSelection();
+    });
 }
 
 void ListenerListView::keyPressEvent(QKeyEvent* event) {

@@ -30,6 +30,9 @@ public:
     void setPulseAllowed(bool allowed);
     // Brings the row to the middle of the view (eased, or at once).
     void scrollToRow(const std::string& id, bool animated);
+    // Once the rows are laid out: brings the row to the middle of the view at once, unless it
+    // is wholly in view already.
+    void keepRowInView(const std::string& id);
 
     ListenerRowView* row(const std::string& id) const;
     std::vector<std::string> rowOrder() const { return order_; }
@@ -43,6 +46,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,6 +1,8 @@
 #include "Quaylight/popover/list/ListenerRowView.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,7 +10,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <mutex>
 
+#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
@@ -32,6 +36,28 @@ QColor activityColor(ActivityLevel level) {
         case ActivityLevel::unknown: break;
     }
     return white(0.3);
+}
+
+// A row is a list item; the keyboard selection is its selected state and, while the keys
+// reach the list, its focused state, so a screen reader names the row o, t and k act on.
+class AccessibleListenerRow final : public QAccessibleWidget {
+public:
+    explicit AccessibleListenerRow(ListenerRowView* row) : QAccessibleWidget(row, QAccessible::ListItem) {}
+
+    QAccessible::State state() const override {
+        auto state = QAccessibleWidget::state();
+        const auto* row = static_cast<const ListenerRowView*>(widget());
+        state.selectable = true;
+        state.selected = row->rowState().isSelected;
+        state.focusable = true;
+        state.focused = row->rowState().isSelected && row->keysReachList();
+        return state;
+    }
+};
+
+QAccessibleInterface* rowAccessibleFactory(const QString&, QObject* object) {
+    if (auto* row = qobject_cast<ListenerRowView*>(object)) return new AccessibleListenerRow(row);
+    return nullptr;
 }
 
 }  // namespace
@@ -259,6 +285,8 @@ QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
 }  // namespace
 
 ListenerRowView::ListenerRowView(ActivityPulseClock* clock, QWidget* parent) : QWidget(parent) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(rowAccessibleFactory); });
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     hover_ = new HoverTint(this, [this] {
@@ -349,10 +377,25 @@ bool ListenerRowView::setRow(const ListenerRowTexts& texts, ListenerRowState sta
     if (textsChanged) applyTexts(texts, first);
     built_ = true;
     if (stateChanged) {
+        const bool selectionChanged = state.isSelected != state_.isSelected;
         state_ = state;
         update();
+        if (selectionChanged) {
+            QAccessible::State changed;
+            changed.selected = true;
+            changed.focused = keysReachList();
+            QAccessibleStateChangeEvent event(this, changed);
+            QAccessible::updateAccessibility(&event);
+            if (state_.isSelected) announceSelection();
+        }
     }
     return true;
+}
+
+bool ListenerRowView::keysReachList() const { return keyboardFocusAbove(this); }
+
+void ListenerRowView::announceSelection() {
+    if (state_.isSelected) announceKeyboardItem(this);
 }
 
 void ListenerRowView::applyTexts(const ListenerRowTexts& t, bool first) {
@@ -385,8 +428,7 @@ void ListenerRowView::applyTexts(const ListenerRowTexts& t, bool first) {
         classification_->setLook({label, PremiumTheme::display(10.5, PremiumFontWeight::medium), white(0.75),
                                   white(0.055), Qt::transparent, dot, 9, 4});
         classification_->setAccessibleName(label + QStringLiteral(", ") + confidence + QStringLiteral(" confidence"));
-        classification_->setToolTip(plainTooltip(label + QStringLiteral(" · ") + confidence +
-                                                 QStringLiteral(" confidence")));
+        setPlainTooltip(classification_, label + QStringLiteral(" · ") + confidence + QStringLiteral(" confidence"));
     }
     agent_->setVisible(t.agent.has_value());
     if (t.agent) {
@@ -407,7 +449,7 @@ void ListenerRowView::applyTexts(const ListenerRowTexts& t, bool first) {
     bind_->setToolTip(q(t.bind.tooltip));
 
     actions_->setAccessibleName(displayText(t.actionsAccessibleName));
-    setToolTip(plainTooltip(displayText(t.tooltip)));
+    setPlainTooltip(this, displayLines(t.tooltipLines));
     setAccessibleName(displayText(t.title));
 
     if (first || t.isSystem != texts_.isSystem) {

@@ -38,6 +38,12 @@ public:
     const ListenerRowTexts& texts() const { return texts_; }
     const ListenerRowState& rowState() const { return state_; }
 
+    // Whether the keyboard focus is on the list holding this row (the keys act on its selection).
+    bool keysReachList() const;
+    // Tells assistive technologies that the selected row is the one the keys act on; only
+    // while the list has the keyboard.
+    void announceSelection();
+
     // Whether the halo may pulse now (the list decides: revealed, in view, motion allowed).
     void setPulsing(bool pulsing);
     bool isPulsing() const;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
 #include "Quaylight/design/controls/Shadow.h"
@@ -100,7 +101,9 @@ void ListenerActionMenu::showEvent(QShowEvent* event) {
     // The newly shown menu takes the keys on the next turn, once the click that opened it
     // has finished with the focus.
     QTimer::singleShot(0, this, [self = QPointer<ListenerActionMenu>(this)] {
-        if (self && self->isVisible()) self->setFocus(Qt::PopupFocusReason);
+        if (!self || !self->isVisible()) return;
+        self->setFocus(Qt::PopupFocusReason);
+        announceHighlightedMenuRow(self);
     });
 }
 

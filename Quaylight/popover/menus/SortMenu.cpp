@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
 #include "Quaylight/design/controls/Shadow.h"
@@ -73,7 +74,9 @@ void SortMenu::run(int index) {
 void SortMenu::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     QTimer::singleShot(0, this, [self = QPointer<SortMenu>(this)] {
-        if (self && self->isVisible()) self->setFocus(Qt::PopupFocusReason);
+        if (!self || !self->isVisible()) return;
+        self->setFocus(Qt::PopupFocusReason);
+        announceHighlightedMenuRow(self);
     });
 }
 

@@ -93,13 +93,13 @@ std::string powerWord(ActivityLevel level) {
     return {};
 }
 
-std::string rowTooltip(const PortListener& listener, const std::optional<std::string>& label) {
-    std::string text = "PID " + std::to_string(listener.process->identity.pid);
-    if (auto url = listener.openableURL()) text += "\n" + *url;
-    if (label) text += "\nDetected: " + *label;
-    if (listener.host) text += "\nLaunched from: " + std::string(displayName(listener.host->kind));
-    if (listener.project) text += "\nProject: " + listener.project->name;
-    return text;
+std::vector<std::string> rowTooltipLines(const PortListener& listener, const std::optional<std::string>& label) {
+    std::vector<std::string> lines{"PID " + std::to_string(listener.process->identity.pid)};
+    if (auto url = listener.openableURL()) lines.push_back(*url);
+    if (label) lines.push_back("Detected: " + *label);
+    if (listener.host) lines.push_back("Launched from: " + std::string(displayName(listener.host->kind)));
+    if (listener.project) lines.push_back("Project: " + listener.project->name);
+    return lines;
 }
 
 }  // namespace
@@ -132,7 +132,7 @@ ListenerRowTexts listenerRowTexts(const PortListener& listener, ActivityLevel ac
     t.agent = listener.agentOrigin;
     t.bindScope = listener.bindScope;
     t.bind = bindBadgeTexts(listener.bindScope);
-    t.tooltip = rowTooltip(listener, t.classificationLabel);
+    t.tooltipLines = rowTooltipLines(listener, t.classificationLabel);
     t.actionsAccessibleName =
         "Actions for " + listener.process->displayName() + " on port " + std::to_string(listener.port);
     t.density = density;

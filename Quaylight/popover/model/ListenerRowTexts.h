@@ -59,7 +59,7 @@ struct ListenerRowTexts {
     std::optional<AgentKind> agent;
     BindScope bindScope = BindScope::unknown;
     BindBadgeTexts bind;
-    std::string tooltip;
+    std::vector<std::string> tooltipLines;  // shown joined with line feeds
     std::string actionsAccessibleName;
     DisplaySettings::RowDensity density = DisplaySettings::RowDensity::comfortable;
 

@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumChoiceTrigger.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
@@ -215,7 +216,9 @@ void SettingsPopoutView::showChoiceMenu() {
     refreshTriggers();
     // The menu takes the keyboard once it is on screen.
     QTimer::singleShot(0, menuSurface_, [surface = menuSurface_] {
-        if (surface) surface->setFocus(Qt::PopupFocusReason);
+        if (!surface) return;
+        surface->setFocus(Qt::PopupFocusReason);
+        announceHighlightedMenuRow(surface);
     });
 }
 

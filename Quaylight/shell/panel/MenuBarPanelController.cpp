@@ -80,6 +80,11 @@ bool MenuBarPanelController::show(const QRect& anchor, std::optional<QRect> icon
         panel_->raise();
         // Without a window manager nobody else gives the panel the keyboard (Escape).
         panel_->activateWindow();
+        // Opened again right after closing, the X server's focus-out may not have reached Qt
+        // yet: Qt still counts the panel as its focus window and never activates it again,
+        // and no widget would get the keys.
+        if (QGuiApplication::focusWindow() == panel_->windowHandle() && !panel_->isActiveWindow())
+            QApplication::setActiveWindow(panel_);
         if (onDidShow) onDidShow();
     } else {
         panel_->activateWindow();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
+#include <QVBoxLayout>
 #include <QEnterEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -217,6 +219,37 @@ TEST(PremiumMenuButton, TrailingTextHidesTheCheckMarkButTheRowStaysSelected) {
     EXPECT_FALSE(QAccessible::queryAccessibleInterface(&plain)->state().selected);
 }
 
+TEST(PremiumMenuButton, TheHighlightedRowIsFocusedWhileItsMenuHasTheKeys) {
+    QWidget menu;
+    menu.setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(&menu);
+    auto* first = new PremiumMenuButton({QStringLiteral("Comfortable"), std::nullopt, std::nullopt, true, true});
+    auto* second = new PremiumMenuButton({QStringLiteral("Compact")});
+    for (auto* row : {first, second}) {
+        row->setFocusPolicy(Qt::NoFocus);
+        layout->addWidget(row);
+    }
+    menu.show();
+    QApplication::setActiveWindow(&menu);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&menu));
+    menu.setFocus();
+    auto* a = QAccessible::queryAccessibleInterface(first);
+    auto* b = QAccessible::queryAccessibleInterface(second);
+    EXPECT_TRUE(a->state().focusable);
+    EXPECT_TRUE(a->state().focused);
+    EXPECT_FALSE(b->state().focused);
+    // The arrow keys move the highlight: the focus follows it; the chosen value stays selected.
+    first->setHighlighted(false);
+    second->setHighlighted(true);
+    EXPECT_FALSE(a->state().focused);
+    EXPECT_TRUE(a->state().selected);
+    EXPECT_TRUE(b->state().focused);
+    EXPECT_FALSE(b->state().selected);
+    // Without the keys the highlight is only a picture.
+    menu.clearFocus();
+    EXPECT_FALSE(b->state().focused);
+}
+
 TEST(PremiumMenuButton, HighlightedDestructiveRowIsWhiteOnAccent) {
     PremiumMenuButtonFields fields{QStringLiteral("Kill Process…"), LucideIconName::ban, std::nullopt, true, false, true};
     auto colors = premiumMenuButtonColors(fields, false);
@@ -323,6 +356,30 @@ TEST(PremiumChoiceTrigger, AnnouncesItsValueStateAndHint) {
     trigger.setExpanded(true);
     EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Compact, expanded"));
     EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("Use the arrow keys to choose"));
+}
+
+TEST(PremiumChoiceTrigger, ItsValueIsItsReadOnlyTextAndFollowsTheChoice) {
+    PremiumChoiceTrigger trigger(QStringLiteral("density"), QStringLiteral("Row size"), QStringLiteral("Comfortable"));
+    trigger.resize(trigger.sizeHint());
+    trigger.show();
+    auto* accessible = QAccessible::queryAccessibleInterface(&trigger);
+    EXPECT_EQ(accessible->role(), QAccessible::ComboBox);
+    // AT-SPI exports a combo box's name and its text, not Qt's value string.
+    QAccessibleTextInterface* text = accessible->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(0, -1), QStringLiteral("Comfortable"));
+    EXPECT_EQ(text->characterCount(), 11);
+    EXPECT_EQ(text->text(0, 4), QStringLiteral("Comf"));
+    EXPECT_EQ(text->selectionCount(), 0);
+    trigger.setValue(QStringLiteral("Compact"));
+    EXPECT_EQ(text->text(0, -1), QStringLiteral("Compact"));
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Row size"));
+    // Its characters lie where they are drawn.
+    const QRect first = text->characterRect(0);
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_TRUE(QRect(trigger.mapToGlobal(QPoint(0, 0)), trigger.size()).contains(first));
+    EXPECT_EQ(text->offsetAtPoint(first.center()), 0);
+    EXPECT_TRUE(text->characterRect(7).isEmpty());
 }
 
 TEST(PremiumChoiceTrigger, ChevronTurnsOverWhileExpanded) {

@@ -319,8 +319,10 @@ TEST(RowTexts, ContextTitleTooltipAndBind) {
     l.bindScope = BindScope::loopbackOnly;
     const auto texts = listenerRowTexts(l, ActivityLevel::low, 12.4, RowVisibleFields{}, DisplaySettings::RowDensity::compact,
                                         wallTimeFromMicroseconds(0));
-    EXPECT_EQ(texts.tooltip, "PID 10\n" + *l.openableURL() + "\nDetected: Next.js\nLaunched from: " +
-                                 std::string(displayName(HostAppKind::vscode)) + "\nProject: shop");
+    EXPECT_EQ(texts.tooltipLines,
+              (std::vector<std::string>{"PID 10", *l.openableURL(), "Detected: Next.js",
+                                        "Launched from: " + std::string(displayName(HostAppKind::vscode)),
+                                        "Project: shop"}));
     EXPECT_EQ(texts.actionsAccessibleName, "Actions for node on port 3000");
 
     auto pool = makePoolListener(20, 8000, 4, ProcessIdentity{19, 1019, 0});

@@ -248,6 +248,37 @@ TEST(SettingsPopout, ChoiceMenusByKeyAndClick) {
     EXPECT_EQ(h.count("display"), 0);
 }
 
+TEST(SettingsPopout, ChoiceValuesAndTheHighlightedChoiceReachAssistiveTechnologies) {
+    PopoutHarness h;
+    h.build();
+    h.view->show();
+    QApplication::setActiveWindow(h.view.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h.view.get()));
+    auto* rowSize = trigger(*h.view, "Row size");
+    auto* openShowing = trigger(*h.view, "Open showing");
+    auto* sizeText = QAccessible::queryAccessibleInterface(rowSize)->textInterface();
+    ASSERT_NE(sizeText, nullptr);
+    EXPECT_EQ(sizeText->text(0, -1), QStringLiteral("Comfortable"));
+    ASSERT_NE(QAccessible::queryAccessibleInterface(openShowing)->textInterface(), nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(openShowing)->textInterface()->text(0, -1), openShowing->value());
+
+    rowSize->click();
+    QApplication::processEvents();  // the menu takes the keyboard once on screen
+    auto* surface = h.view->choiceMenuSurface();
+    ASSERT_TRUE(surface->hasFocus());
+    const auto rows = surface->findChildren<PremiumMenuButton*>();
+    ASSERT_EQ(rows.size(), 2);
+    const auto focused = [&](int i) { return QAccessible::queryAccessibleInterface(rows.at(i))->state().focused; };
+    EXPECT_TRUE(focused(0));  // the current choice, highlighted
+    EXPECT_FALSE(focused(1));
+    QTest::keyClick(surface, Qt::Key_Down);
+    EXPECT_FALSE(focused(0));
+    EXPECT_TRUE(focused(1));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(rows.at(0))->state().selected);  // still the chosen one
+    QTest::keyClick(surface, Qt::Key_Return);
+    EXPECT_EQ(sizeText->text(0, -1), QStringLiteral("Compact"));
+}
+
 TEST(SettingsPopout, MenuOpensBelowItsTriggerInsideThePopout) {
     PopoutHarness h;
     h.build();

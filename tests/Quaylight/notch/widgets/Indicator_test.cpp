@@ -99,6 +99,13 @@ TEST_F(IndicatorTest, WingWindowsBesideTheSimulatedNotch) {
     EXPECT_EQ(left().accessibleName(), QStringLiteral("2 Codex sessions"));
     EXPECT_EQ(right().accessibleName(), QStringLiteral("1 Claude Code session"));
     EXPECT_FALSE(left().hasFocus());
+    // A screen reader reads each wing as a read-only label.
+    for (NotchWingWindow* wing : {&left(), &right()}) {
+        auto* accessible = QAccessible::queryAccessibleInterface(wing);
+        EXPECT_EQ(accessible->role(), QAccessible::StaticText);
+        EXPECT_TRUE(accessible->state().readOnly);
+        EXPECT_EQ(accessible->text(QAccessible::Name), wing->accessibleName());
+    }
 }
 
 TEST_F(IndicatorTest, NoNotchShowsNoWindow) {
