@@ -102,6 +102,8 @@ public:
                            const AgentInventoryCoordinator::HookOrigin& origin, WallTime receivedAt);
     void handleCompletionEdges(const std::vector<AgentCompletionEdge>& edges);
     void renderIslandFromInventory();
+    // Renders the indicator once the inventory inputs queued now have applied.
+    void scheduleIslandRender();
     void renderAgentActivity(const AgentTrackingLifecycleEvent& event);
     static AgentTrackingUpdateFacts trackingFacts(const AgentTrackingUpdate& update);
 
@@ -131,6 +133,7 @@ private:
     std::unique_ptr<NotchIndicator> notchIndicator_;
     bool agentActivityActive_ = false;
     std::map<AgentKind, int> pendingIslandCompletions_;
+    bool islandRenderPending_ = false;
     bool terminated_ = false;
 };
 
