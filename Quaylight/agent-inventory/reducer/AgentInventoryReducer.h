@@ -111,6 +111,10 @@ public:
     // The runtimes of hook sessions without an agent process, for a scan to probe.
     std::vector<ProcessIdentity> hookRuntimeProbeIdentities() const;
 
+    // Makes the next snapshot build every session afresh. Scans, tracking updates and a
+    // provider's removal do so themselves; hook events and ageing rebuild what they touched.
+    void republishAll() { republishAll_ = true; }
+
     std::optional<WallTime> lastSuccessfulScanAt() const { return lastSuccessfulScanAt_; }
     bool scanIsStale() const { return scanIsStale_; }
     WallTime capturedAt() const { return capturedAt_; }
@@ -247,8 +251,6 @@ private:
     void addDeadlines(const std::vector<WallTime>& deadlines);
     void removeDeadlines(const std::vector<WallTime>& deadlines);
     void noteHookChanged(const HookKey& key, const HookRecord& record);
-    // Marks every published row for rebuilding: inputs other than hook events and ageing.
-    void republishAll() { republishAll_ = true; }
     void refreshPublished() const;
     static RowSlot processSlot(const AgentProcessIdentity& id);
     static RowSlot hookSlot(const HookKey& key);

@@ -97,5 +97,71 @@ TEST(InventoryPublication, AgeingRebuildsOnlyWhatRanOut) {
     EXPECT_EQ(story.deadline(), "+43210s");
 }
 
+// After every input of a long mixed story (hook events with and without an agent process
+// and host, ends, scans that find, keep and lose processes, tracking facts, ageing, a
+// provider's removal), the rows kept between inputs equal rows built afresh.
+TEST(InventoryPublication, KeptRowsEqualRowsBuiltAfreshAfterEveryInput) {
+    Story story;
+    const auto codex = agent(101);
+    const auto claude = agent(202, AgentKind::claude);
+    const auto other = agent(303);
+    const HookOrigin fromCodex{codex, host(HostAppKind::vscode), std::nullopt};
+    const HookOrigin fromClaude{claude, host(HostAppKind::terminal, 501), std::nullopt};
+    const HookOrigin fromOther{other, std::nullopt, std::nullopt};
+    const HookOrigin fromRuntime{std::nullopt, host(HostAppKind::iterm2, 502), ProcessIdentity{77, 5, 0}};
+    int step = 0;
+    const auto check = [&](const std::string& what) {
+        ++step;
+        auto afresh = story.reducer;
+        afresh.republishAll();
+        EXPECT_EQ(story.snapshot(), afresh.snapshot({})) << "step " << step << ": " << what;
+        EXPECT_EQ(story.reducer.nextTransientDeadline(), afresh.nextTransientDeadline()) << what;
+    };
+
+    story.scan(t(0s), {presence(codex), presence(other)}, {{codex, {listener(3000, 101)}}});
+    check("first scan");
+    story.hook(t(1s), AgentKind::codex, EventKind::promptSubmitted, "a", fromCodex, "web");
+    check("a on codex");
+    story.hook(t(2s), AgentKind::codex, EventKind::sessionStart, "b", fromCodex);
+    check("b on codex");
+    story.hook(t(2s), AgentKind::claude, EventKind::promptSubmitted, "c", fromClaude);
+    check("c on claude, not yet scanned");
+    story.hook(t(3s), AgentKind::claude, EventKind::permissionRequested, "r", fromRuntime);
+    check("r on a runtime");
+    story.hook(t(3s), AgentKind::codex, EventKind::turnEnded, "a", fromCodex);
+    check("a waits");
+    story.track(t(4s), {{codex, AgentKind::codex, true}, {claude, AgentKind::claude, false}});
+    check("tracking");
+    story.hook(t(5s), AgentKind::codex, EventKind::sessionEnded, "b", fromCodex);
+    check("b ends");
+    story.hook(t(5s), AgentKind::codex, EventKind::promptSubmitted, "o", fromOther);
+    check("o on the other process");
+    story.hook(t(6s), AgentKind::codex, EventKind::sessionEnded, "o", fromOther);
+    check("o ends: its process stays hidden");
+    story.scan(t(7s), {presence(codex), presence(claude), presence(other)}, {{claude, {listener(4000, 202)}}});
+    check("second scan");
+    story.hook(t(8s), AgentKind::codex, EventKind::promptSubmitted, "o", fromOther);
+    check("o again on the other process");
+    story.hook(t(8s), AgentKind::codex, EventKind::sessionEnded, "a", fromCodex);
+    check("a ends: codex has no hook session left");
+    story.scan(t(9s), {presence(claude)}, {}, std::nullopt,
+               [](const ProcessIdentity&) { return false; });
+    check("codex and the runtime gone");
+    story.track(t(10s), {}, {{claude, AgentKind::claude}});
+    check("claude finished");
+    story.reducer.expireTransients(t(38s));
+    check("some finished rows run out");
+    story.hook(t(39s), AgentKind::claude, EventKind::sessionStart, "c", fromRuntime);
+    check("c starts again");
+    story.reducer.expireTransients(t(50s));
+    check("the rest run out");
+    story.hook(t(43'300s), AgentKind::claude, EventKind::promptSubmitted, "late");
+    check("a prompt after the stale window");
+    story.reducer.providerDisconnected(AgentKind::codex, t(43'301s));
+    check("codex removed");
+    story.reducer.expireTransients(t(200'000s));
+    check("orphans aged out");
+}
+
 }  // namespace
 }  // namespace quaylight::testsupport
