@@ -1,8 +1,11 @@
 // A hook event costs what it changes: the next snapshot builds anew only the sessions the
 // event touched and shares every other session object with the snapshot before it.
 
+#include <functional>
 #include <map>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -109,58 +112,53 @@ TEST(InventoryPublication, KeptRowsEqualRowsBuiltAfreshAfterEveryInput) {
     const HookOrigin fromClaude{claude, host(HostAppKind::terminal, 501), std::nullopt};
     const HookOrigin fromOther{other, std::nullopt, std::nullopt};
     const HookOrigin fromRuntime{std::nullopt, host(HostAppKind::iterm2, 502), ProcessIdentity{77, 5, 0}};
-    int step = 0;
-    const auto check = [&](const std::string& what) {
-        ++step;
+    const std::vector<std::pair<std::string, std::function<void()>>> steps = {
+        {"first scan",
+         [&] { story.scan(t(0s), {presence(codex), presence(other)}, {{codex, {listener(3000, 101)}}}); }},
+        {"a on codex", [&] { story.hook(t(1s), AgentKind::codex, EventKind::promptSubmitted, "a", fromCodex, "web"); }},
+        {"b on codex", [&] { story.hook(t(2s), AgentKind::codex, EventKind::sessionStart, "b", fromCodex); }},
+        {"c on claude, not yet scanned",
+         [&] { story.hook(t(2s), AgentKind::claude, EventKind::promptSubmitted, "c", fromClaude); }},
+        {"r on a runtime",
+         [&] { story.hook(t(3s), AgentKind::claude, EventKind::permissionRequested, "r", fromRuntime); }},
+        {"a waits", [&] { story.hook(t(3s), AgentKind::codex, EventKind::turnEnded, "a", fromCodex); }},
+        {"tracking",
+         [&] {
+             story.track(t(4s), {{codex, AgentKind::codex, true}, {claude, AgentKind::claude, false}});
+         }},
+        {"b ends", [&] { story.hook(t(5s), AgentKind::codex, EventKind::sessionEnded, "b", fromCodex); }},
+        {"o on the other process",
+         [&] { story.hook(t(5s), AgentKind::codex, EventKind::promptSubmitted, "o", fromOther); }},
+        {"o ends: its process stays hidden",
+         [&] { story.hook(t(6s), AgentKind::codex, EventKind::sessionEnded, "o", fromOther); }},
+        {"second scan",
+         [&] {
+             story.scan(t(7s), {presence(codex), presence(claude), presence(other)}, {{claude, {listener(4000, 202)}}});
+         }},
+        {"o again on the other process",
+         [&] { story.hook(t(8s), AgentKind::codex, EventKind::promptSubmitted, "o", fromOther); }},
+        {"a ends: codex has no hook session left",
+         [&] { story.hook(t(8s), AgentKind::codex, EventKind::sessionEnded, "a", fromCodex); }},
+        {"codex and the runtime gone",
+         [&] {
+             story.scan(t(9s), {presence(claude)}, {}, std::nullopt, [](const ProcessIdentity&) { return false; });
+         }},
+        {"claude finished", [&] { story.track(t(10s), {}, {{claude, AgentKind::claude}}); }},
+        {"some finished rows run out", [&] { story.reducer.expireTransients(t(38s)); }},
+        {"c starts again", [&] { story.hook(t(39s), AgentKind::claude, EventKind::sessionStart, "c", fromRuntime); }},
+        {"the rest run out", [&] { story.reducer.expireTransients(t(50s)); }},
+        {"a prompt after the stale window",
+         [&] { story.hook(t(43'300s), AgentKind::claude, EventKind::promptSubmitted, "late"); }},
+        {"codex removed", [&] { story.reducer.providerDisconnected(AgentKind::codex, t(43'301s)); }},
+        {"orphans aged out", [&] { story.reducer.expireTransients(t(200'000s)); }},
+    };
+    for (const auto& [what, input] : steps) {
+        input();
         auto afresh = story.reducer;
         afresh.republishAll();
-        EXPECT_EQ(story.snapshot(), afresh.snapshot({})) << "step " << step << ": " << what;
+        EXPECT_EQ(story.snapshot(), afresh.snapshot({})) << what;
         EXPECT_EQ(story.reducer.nextTransientDeadline(), afresh.nextTransientDeadline()) << what;
-    };
-
-    story.scan(t(0s), {presence(codex), presence(other)}, {{codex, {listener(3000, 101)}}});
-    check("first scan");
-    story.hook(t(1s), AgentKind::codex, EventKind::promptSubmitted, "a", fromCodex, "web");
-    check("a on codex");
-    story.hook(t(2s), AgentKind::codex, EventKind::sessionStart, "b", fromCodex);
-    check("b on codex");
-    story.hook(t(2s), AgentKind::claude, EventKind::promptSubmitted, "c", fromClaude);
-    check("c on claude, not yet scanned");
-    story.hook(t(3s), AgentKind::claude, EventKind::permissionRequested, "r", fromRuntime);
-    check("r on a runtime");
-    story.hook(t(3s), AgentKind::codex, EventKind::turnEnded, "a", fromCodex);
-    check("a waits");
-    story.track(t(4s), {{codex, AgentKind::codex, true}, {claude, AgentKind::claude, false}});
-    check("tracking");
-    story.hook(t(5s), AgentKind::codex, EventKind::sessionEnded, "b", fromCodex);
-    check("b ends");
-    story.hook(t(5s), AgentKind::codex, EventKind::promptSubmitted, "o", fromOther);
-    check("o on the other process");
-    story.hook(t(6s), AgentKind::codex, EventKind::sessionEnded, "o", fromOther);
-    check("o ends: its process stays hidden");
-    story.scan(t(7s), {presence(codex), presence(claude), presence(other)}, {{claude, {listener(4000, 202)}}});
-    check("second scan");
-    story.hook(t(8s), AgentKind::codex, EventKind::promptSubmitted, "o", fromOther);
-    check("o again on the other process");
-    story.hook(t(8s), AgentKind::codex, EventKind::sessionEnded, "a", fromCodex);
-    check("a ends: codex has no hook session left");
-    story.scan(t(9s), {presence(claude)}, {}, std::nullopt,
-               [](const ProcessIdentity&) { return false; });
-    check("codex and the runtime gone");
-    story.track(t(10s), {}, {{claude, AgentKind::claude}});
-    check("claude finished");
-    story.reducer.expireTransients(t(38s));
-    check("some finished rows run out");
-    story.hook(t(39s), AgentKind::claude, EventKind::sessionStart, "c", fromRuntime);
-    check("c starts again");
-    story.reducer.expireTransients(t(50s));
-    check("the rest run out");
-    story.hook(t(43'300s), AgentKind::claude, EventKind::promptSubmitted, "late");
-    check("a prompt after the stale window");
-    story.reducer.providerDisconnected(AgentKind::codex, t(43'301s));
-    check("codex removed");
-    story.reducer.expireTransients(t(200'000s));
-    check("orphans aged out");
+    }
 }
 
 }  // namespace
