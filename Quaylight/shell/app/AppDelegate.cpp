@@ -350,6 +350,7 @@ void AppDelegate::scheduleIslandRender() {
     // A burst of inputs redraws the indicator once, after the last of them, with the burst's
     // completions counted together.
     if (islandRenderPending_) return;
+    if (!viewModel_->inventory().hasQueuedInputs()) return renderIslandFromInventory();
     islandRenderPending_ = true;
     viewModel_->inventory().afterQueuedUpdates([self = QPointer<AppDelegate>(this)] {
         if (!self) return;

@@ -102,7 +102,8 @@ public:
                            const AgentInventoryCoordinator::HookOrigin& origin, WallTime receivedAt);
     void handleCompletionEdges(const std::vector<AgentCompletionEdge>& edges);
     void renderIslandFromInventory();
-    // Renders the indicator once the inventory inputs queued now have applied.
+    // Renders the indicator now, or once the inventory inputs queued behind this publication
+    // have applied.
     void scheduleIslandRender();
     void renderAgentActivity(const AgentTrackingLifecycleEvent& event);
     static AgentTrackingUpdateFacts trackingFacts(const AgentTrackingUpdate& update);

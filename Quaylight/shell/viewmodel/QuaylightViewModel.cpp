@@ -477,11 +477,15 @@ void QuaylightViewModel::inventoryPublished() {
     // A burst of hook events redraws the panel once: a publication with more inputs queued
     // behind it waits for them, so the panel and the host probes see the last snapshot only.
     if (inventoryRedrawPending_) return;
-    inventoryRedrawPending_ = true;
-    inventory_->afterQueuedUpdates([this] {
-        inventoryRedrawPending_ = false;
+    const auto redraw = [this] {
         emit inventoryChanged();
         observeInventory(inventory_->snapshot());
+    };
+    if (!inventory_->hasQueuedInputs()) return redraw();
+    inventoryRedrawPending_ = true;
+    inventory_->afterQueuedUpdates([this, redraw] {
+        inventoryRedrawPending_ = false;
+        redraw();
     });
 }
 
