@@ -79,6 +79,9 @@ public:
     // applied or been dropped. It is called also when the coordinator is shut down before
     // its turn; only a coordinator destroyed before its turn drops it.
     void afterQueuedUpdates(std::function<void()> callback);
+    // Whether inputs wait behind the one applying now: an observer of a publication redraws
+    // once after a burst rather than once per input.
+    bool hasQueuedInputs() const { return !lane_.empty(); }
     // The provider each agent process is presented as, as of the inputs applied so far.
     AgentInventoryReducer::PresentedProviders presentedProviderEvidence() const {
         return reducer_.presentedProviderEvidence();

@@ -6,7 +6,7 @@ namespace quaylight {
 
 namespace {
 
-std::vector<AgentSessionSnapshot> sessionsWhere(const std::vector<AgentSessionSnapshot>& sessions, auto keep) {
+std::vector<AgentSessionSnapshot> sessionsWhere(const AgentSessionList& sessions, auto keep) {
     std::vector<AgentSessionSnapshot> kept;
     std::copy_if(sessions.begin(), sessions.end(), std::back_inserter(kept),
                  [&](const AgentSessionSnapshot& s) { return keep(s.state); });

@@ -7,6 +7,7 @@
 
 #include "ProcessCoreKit/support/Time.h"
 #include "Quaylight/agent-hooks/connections/AgentProviderConnection.h"
+#include "Quaylight/agent-inventory/model/AgentSessionList.h"
 #include "Quaylight/agent-inventory/model/AgentSessionSnapshot.h"
 
 namespace quaylight {
@@ -28,7 +29,7 @@ enum class AgentStopAvailability { available, finished, noLocalProcess, sharedPr
 
 // The published state of the agent inventory.
 struct AgentInventorySnapshot {
-    std::vector<AgentSessionSnapshot> sessions;  // ascending by the id's stableID
+    AgentSessionList sessions;  // ascending by the id's stableID
     std::vector<AgentProviderConnection> providerConnections;
     WallTime capturedAt = distantPast;
     InventoryFreshness freshness = InventoryFreshness::stale(std::nullopt);

@@ -115,17 +115,42 @@ std::vector<ProcessIdentity> AgentInventoryReducer::hookRuntimeProbeIdentities()
 
 // ---- Hook sessions
 
-AgentInventoryReducer::MappedSessionCounts AgentInventoryReducer::mappedSessionCounts() const {
-    MappedSessionCounts counts;
-    for (const auto& [key, record] : hookRecords_)
-        if (record.agentProcess) ++counts[*record.agentProcess];
-    return counts;
+void AgentInventoryReducer::storeHook(const HookKey& key, HookRecord record) {
+    auto [it, inserted] = hookRecords_.try_emplace(key);
+    if (!inserted) {
+        noteHookChanged(key, it->second);
+        removeDeadlines(hookDeadlines(it->second));
+        if (it->second.agentProcess && it->second.agentProcess != record.agentProcess) {
+            auto mapped = hooksByProcess_.find(*it->second.agentProcess);
+            mapped->second.erase(key);
+            if (mapped->second.empty()) hooksByProcess_.erase(mapped);
+        }
+    }
+    if (record.agentProcess) hooksByProcess_[*record.agentProcess].insert(key);
+    addDeadlines(hookDeadlines(record));
+    noteHookChanged(key, record);
+    it->second = std::move(record);
 }
 
-bool AgentInventoryReducer::hasHookMappedTo(const AgentProcessIdentity& id) const {
-    return std::any_of(hookRecords_.begin(), hookRecords_.end(),
-                       [&](const auto& entry) { return entry.second.agentProcess == id; });
+std::map<AgentInventoryReducer::HookKey, AgentInventoryReducer::HookRecord>::iterator AgentInventoryReducer::eraseHook(
+    std::map<HookKey, HookRecord>::iterator it) {
+    const auto& [key, record] = *it;
+    noteHookChanged(key, record);
+    removeDeadlines(hookDeadlines(record));
+    if (record.agentProcess) {
+        auto mapped = hooksByProcess_.find(*record.agentProcess);
+        mapped->second.erase(key);
+        if (mapped->second.empty()) hooksByProcess_.erase(mapped);
+    }
+    return hookRecords_.erase(it);
 }
+
+int AgentInventoryReducer::mappedSessionCount(const AgentProcessIdentity& id) const {
+    auto mapped = hooksByProcess_.find(id);
+    return mapped == hooksByProcess_.end() ? 0 : static_cast<int>(mapped->second.size());
+}
+
+bool AgentInventoryReducer::hasHookMappedTo(const AgentProcessIdentity& id) const { return hooksByProcess_.contains(id); }
 
 bool AgentInventoryReducer::hookEligibility(const HookRecord& record) const {
     if (record.wasAmbientEligible || isAmbient(record.state)) return true;
@@ -147,8 +172,8 @@ void AgentInventoryReducer::endHookSession(const HookKey& key, WallTime at, bool
     auto it = hookRecords_.find(key);
     if (it == hookRecords_.end()) return;
     std::optional<AgentSessionSnapshot> finished;
-    if (mayFinish && hookEligibility(it->second)) finished = hookSessionSnapshot(it->second, mappedSessionCounts());
-    hookRecords_.erase(it);
+    if (mayFinish && hookEligibility(it->second)) finished = hookSessionSnapshot(it->second);
+    eraseHook(it);
     terminatedGenerations_[key] = at;
     if (finished) appendFinished(std::move(*finished), at);
 }
@@ -179,7 +204,7 @@ void AgentInventoryReducer::applyHookEvent(const AgentHookProtocol::Envelope& en
     record.state = next.state;
     record.stateDetail = std::move(next.detail);
     if (hookEligibility(record)) record.wasAmbientEligible = true;
-    hookRecords_[key] = std::move(record);
+    storeHook(key, std::move(record));
 }
 
 bool AgentInventoryReducer::isLateEventOfEndedSession(const HookKey& key, EventKind event) {
@@ -261,7 +286,7 @@ void AgentInventoryReducer::takeOriginEvidence(HookRecord& record, const std::op
 void AgentInventoryReducer::endHookSessionByEvent(const HookKey& key, HookRecord record, WallTime at) {
     const auto endedAgent = record.agentProcess;
     const AgentKind provider = record.provider;
-    hookRecords_[key] = std::move(record);
+    storeHook(key, std::move(record));
     endHookSession(key, at, true);
     if (!endedAgent) return;
     // The ended agent's process must not come back as a session of its own for this provider.
@@ -278,9 +303,23 @@ void AgentInventoryReducer::appendFinished(AgentSessionSnapshot session, WallTim
     session.stateDetail.reset();
     session.lastEventAt = at;
     pendingCompletionEdges_.push_back({session.id, session.provider, at});
-    // One row per key: a session cannot finish twice at the same instant.
-    std::erase_if(finishedRecords_, [&](const FinishedRecord& f) { return f.session.rowKey() == session.rowKey(); });
-    finishedRecords_.push_back({std::move(session), at + finishedWindow});
+    // One row per key: a session cannot finish twice at the same instant. (The key holds the
+    // end time, so only rows that ended at `at` need their key made.)
+    const auto rowKey = session.rowKey();
+    for (auto it = finishedRecords_.begin(); it != finishedRecords_.end();) {
+        if (it->session->lastEventAt == at && it->session->rowKey() == rowKey) {
+            removeDeadlines({it->expiresAt});
+            published_.erase(it->slot);
+            it = finishedRecords_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    RowSlot slot{session.id.stableID(), 2, ++finishedSequence_, std::nullopt, std::nullopt};
+    auto shared = std::make_shared<const AgentSessionSnapshot>(std::move(session));
+    if (!republishAll_) published_.emplace(slot, shared);
+    addDeadlines({at + finishedWindow});
+    finishedRecords_.push_back({std::move(shared), at + finishedWindow, std::move(slot)});
 }
 
 void AgentInventoryReducer::finishProcessSession(const ProcessRecord& record, const AgentProcessIdentity& id,
@@ -295,32 +334,54 @@ std::vector<AgentCompletionEdge> AgentInventoryReducer::takePendingCompletionEdg
 // ---- Ageing
 
 void AgentInventoryReducer::expireTransients(WallTime now) {
-    std::erase_if(finishedRecords_, [&](const FinishedRecord& f) { return f.expiresAt <= now; });
+    // Nothing runs out before the earliest deadline: the common case costs nothing.
+    if (deadlines_.empty() || *deadlines_.begin() > now) return;
+    for (auto it = finishedRecords_.begin(); it != finishedRecords_.end();) {
+        if (it->expiresAt > now) {
+            ++it;
+            continue;
+        }
+        removeDeadlines({it->expiresAt});
+        published_.erase(it->slot);
+        it = finishedRecords_.erase(it);
+    }
     for (auto it = hookRecords_.begin(); it != hookRecords_.end();) {
         auto& record = it->second;
         auto age = now - record.lastEventAt;
         if (!record.agentProcess && age >= orphanWindow) {
-            it = hookRecords_.erase(it);
+            it = eraseHook(it);
             continue;
         }
         if (!record.staleEvidence && isAmbient(record.state) && age >= staleWindow) {
-            record.state = AgentSessionState::detected;
-            record.stateDetail = std::string(staleDetail);
-            record.staleEvidence = true;
+            auto stale = record;
+            stale.state = AgentSessionState::detected;
+            stale.stateDetail = std::string(staleDetail);
+            stale.staleEvidence = true;
+            storeHook(it->first, std::move(stale));
         }
         ++it;
     }
 }
 
+std::vector<WallTime> AgentInventoryReducer::hookDeadlines(const HookRecord& record) {
+    std::vector<WallTime> deadlines;
+    if (!record.staleEvidence && isAmbient(record.state)) deadlines.push_back(record.lastEventAt + staleWindow);
+    if (!record.agentProcess) deadlines.push_back(record.lastEventAt + orphanWindow);
+    return deadlines;
+}
+
+void AgentInventoryReducer::addDeadlines(const std::vector<WallTime>& deadlines) {
+    deadlines_.insert(deadlines.begin(), deadlines.end());
+}
+
+void AgentInventoryReducer::removeDeadlines(const std::vector<WallTime>& deadlines) {
+    for (const auto deadline : deadlines)
+        if (auto found = deadlines_.find(deadline); found != deadlines_.end()) deadlines_.erase(found);
+}
+
 std::optional<WallTime> AgentInventoryReducer::nextTransientDeadline() const {
-    std::optional<WallTime> earliest;
-    auto consider = [&](WallTime deadline) { earliest = earliest ? std::min(*earliest, deadline) : deadline; };
-    for (const auto& finished : finishedRecords_) consider(finished.expiresAt);
-    for (const auto& [key, record] : hookRecords_) {
-        if (!record.staleEvidence && isAmbient(record.state)) consider(record.lastEventAt + staleWindow);
-        if (!record.agentProcess) consider(record.lastEventAt + orphanWindow);
-    }
-    return earliest;
+    if (deadlines_.empty()) return std::nullopt;
+    return *deadlines_.begin();
 }
 
 void AgentInventoryReducer::applyScanFailure(WallTime at) {
@@ -354,8 +415,7 @@ AgentSessionSnapshot AgentInventoryReducer::processSessionSnapshot(const Process
     return session;
 }
 
-AgentSessionSnapshot AgentInventoryReducer::hookSessionSnapshot(const HookRecord& record,
-                                                                const MappedSessionCounts& counts) const {
+AgentSessionSnapshot AgentInventoryReducer::hookSessionSnapshot(const HookRecord& record) const {
     const ProcessRecord* mapped = nullptr;
     if (record.agentProcess)
         if (auto it = processRecords_.find(*record.agentProcess); it != processRecords_.end()) mapped = &it->second;
@@ -376,7 +436,7 @@ AgentSessionSnapshot AgentInventoryReducer::hookSessionSnapshot(const HookRecord
     session.processIdentity = record.agentProcess;
     // A process's sockets belong to a hook session only when it is the process's one
     // session, and only once a scan has looked at them.
-    auto count = record.agentProcess && counts.contains(*record.agentProcess) ? counts.at(*record.agentProcess) : 0;
+    auto count = record.agentProcess ? mappedSessionCount(*record.agentProcess) : 0;
     if (mapped && count <= 1 && mapped->scanObserved) {
         session.relatedListenerIDs = mapped->relatedListenerIDs;
         session.portRelationship = mapped->relatedListenerIDs.empty() ? PortRelationshipConfidence::noneObserved
@@ -388,22 +448,71 @@ AgentSessionSnapshot AgentInventoryReducer::hookSessionSnapshot(const HookRecord
     return session;
 }
 
+// ---- Published rows
+
+bool AgentInventoryReducer::RowSlot::operator<(const RowSlot& other) const {
+    if (stableID != other.stableID) return stableID < other.stableID;
+    if (group != other.group) return group < other.group;
+    if (sequence != other.sequence) return sequence < other.sequence;
+    if (process != other.process) return !process || (other.process && agentOrderLess(*process, *other.process));
+    return hook < other.hook;
+}
+
+AgentInventoryReducer::RowSlot AgentInventoryReducer::processSlot(const AgentProcessIdentity& id) {
+    return {AgentSessionID::process(id).stableID(), 0, 0, id, std::nullopt};
+}
+
+AgentInventoryReducer::RowSlot AgentInventoryReducer::hookSlot(const HookKey& key) {
+    return {AgentSessionID::provider(key.provider, key.sessionID).stableID(), 1, 0, std::nullopt, key};
+}
+
+void AgentInventoryReducer::noteHookChanged(const HookKey& key, const HookRecord& record) {
+    changedHooks_.insert(key);
+    // The process's own row shows only without hook sessions, and its hook sessions share
+    // its sockets only while there is one of them.
+    if (record.agentProcess) changedProcesses_.insert(*record.agentProcess);
+}
+
+void AgentInventoryReducer::refreshPublished() const {
+    auto processRow = [&](const AgentProcessIdentity& id) {
+        auto record = processRecords_.find(id);
+        if (record == processRecords_.end() || hasHookMappedTo(id) || suppressedProcessFallbacks_.contains(id)) return;
+        published_.emplace(processSlot(id), std::make_shared<const AgentSessionSnapshot>(
+                                                processSessionSnapshot(record->second, id)));
+    };
+    auto hookRow = [&](const HookKey& key) {
+        auto record = hookRecords_.find(key);
+        if (record == hookRecords_.end()) return;
+        published_.emplace(hookSlot(key), std::make_shared<const AgentSessionSnapshot>(hookSessionSnapshot(record->second)));
+    };
+    if (republishAll_) {
+        published_.clear();
+        for (const auto& [id, record] : processRecords_) processRow(id);
+        for (const auto& [key, record] : hookRecords_) hookRow(key);
+        for (const auto& finished : finishedRecords_) published_.emplace(finished.slot, finished.session);
+    } else {
+        for (const auto& id : changedProcesses_) {
+            published_.erase(processSlot(id));
+            processRow(id);
+            if (auto mapped = hooksByProcess_.find(id); mapped != hooksByProcess_.end())
+                changedHooks_.insert(mapped->second.begin(), mapped->second.end());
+        }
+        for (const auto& key : changedHooks_) {
+            published_.erase(hookSlot(key));
+            hookRow(key);
+        }
+    }
+    republishAll_ = false;
+    changedHooks_.clear();
+    changedProcesses_.clear();
+}
+
 AgentInventorySnapshot AgentInventoryReducer::snapshot(const std::vector<AgentProviderConnection>& connections) const {
-    auto counts = mappedSessionCounts();
-    std::vector<AgentSessionSnapshot> sessions;
-    for (const auto& [id, record] : processRecords_)
-        if (!counts.contains(id) && !suppressedProcessFallbacks_.contains(id))
-            sessions.push_back(processSessionSnapshot(record, id));
-    for (const auto& [key, record] : hookRecords_) sessions.push_back(hookSessionSnapshot(record, counts));
-    for (const auto& finished : finishedRecords_) sessions.push_back(finished.session);
-    // Stable, so that a live session precedes a finished one of the same id.
-    std::vector<std::pair<std::string, std::size_t>> order;
-    for (std::size_t i = 0; i < sessions.size(); ++i) order.emplace_back(sessions[i].id.stableID(), i);
-    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<AgentSessionSnapshot> sorted;
-    sorted.reserve(sessions.size());
-    for (const auto& [key, index] : order) sorted.push_back(std::move(sessions[index]));
-    return {std::move(sorted), connections, capturedAt_,
+    refreshPublished();
+    std::vector<AgentSessionList::Shared> sessions;
+    sessions.reserve(published_.size());
+    for (const auto& [slot, session] : published_) sessions.push_back(session);
+    return {AgentSessionList::sharing(std::move(sessions)), connections, capturedAt_,
             scanIsStale_ ? InventoryFreshness::stale(lastSuccessfulScanAt_) : InventoryFreshness::live()};
 }
 

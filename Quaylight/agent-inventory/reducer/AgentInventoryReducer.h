@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <compare>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -110,6 +111,10 @@ public:
     // The runtimes of hook sessions without an agent process, for a scan to probe.
     std::vector<ProcessIdentity> hookRuntimeProbeIdentities() const;
 
+    // Makes the next snapshot build every session afresh. Scans, tracking updates and a
+    // provider's removal do so themselves; hook events and ageing rebuild what they touched.
+    void republishAll() { republishAll_ = true; }
+
     std::optional<WallTime> lastSuccessfulScanAt() const { return lastSuccessfulScanAt_; }
     bool scanIsStale() const { return scanIsStale_; }
     WallTime capturedAt() const { return capturedAt_; }
@@ -147,9 +152,21 @@ private:
         bool wasAmbientEligible = false;
     };
 
+    // Where a session stands in the published order: by stableID; a live session before a
+    // finished row of the same id; finished rows in the order they finished.
+    struct RowSlot {
+        std::string stableID;
+        int group = 0;               // 0: process session, 1: hook session, 2: finished row
+        std::uint64_t sequence = 0;  // finished rows
+        std::optional<AgentProcessIdentity> process;
+        std::optional<HookKey> hook;
+        bool operator<(const RowSlot& other) const;
+    };
+
     struct FinishedRecord {
-        AgentSessionSnapshot session;
+        AgentSessionList::Shared session;
         WallTime expiresAt;
+        RowSlot slot;
     };
 
     struct ProcessFallbackSuppression {
@@ -164,7 +181,6 @@ private:
         std::optional<HostAppKind> hostKind;
     };
 
-    using MappedSessionCounts = AgentProcessMap<int>;
 
     // Provider presentation.
     AgentKind reconcileProviderPresentation(const AgentProcessIdentity& id, std::optional<HostAppKind> host,
@@ -177,8 +193,11 @@ private:
     // Clears a host that disagrees with the host kind the evidence names.
     static void keepHostMatching(std::optional<HostAppOccurrence>& host, std::optional<HostAppKind> evidenceHost);
 
-    // Hook sessions.
-    MappedSessionCounts mappedSessionCounts() const;
+    // Hook sessions. Every change of a live hook record's presence, process or deadlines goes
+    // through these two, which keep the process index, the deadlines and the published rows.
+    void storeHook(const HookKey& key, HookRecord record);
+    std::map<HookKey, HookRecord>::iterator eraseHook(std::map<HookKey, HookRecord>::iterator it);
+    int mappedSessionCount(const AgentProcessIdentity& id) const;
     bool hookEligibility(const HookRecord& record) const;
     AgentSessionState effectiveHookState(const HookRecord& record) const;
     bool hasHookMappedTo(const AgentProcessIdentity& id) const;
@@ -225,7 +244,16 @@ private:
     void appendFinished(AgentSessionSnapshot session, WallTime at);
 
     AgentSessionSnapshot processSessionSnapshot(const ProcessRecord& record, const AgentProcessIdentity& id) const;
-    AgentSessionSnapshot hookSessionSnapshot(const HookRecord& record, const MappedSessionCounts& counts) const;
+    AgentSessionSnapshot hookSessionSnapshot(const HookRecord& record) const;
+
+    // Deadlines and published rows kept between inputs, so that an input costs what it changes.
+    static std::vector<WallTime> hookDeadlines(const HookRecord& record);
+    void addDeadlines(const std::vector<WallTime>& deadlines);
+    void removeDeadlines(const std::vector<WallTime>& deadlines);
+    void noteHookChanged(const HookKey& key, const HookRecord& record);
+    void refreshPublished() const;
+    static RowSlot processSlot(const AgentProcessIdentity& id);
+    static RowSlot hookSlot(const HookKey& key);
 
     bool isContinuousScan(WallTime scanTime) const;
     void noteInputTime(WallTime time) { capturedAt_ = std::max(capturedAt_, time); }
@@ -234,6 +262,13 @@ private:
     std::map<HookKey, HookRecord> hookRecords_;
     std::vector<FinishedRecord> finishedRecords_;
     std::map<HookKey, WallTime> terminatedGenerations_;
+    AgentProcessMap<std::set<HookKey>> hooksByProcess_;  // the live hook sessions mapped to each process
+    std::multiset<WallTime> deadlines_;                   // every transient deadline, as nextTransientDeadline sees them
+    std::uint64_t finishedSequence_ = 0;
+    mutable std::map<RowSlot, AgentSessionList::Shared> published_;
+    mutable bool republishAll_ = false;
+    mutable std::set<HookKey> changedHooks_;
+    mutable std::set<AgentProcessIdentity, AgentProcessOrder> changedProcesses_;
     AgentProcessMap<ProcessFallbackSuppression> suppressedProcessFallbacks_;
     AgentProcessMap<ProviderPresentationEvidence> providerPresentationEvidence_;
     std::vector<AgentCompletionEdge> pendingCompletionEdges_;

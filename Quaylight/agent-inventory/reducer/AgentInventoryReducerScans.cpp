@@ -18,6 +18,7 @@ void AgentInventoryReducer::applyPanelScan(const AgentProcessPresenceSnapshot& p
                                            WallTime at) {
     const WallTime scanTime = observedAt.value_or(at);
     expireTransients(at);
+    republishAll();  // a scan may touch every process and the sessions mapped to them
 
     ProcessSet seen;
     for (const auto& entry : presence.entries) seen.insert(entry.identity);

@@ -11,6 +11,7 @@ void AgentInventoryReducer::applyPresentedTrackingUpdate(
     WallTime at) {
     const WallTime observationTime = observedAt.value_or(at);
     expireTransients(at);
+    republishAll();  // activity refines the state of every session of a tracked process
     noteInputTime(observationTime);
     for (const auto& [id, provider, isActive] : counted) {
         auto host = currentHosts.find(id);
@@ -101,7 +102,9 @@ void AgentInventoryReducer::applyFinishedRun(const AgentProcessIdentity& id, Age
 
 void AgentInventoryReducer::providerDisconnected(AgentKind provider, WallTime at) {
     expireTransients(at);
-    std::erase_if(hookRecords_, [&](const auto& entry) { return entry.first.provider == provider; });
+    for (auto it = hookRecords_.begin(); it != hookRecords_.end();)
+        it = it->first.provider == provider ? eraseHook(it) : std::next(it);
+    republishAll();  // lifted suppressions show process sessions again
     for (auto it = suppressedProcessFallbacks_.begin(); it != suppressedProcessFallbacks_.end();) {
         it->second.sourceProviders.erase(provider);
         it = it->second.sourceProviders.empty() ? suppressedProcessFallbacks_.erase(it) : std::next(it);

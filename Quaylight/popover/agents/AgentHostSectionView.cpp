@@ -98,7 +98,12 @@ bool AgentHostSectionView::applyRows(const AgentInventoryListModel::Section& sec
     }
     if (next != rows_) {
         relayInOrder(layout_, std::vector<QWidget*>(next.begin(), next.end()));
+        // One layout pass for all new rows: showing a row in a shown section lays out the whole
+        // section again, which made a burst of new sessions cost time squared.
+        layout_->setEnabled(false);
         for (auto* row : next) row->show();
+        layout_->setEnabled(true);
+        layout_->activate();
         rows_ = std::move(next);
         changed = true;
     }

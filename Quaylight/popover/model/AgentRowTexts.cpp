@@ -72,11 +72,21 @@ std::string agentElapsedText(const std::optional<WallTime>& startedAt, WallTime 
 }
 
 std::string spokenAge(WallTime since, WallTime now) {
-    auto seconds = wholeSecondsBetween(since, now);
-    if (seconds < 0) return counted(1, "minute");
-    if (seconds >= 86'400) return counted(seconds / 86'400, "day");
-    if (seconds >= 3'600) return counted(seconds / 3'600, "hour");
-    return counted(seconds < 60 ? 1 : seconds / 60, "minute");
+    // Read out of the shown label itself, so that the row never says another age than it
+    // shows: "6s" is "6 seconds", "3h 7m" is "3 hours 7 minutes".
+    std::string spoken;
+    std::int64_t count = 0;
+    for (const char c : agentElapsedText(since, now)) {
+        if (c >= '0' && c <= '9') {
+            count = count * 10 + (c - '0');
+            continue;
+        }
+        if (c == ' ') continue;
+        const std::string_view unit = c == 's' ? "second" : c == 'm' ? "minute" : c == 'h' ? "hour" : "day";
+        spoken += (spoken.empty() ? "" : " ") + counted(count, unit);
+        count = 0;
+    }
+    return spoken;
 }
 
 std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallTime now) {

@@ -83,7 +83,8 @@ std::string agentLocationText(const AgentExecutionLocation& location);
 std::string agentStateExplanation(const AgentSessionSnapshot& session);
 // The uptime label of the whole seconds from `startedAt` to `now`; "—" without a start.
 std::string agentElapsedText(const std::optional<WallTime>& startedAt, WallTime now);
-// "1 minute", "2 hours", "1 day": the age of `since` at `now` in words.
+// The elapsed label of `since` at `now` in words: "6 seconds", "12 minutes", "3 hours 7 minutes",
+// "1 day"; a start still ahead, shown "0s", is "0 seconds".
 std::string spokenAge(WallTime since, WallTime now);
 std::string agentAccessibilitySummary(const AgentSessionSnapshot& session, WallTime now);
 // The next moment this row's elapsed label or spoken age can change: the next whole second

@@ -150,7 +150,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         if (self) self->handleCompletionEdges(edges);
     };
     inventory.onSnapshotPublished = [self = QPointer<AppDelegate>(this)] {
-        if (self) self->renderIslandFromInventory();
+        if (self) self->scheduleIslandRender();
     };
 
     // 14.
@@ -364,6 +364,19 @@ AgentTrackingUpdateFacts AppDelegate::trackingFacts(const AgentTrackingUpdate& u
 void AppDelegate::handleCompletionEdges(const std::vector<AgentCompletionEdge>& edges) {
     if (!agentActivityActive_) return;
     for (const auto& edge : edges) ++pendingIslandCompletions_[edge.provider];
+}
+
+void AppDelegate::scheduleIslandRender() {
+    // A burst of inputs redraws the indicator once, after the last of them, with the burst's
+    // completions counted together.
+    if (islandRenderPending_) return;
+    if (!viewModel_->inventory().hasQueuedInputs()) return renderIslandFromInventory();
+    islandRenderPending_ = true;
+    viewModel_->inventory().afterQueuedUpdates([self = QPointer<AppDelegate>(this)] {
+        if (!self) return;
+        self->islandRenderPending_ = false;
+        if (!self->terminated_) self->renderIslandFromInventory();
+    });
 }
 
 void AppDelegate::renderIslandFromInventory() {

@@ -107,6 +107,9 @@ public:
                            const AgentInventoryCoordinator::HookOrigin& origin, WallTime receivedAt);
     void handleCompletionEdges(const std::vector<AgentCompletionEdge>& edges);
     void renderIslandFromInventory();
+    // Renders the indicator now, or once the inventory inputs queued behind this publication
+    // have applied.
+    void scheduleIslandRender();
     void renderAgentActivity(const AgentTrackingLifecycleEvent& event);
     static AgentTrackingUpdateFacts trackingFacts(const AgentTrackingUpdate& update);
 
@@ -136,6 +139,7 @@ private:
     std::unique_ptr<NotchIndicator> notchIndicator_;
     bool agentActivityActive_ = false;
     std::map<AgentKind, int> pendingIslandCompletions_;
+    bool islandRenderPending_ = false;
     bool terminated_ = false;
 };
 

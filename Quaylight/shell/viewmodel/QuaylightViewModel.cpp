@@ -92,10 +92,7 @@ QuaylightViewModel::QuaylightViewModel(Dependencies dependencies, QObject* paren
     rowDensity_ = settings.rowDensity();
 
     inventory_ = std::make_unique<AgentInventoryCoordinator>(dependencies_.inventory);
-    inventoryObserver_ = inventory_->addSnapshotObserver([this](const AgentInventorySnapshot& snapshot) {
-        emit inventoryChanged();
-        observeInventory(snapshot);
-    });
+    inventoryObserver_ = inventory_->addSnapshotObserver([this](const AgentInventorySnapshot&) { inventoryPublished(); });
 }
 
 QuaylightViewModel::~QuaylightViewModel() {
@@ -474,6 +471,22 @@ void QuaylightViewModel::refreshExactAgentScope(const ScanResult& result) {
     }
     if (!provider || *provider == scope.provider) return;
     setExactAgentScope(ExactAgentPortScope{scope.identity, *provider});
+}
+
+void QuaylightViewModel::inventoryPublished() {
+    // A burst of hook events redraws the panel once: a publication with more inputs queued
+    // behind it waits for them, so the panel and the host probes see the last snapshot only.
+    if (inventoryRedrawPending_) return;
+    const auto redraw = [this] {
+        emit inventoryChanged();
+        observeInventory(inventory_->snapshot());
+    };
+    if (!inventory_->hasQueuedInputs()) return redraw();
+    inventoryRedrawPending_ = true;
+    inventory_->afterQueuedUpdates([this, redraw] {
+        inventoryRedrawPending_ = false;
+        redraw();
+    });
 }
 
 void QuaylightViewModel::observeInventory(const AgentInventorySnapshot& snapshot) {

@@ -209,13 +209,14 @@ signals:
     void killNoticeChanged();
     void displayFieldsChanged();
     void rowDensityChanged();
-    // The inventory published a snapshot.
+    // The inventory published a snapshot; once for a burst of inputs applied in a row.
     void inventoryChanged();
 
 private:
     template <class Outcome>
     void startAction(std::function<Outcome()> perform, std::function<std::optional<std::string>(const Outcome&)> notice);
     void refreshExactAgentScope(const ScanResult& result);
+    void inventoryPublished();
     void observeInventory(const AgentInventorySnapshot& snapshot);
     void applyAgentHosts(std::uint64_t generation, std::map<std::string, AgentHostDescriptor> hosts);
     void setState(State value);
@@ -245,6 +246,7 @@ private:
     std::map<std::string, std::string> agentFocusLabelByID_;
     bool panelModeResolvedThisOpen_ = false;
     AgentInventoryCoordinator::ObserverID inventoryObserver_ = 0;
+    bool inventoryRedrawPending_ = false;  // a redraw waits for the inputs queued behind a publication
     std::map<std::string, ActivityLevel> activityByID_;
     std::map<std::string, double> cpuPercentByID_;
     std::map<std::string, std::string> focusLabelByID_;

@@ -19,25 +19,44 @@ AgentRowContext contextAt(bool expanded = false, A stop = A::available,
     return {agentNow(), expanded, std::move(focusLabel), stop};
 }
 
-TEST(AgentRowTexts, SpokenAges) {
+TEST(AgentRowTexts, SpokenAgeSaysTheShownAgeInWords) {
     struct Case {
         std::int64_t seconds;
-        std::string expected;
+        std::string shown;
+        std::string spoken;
     };
     const Case cases[] = {
-        {0, "1 minute"},       {59, "1 minute"},    {60, "1 minute"},  {119, "1 minute"}, {120, "2 minutes"},
-        {3599, "59 minutes"},  {3600, "1 hour"},    {7199, "1 hour"},  {7200, "2 hours"}, {86399, "23 hours"},
-        {86400, "1 day"},      {172800, "2 days"},  {-5, "1 minute"},  {-7200, "1 minute"},
+        {0, "0s", "0 seconds"},
+        {1, "1s", "1 second"},
+        {6, "6s", "6 seconds"},
+        {59, "59s", "59 seconds"},
+        {60, "1m", "1 minute"},
+        {119, "1m", "1 minute"},
+        {120, "2m", "2 minutes"},
+        {3599, "59m", "59 minutes"},
+        {3600, "1h", "1 hour"},
+        {3660, "1h 1m", "1 hour 1 minute"},
+        {7199, "1h 59m", "1 hour 59 minutes"},
+        {7200, "2h", "2 hours"},
+        {86399, "23h 59m", "23 hours 59 minutes"},
+        {86400, "1d", "1 day"},
+        {90000, "1d 1h", "1 day 1 hour"},
+        {172800, "2d", "2 days"},
+        {-5, "0s", "0 seconds"},  // a start still ahead
+        {-7200, "0s", "0 seconds"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(spokenAge(secondsBeforeNow(c.seconds), agentNow()), c.expected) << c.seconds;
+    for (const auto& c : cases) {
+        EXPECT_EQ(agentElapsedText(secondsBeforeNow(c.seconds), agentNow()), c.shown) << c.seconds;
+        EXPECT_EQ(spokenAge(secondsBeforeNow(c.seconds), agentNow()), c.spoken) << c.seconds;
+    }
 }
 
 TEST(AgentRowTexts, SpokenAgeDropsTheFractionTowardZero) {
     // 119.9 s is still one minute; 0.5 s ahead is 0 s, not a negative second.
     EXPECT_EQ(spokenAge(agentNow() - Microseconds(119'900'000), agentNow()), "1 minute");
-    EXPECT_EQ(spokenAge(agentNow() + Microseconds(500'000), agentNow()), "1 minute");
+    EXPECT_EQ(spokenAge(agentNow() + Microseconds(500'000), agentNow()), "0 seconds");
     EXPECT_EQ(agentElapsedText(agentNow() - Microseconds(59'999'999), agentNow()), "59s");
+    EXPECT_EQ(spokenAge(agentNow() - Microseconds(59'999'999), agentNow()), "59 seconds");
 }
 
 TEST(AgentRowTexts, NextTextChange) {
@@ -156,7 +175,7 @@ TEST(AgentRowTexts, FullRow) {
     EXPECT_EQ(t.location, "Local");
     EXPECT_EQ(t.elapsed, "3h 7m");
     EXPECT_EQ(t.accessibilitySummary,
-              "Claude, working, VS Code, storefront, PID 4242, local, 3 hours, 2 related ports");
+              "Claude, working, VS Code, storefront, PID 4242, local, 3 hours 7 minutes, 2 related ports");
     EXPECT_EQ(t.accessibilityHint, "Collapses details");
     EXPECT_EQ(t.evidenceFact, "Provider event + local process");
     EXPECT_EQ(t.hostFact, "VS Code");
@@ -188,8 +207,8 @@ TEST(AgentRowTexts, RelatedPorts) {
         {P::exact, {8080}, "1 port", {"8080"}, std::nullopt, Act::related, "1 related port"},
         // IPv4 and IPv6 on one port: one cell, both counted.
         {P::exact, {9000, 443, 9000}, "3 ports", {"443", "9000"}, std::nullopt, Act::related, "3 related ports"},
-        {P::noneObserved, {}, std::nullopt, {}, "No related local listeners detected", Act::provider, "3 hours"},
-        {P::unavailable, {}, std::nullopt, {}, "Exact port relationship unavailable", Act::provider, "3 hours"},
+        {P::noneObserved, {}, std::nullopt, {}, "No related local listeners detected", Act::provider, "3 hours 7 minutes"},
+        {P::unavailable, {}, std::nullopt, {}, "Exact port relationship unavailable", Act::provider, "3 hours 7 minutes"},
     };
     for (const auto& c : cases) {
         auto session = fullSession();

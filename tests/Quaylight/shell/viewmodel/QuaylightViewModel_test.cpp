@@ -464,6 +464,27 @@ TEST(ViewModel, AgentFocusLabelsNameLiveHostsThatOwnAWindow) {
     EXPECT_TRUE(h.model->agentFocusLabelByID().empty());
 }
 
+TEST(ViewModel, ABurstOfHookEventsRedrawsThePanelOnceAfterTheLast) {
+    ViewModelHarness h;
+    int changes = 0;
+    std::size_t sessionsAtChange = 0;
+    QObject::connect(h.model.get(), &QuaylightViewModel::inventoryChanged, [&] {
+        ++changes;
+        sessionsAtChange = h.model->inventory().snapshot().sessions.size();
+    });
+    for (int i = 0; i < 50; ++i)
+        h.model->inventory().applyHookEnvelope(
+            envelope(AgentKind::claude, EventKind::sessionStart, "s" + std::to_string(i)), {}, t(1s));
+    h.executor->runUntilIdle();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(sessionsAtChange, 50u);
+
+    // A later event is a burst of its own.
+    h.model->inventory().applyHookEnvelope(envelope(AgentKind::claude, EventKind::promptSubmitted, "s7"), {}, t(2s));
+    h.executor->runUntilIdle();
+    EXPECT_EQ(changes, 2);
+}
+
 TEST(ViewModel, FocusingAListenersHostDoesNothingWhileThePanelIsClosed) {
     ViewModelHarness h;
     h.running->running = {1};
