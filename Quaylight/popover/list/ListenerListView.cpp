@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
@@ -71,8 +72,7 @@ void ListenerListView::setRows(const std::vector<ListenerRowTexts>& rows, const 
     }
     for (auto& [id, view] : rows_) {
         view->setPulsing(false);
-        view->deleteLater();
-        view->hide();
+        retireWidget(view);
     }
     rows_ = std::move(kept);
     if (order != order_) {

@@ -5,6 +5,7 @@
 #include <QRegion>
 #include <QVBoxLayout>
 
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/shell/x11/X11Connection.h"
 
 namespace quaylight {
@@ -37,10 +38,7 @@ MenuBarPanel::MenuBarPanel(QSize size)
 
 void MenuBarPanel::setRootView(QWidget* rootView) {
     if (rootView_ == rootView) return;
-    if (rootView_) {
-        layout()->removeWidget(rootView_);
-        rootView_->deleteLater();
-    }
+    retireWidget(rootView_);
     rootView_ = rootView;
     if (rootView_) layout()->addWidget(rootView_);
 }

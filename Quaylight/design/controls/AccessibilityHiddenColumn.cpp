@@ -1,15 +1,15 @@
-#include "Quaylight/settings/views/SettingsColumn.h"
+#include "Quaylight/design/controls/AccessibilityHiddenColumn.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <mutex>
 
-namespace quaylight::settings {
+namespace quaylight {
 namespace {
 
 class AccessibleColumn final : public QAccessibleWidget {
 public:
-    explicit AccessibleColumn(SettingsColumn* column) : QAccessibleWidget(column, QAccessible::Grouping) {}
+    explicit AccessibleColumn(AccessibilityHiddenColumn* column) : QAccessibleWidget(column, QAccessible::Grouping) {}
 
     int childCount() const override { return column()->isHiddenFromAccessibility() ? 0 : QAccessibleWidget::childCount(); }
     QAccessibleInterface* child(int index) const override {
@@ -22,26 +22,26 @@ public:
     }
 
 private:
-    SettingsColumn* column() const { return static_cast<SettingsColumn*>(widget()); }
+    AccessibilityHiddenColumn* column() const { return static_cast<AccessibilityHiddenColumn*>(widget()); }
 };
 
 QAccessibleInterface* columnFactory(const QString&, QObject* object) {
-    if (auto* column = qobject_cast<SettingsColumn*>(object)) return new AccessibleColumn(column);
+    if (auto* column = qobject_cast<AccessibilityHiddenColumn*>(object)) return new AccessibleColumn(column);
     return nullptr;
 }
 
 }  // namespace
 
-SettingsColumn::SettingsColumn(QWidget* parent) : QWidget(parent) {
+AccessibilityHiddenColumn::AccessibilityHiddenColumn(QWidget* parent) : QWidget(parent) {
     static std::once_flag installed;
     std::call_once(installed, [] { QAccessible::installFactory(columnFactory); });
 }
 
-void SettingsColumn::setHiddenFromAccessibility(bool hidden) {
+void AccessibilityHiddenColumn::setHiddenFromAccessibility(bool hidden) {
     if (hidden == hidden_) return;
     hidden_ = hidden;
     QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
     QAccessible::updateAccessibility(&reordered);
 }
 
-}  // namespace quaylight::settings
+}  // namespace quaylight
