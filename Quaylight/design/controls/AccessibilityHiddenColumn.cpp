@@ -15,6 +15,10 @@ public:
     QAccessibleInterface* child(int index) const override {
         return column()->isHiddenFromAccessibility() ? nullptr : QAccessibleWidget::child(index);
     }
+    // A reader that held one of the children does not find it here by its index either.
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return column()->isHiddenFromAccessibility() ? -1 : QAccessibleWidget::indexOfChild(child);
+    }
     QAccessible::State state() const override {
         auto state = QAccessibleWidget::state();
         if (column()->isHiddenFromAccessibility()) state.invisible = true;

@@ -322,6 +322,20 @@ TEST(PopoverRoot, WhileACardAsksNothingUnderItIsReachableForAScreenReader) {
                                 widget->metaObject()->className() + ")");
     }
     EXPECT_EQ(reachable, std::vector<std::string>{});
+    // Nor does a point on the screen find anything of it: hit-tested, the Settings button's
+    // own spot ends on the backdrop or at the column, empty and disabled, never inside it.
+    const QPoint spot = settings->mapToGlobal(settings->rect().center());
+    QAccessibleInterface* hit = QAccessible::queryAccessibleInterface(h.root);
+    for (QAccessibleInterface* next = hit; next; next = next->childAt(spot.x(), spot.y())) hit = next;
+    auto* hitWidget = qobject_cast<QWidget*>(hit->object());
+    ASSERT_TRUE(hitWidget);
+    EXPECT_TRUE(hitWidget == h.root->column() || !h.root->column()->isAncestorOf(hitWidget))
+        << hitWidget->metaObject()->className();
+    EXPECT_TRUE(hitWidget == h.root->overlay() || hit->state().disabled) << hitWidget->metaObject()->className();
+    QAccessibleInterface* column = QAccessible::queryAccessibleInterface(h.root->column());
+    EXPECT_EQ(column->indexOfChild(QAccessible::queryAccessibleInterface(h.root->findChild<QWidget*>(
+                  QStringLiteral("header")))),
+              -1);
     // What the reader still holds is disabled and offers nothing to press.
     EXPECT_TRUE(held->state().disabled);
     EXPECT_TRUE(held->actionInterface()->actionNames().isEmpty());
