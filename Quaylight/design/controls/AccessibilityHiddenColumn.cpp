@@ -44,6 +44,10 @@ AccessibilityHiddenColumn::AccessibilityHiddenColumn(QWidget* parent) : QWidget(
 void AccessibilityHiddenColumn::setHiddenFromAccessibility(bool hidden) {
     if (hidden == hidden_) return;
     hidden_ = hidden;
+    // A reader that keeps the states it read hears that the column stopped (or started)
+    // showing, and that its children changed.
+    QAccessibleEvent shown(this, hidden ? QAccessible::ObjectHide : QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
     QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
     QAccessible::updateAccessibility(&reordered);
 }
