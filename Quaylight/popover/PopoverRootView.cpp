@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "Quaylight/design/brand/PlugMark.h"
+#include "Quaylight/design/controls/AccessibilityHiddenColumn.h"
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/controls/Surface.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/Foreground.h"
@@ -74,7 +76,7 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     surface_->setGeometry(rect());
     revealEffect_ = new RevealEffect(surface_);
     surface_->setGraphicsEffect(revealEffect_);
-    column_ = new QWidget(surface_);
+    column_ = new AccessibilityHiddenColumn(surface_);
     surface_->contentLayout()->addWidget(column_);
     auto* column = new QVBoxLayout(column_);
     column->setContentsMargins(0, 0, 0, 0);
@@ -350,8 +352,24 @@ void PopoverRootView::refresh() {
     refreshMainArea(surface);
     refreshReveal();
     const auto shown = shownStop(inputs_.pending);
+    // Nothing under a card reacts meanwhile, for a screen reader either: the column leaves
+    // the accessible tree, and whatever the reader still holds of it is disabled. Shielded
+    // after the card took the focus and unshielded before it hands the focus back, so the
+    // focus it hands back lands on an enabled widget.
+    if (!shown) shieldColumn(false);
     overlay_->present(shown ? std::optional(confirmationTexts(*shown)) : std::nullopt);
+    if (shown) shieldColumn(true);
     refreshSortMenu();
+}
+
+QWidget* PopoverRootView::column() const { return column_; }
+
+void PopoverRootView::shieldColumn(bool shielded) {
+    if (column_->isHiddenFromAccessibility() == shielded) return;
+    // The surface holds nothing but the column: disabled with it, no node under the card
+    // stays enabled.
+    surface_->setEnabled(!shielded);
+    column_->setHiddenFromAccessibility(shielded);
 }
 
 void PopoverRootView::refreshHeader(PopoverSurface surface) {
@@ -387,7 +405,7 @@ void PopoverRootView::showState(QWidget* holder, const QString& key, const std::
         stateView_ = holder->findChild<ListStateView*>();
         return;
     }
-    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) delete child;
+    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
     QWidget* view = make();
     view->setParent(holder);
     holder->layout()->addWidget(view);
@@ -407,12 +425,8 @@ void PopoverRootView::fillPage(QWidget* holder, const std::function<QWidget*()>&
 void PopoverRootView::clearPage(QWidget* holder) {
     holder->setProperty("filled", false);
     holder->setProperty("stateKey", QString());
-    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        // Later: the page may be the one whose button is finishing it right now.
-        child->hide();
-        holder->layout()->removeWidget(child);
-        child->deleteLater();
-    }
+    // The page may be the one whose button is finishing it right now.
+    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
 }
 
 QWidget* PopoverRootView::makeSettingsPage() {
@@ -709,18 +723,14 @@ void PopoverRootView::refreshActionMenu() {
     }
     if (!listener) {
         if (actionMenu_) {
-            actionMenu_->hide();
-            actionMenu_->deleteLater();
+            retireWidget(actionMenu_);
             actionMenu_ = nullptr;
             actionMenuListener_.reset();
         }
         return;
     }
     if (!actionMenu_ || actionMenuListener_ != *listener) {
-        if (actionMenu_) {
-            actionMenu_->hide();
-            actionMenu_->deleteLater();
-        }
+        retireWidget(actionMenu_);
         const PortListener target = *listener;
         const auto kill = KillRequest::request(target, inputs_.context);
         const auto force = ForceKillRequest::request(target, inputs_.context);
@@ -801,8 +811,7 @@ void PopoverRootView::refreshSortMenu() {
     if (!shows) {
         if (sortMenu_) {
             // The menu may be running its Return or a click right now: deleted on the next turn.
-            sortMenu_->hide();
-            sortMenu_->deleteLater();
+            retireWidget(sortMenu_);
             sortMenu_ = nullptr;
         }
         return;

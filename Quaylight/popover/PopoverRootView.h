@@ -26,6 +26,7 @@ class QKeyEvent;
 
 namespace quaylight {
 
+class AccessibilityHiddenColumn;
 class AgentListView;
 class ConfirmationOverlay;
 class ListenerActionMenu;
@@ -79,6 +80,8 @@ public:
     const std::optional<std::string>& expandedAgentRowKey() const { return expandedAgentRowKey_; }
     ModeSearchBar* searchBar() const { return bar_; }
     ConfirmationOverlay* overlay() const { return overlay_; }
+    // Everything under the card: header, banner, main area and footer.
+    QWidget* column() const;
     // The open row's action menu, if any.
     ListenerActionMenu* actionMenu() const { return actionMenu_; }
     PortsRailView* rail() const { return rail_; }
@@ -98,6 +101,9 @@ protected:
 private:
     void buildHeader(QVBoxLayout* column);
     void refresh();
+    // While a card asks, the column under it is out of reach of the pointer, the keys and
+    // assistive technologies alike.
+    void shieldColumn(bool shielded);
     void refreshHeader(PopoverSurface surface);
     void refreshBanner(PopoverSurface surface);
     void refreshMainArea(PopoverSurface surface);
@@ -159,7 +165,7 @@ private:
     double revealProgress_ = 1.0;
     Surface* surface_;
     RevealEffect* revealEffect_;
-    QWidget* column_;
+    AccessibilityHiddenColumn* column_;
     QLabel* count_;
     QLabel* settingsTitle_;
     IconButton* closeSettings_;

@@ -24,7 +24,8 @@ def text_of(acc):
         return None
 
 
-def walk(acc, depth, out, limit=4000):
+def walk(acc, depth, out, limit=4000, objects=None):
+    """Appends acc and its subtree to out; with `objects`, also each node's object, in step."""
     if acc is None or len(out) >= limit or depth > 25:
         return
     try:
@@ -48,12 +49,14 @@ def walk(acc, depth, out, limit=4000):
         "states": states,
         "extents": extents,
     })
+    if objects is not None:
+        objects.append(acc)
     try:
         children = [acc.getChildAtIndex(i) for i in range(acc.childCount)]
     except Exception:  # noqa: BLE001 - a row replaced while it is read
         children = []
     for child in children:
-        walk(child, depth + 1, out, limit)
+        walk(child, depth + 1, out, limit, objects)
 
 
 def main():

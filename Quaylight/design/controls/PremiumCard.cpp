@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "Quaylight/design/controls/DesignAccessibility.h"
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 
@@ -22,7 +23,7 @@ PremiumCard::PremiumCard(qreal padding, qreal cornerRadius, QColor fill, QColor 
 
 void PremiumCard::setContent(QWidget* content) {
     while (QLayoutItem* item = layout_->takeAt(0)) {
-        delete item->widget();
+        retireWidget(item->widget());
         delete item;
     }
     layout_->addWidget(content);

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <map>
 
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/agents/AgentRowView.h"
@@ -92,9 +93,7 @@ bool AgentHostSectionView::applyRows(const AgentInventoryListModel::Section& sec
         next.push_back(row);
     }
     for (auto& [key, row] : previous) {
-        // Gone rows may be inside their own click handler: let them finish first.
-        row->hide();
-        row->deleteLater();
+        retireWidget(row);
     }
     if (next != rows_) {
         relayInOrder(layout_, std::vector<QWidget*>(next.begin(), next.end()));

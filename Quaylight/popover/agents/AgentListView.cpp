@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/frame/FilterChip.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
@@ -208,10 +209,7 @@ void AgentListView::refreshState() {
                                              inputs_.receiverFailure);
     if (!state) return;
     if (stateView_ && state == shownState_) return;
-    if (stateView_) {
-        stateView_->hide();
-        stateView_->deleteLater();
-    }
+    retireWidget(stateView_);
     ListStateContent stateContent;
     stateContent.name = stateName(state->kind);
     stateContent.spacing = state->spacing;
@@ -349,10 +347,7 @@ void AgentListView::refreshSections() {
         kept.emplace(id, view);
         order.push_back(id);
     }
-    for (auto& [id, view] : sections_) {
-        view->hide();
-        view->deleteLater();
-    }
+    for (auto& [id, view] : sections_) retireWidget(view);
     sections_ = std::move(kept);
     if (order != sectionOrder_) {
         std::vector<QWidget*> widgets;

@@ -9,6 +9,7 @@
 
 #include "Quaylight/design/controls/PremiumButton.h"
 #include "Quaylight/design/controls/PremiumChip.h"
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/Foreground.h"
@@ -357,7 +358,7 @@ void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
         if (t.relatedCaption) setLabelText(parts.relatedCaption, q(*t.relatedCaption));
         parts.portCellsRow->setVisible(!t.relatedPortCells.empty());
         if (first || t.relatedPortCells != texts_.relatedPortCells || parts.cells.size() != t.relatedPortCells.size()) {
-            for (auto* cell : parts.cells) delete cell;
+            for (auto* cell : parts.cells) retireWidget(cell);
             parts.cells.clear();
             for (const auto& port : t.relatedPortCells) {
                 auto* cell = new TextPill(q(port), portCellLook(), parts.portCellsRow);

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "Quaylight/design/controls/PremiumChip.h"
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
@@ -171,10 +172,7 @@ void PortsRailView::set(const State& state) {
 
     if (scopeChanged) {
         if (scope_) {
-            scope_->hide();
-            row_->removeWidget(scope_);
-            // Later: the chip may be the one whose click is removing it right now.
-            scope_->deleteLater();
+            retireWidget(scope_);
             scope_ = nullptr;
         }
         if (state.scopeProvider) {
@@ -194,11 +192,7 @@ void PortsRailView::set(const State& state) {
 
 void PortsRailView::rebuildChips() {
     auto* layout = static_cast<QHBoxLayout*>(chipRow_->layout());
-    for (auto& [category, button] : chips_) {
-        button->hide();
-        layout->removeWidget(button);
-        button->deleteLater();
-    }
+    for (auto& [category, button] : chips_) retireWidget(button);
     chips_.clear();
     int index = 0;
     for (auto category : state_.chips) {

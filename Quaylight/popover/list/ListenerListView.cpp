@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
@@ -73,8 +74,7 @@ void ListenerListView::setRows(const std::vector<ListenerRowTexts>& rows, const 
     }
     for (auto& [id, view] : rows_) {
         view->setPulsing(false);
-        view->deleteLater();
-        view->hide();
+        retireWidget(view);
     }
     rows_ = std::move(kept);
     if (order != order_) {

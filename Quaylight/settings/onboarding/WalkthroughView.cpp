@@ -9,6 +9,7 @@
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumChip.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
@@ -386,10 +387,7 @@ void WalkthroughView::showPage() {
     eyebrow_->setText(text.eyebrow);
     counter_->setText(WalkthroughTour::counter(page_));
     if (currentPage_ != nullptr) {
-        pageLayout_->removeWidget(currentPage_);
-        currentPage_->hide();
-        currentPage_->setParent(nullptr);
-        currentPage_->deleteLater();
+        retireWidget(currentPage_);
     }
     currentPage_ = pageContent(page_);
     pageLayout_->addWidget(currentPage_);

@@ -12,6 +12,7 @@
 #include "Quaylight/design/controls/PremiumCard.h"
 #include "Quaylight/design/controls/PremiumChoiceTrigger.h"
 #include "Quaylight/design/controls/PremiumSwitch.h"
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/controls/Shapes.h"
 #include "Quaylight/design/icons/LucideIcon.h"
 #include "Quaylight/design/theme/Foreground.h"
@@ -381,10 +382,7 @@ void SettingsPopoutView::rebuildConnections() {
     if (connectionsContent_ != nullptr) {
         // Out of the card at once; deleted later, since one of its buttons may be the
         // sender of the change that led here.
-        connectionsLayout_->removeWidget(connectionsContent_);
-        connectionsContent_->hide();
-        connectionsContent_->setParent(nullptr);
-        connectionsContent_->deleteLater();
+        retireWidget(connectionsContent_);
     }
     connectionsContent_ = new QWidget;
     auto* layout = column(connectionsContent_, 0);

@@ -12,9 +12,10 @@
 #include "Quaylight/design/controls/PremiumChoiceTrigger.h"
 #include "Quaylight/design/controls/PremiumMenu.h"
 #include "Quaylight/design/controls/PremiumSwitch.h"
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/design/theme/PremiumTheme.h"
 #include "Quaylight/agent-hooks/connections/AgentProviderConnectionStore.h"
-#include "Quaylight/settings/views/SettingsColumn.h"
+#include "Quaylight/design/controls/AccessibilityHiddenColumn.h"
 #include "Quaylight/settings/views/SettingsWidgets.h"
 #include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
@@ -80,7 +81,7 @@ SettingsPopoutView::SettingsPopoutView(Dependencies dependencies, Callbacks call
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     outer->addWidget(scroll_);
 
-    auto* content = new SettingsColumn;
+    auto* content = new AccessibilityHiddenColumn;
     column_ = content;
     content->setAccessibleName(QStringLiteral("Settings cards"));
     // The column is as tall as its cards at the popout's width: the wrapped texts' own
@@ -172,7 +173,7 @@ void SettingsPopoutView::closeChoiceMenu() {
     if (!activeChoiceMenu_) return;
     activeChoiceMenu_.reset();
     menuRows_.clear();
-    if (menuSurface_) menuSurface_->deleteLater();
+    retireWidget(menuSurface_);
     menuSurface_ = nullptr;
     menuLayer_->hide();
     column_->setHiddenFromAccessibility(false);
@@ -180,7 +181,7 @@ void SettingsPopoutView::closeChoiceMenu() {
 }
 
 void SettingsPopoutView::showChoiceMenu() {
-    if (menuSurface_) menuSurface_->deleteLater();
+    retireWidget(menuSurface_);
     menuRows_.clear();
     const auto menu = *activeChoiceMenu_;
     menuSurface_ = new PremiumMenuSurface(SettingsChoiceMenuInfo::width, menuLayer_);

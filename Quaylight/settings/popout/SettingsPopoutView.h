@@ -29,10 +29,7 @@ class QVBoxLayout;
 
 namespace quaylight {
 
-namespace settings {
-class SettingsColumn;
-}
-
+class AccessibilityHiddenColumn;
 class AgentProviderConnectionStore;
 class GlobalShortcutManager;
 class LaunchAtLoginManager;
@@ -172,7 +169,7 @@ private:
     int choiceHighlightedIndex_ = 0;
 
     QScrollArea* scroll_ = nullptr;
-    settings::SettingsColumn* column_ = nullptr;
+    AccessibilityHiddenColumn* column_ = nullptr;
     QWidget* menuLayer_ = nullptr;
     QPointer<PremiumMenuSurface> menuSurface_;
     std::vector<PremiumMenuButton*> menuRows_;

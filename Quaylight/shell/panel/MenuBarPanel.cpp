@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <QVBoxLayout>
 
+#include "Quaylight/design/controls/RetireWidget.h"
 #include "Quaylight/shell/x11/X11Connection.h"
 
 #include <xcb/xproto.h>
@@ -41,10 +42,7 @@ MenuBarPanel::MenuBarPanel(QSize size)
 
 void MenuBarPanel::setRootView(QWidget* rootView) {
     if (rootView_ == rootView) return;
-    if (rootView_) {
-        layout()->removeWidget(rootView_);
-        rootView_->deleteLater();
-    }
+    retireWidget(rootView_);
     rootView_ = rootView;
     if (rootView_) layout()->addWidget(rootView_);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QPointer>
 #include <QApplication>
 #include <QScrollArea>
 #include <QTest>
@@ -16,6 +18,7 @@
 #include "Quaylight/popover/agents/AgentListView.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/frame/WrapLabel.h"
+#include "tests/Quaylight/popover/AccessibleWalk.h"
 
 namespace quaylight {
 namespace {
@@ -328,6 +331,57 @@ TEST(AgentListView, TwinRowsExpandAndStopByRowKey) {
     // A row's own gestures leave with that very row's session.
     QTest::mouseClick(liveRow->rowButton(), Qt::LeftButton);
     EXPECT_EQ(recorder.calls, (std::vector<std::string>{"toggle " + live.rowKey()}));
+}
+
+TEST(AgentListView, AnOpenRowWhoseSessionEndsLeavesTheAccessibleTreeBeforeItIsDeleted) {
+    Recorder recorder;
+    auto icons = std::make_shared<FakeHostIconProvider>();
+    AgentListView view(recorder.callbacks(), [] { return kNow; }, icons);
+    view.resize(700, 380);
+    auto live = session(10, AgentKind::codex, AgentSessionState::working, HostAppKind::terminal);
+    auto inputs = inputsFor(snapshotOf({live}), AgentProviderFilter::all, {});
+    inputs.expandedRowKey = live.rowKey();
+    view.apply(inputs);
+    view.show();
+    QApplication::processEvents();
+    AgentRowView* row = view.section("host:terminal")->row(live.rowKey());
+    ASSERT_TRUE(row && row->detailBand() && row->stopButton());
+    // A screen reader has read the open row down to its Stop button.
+    QPointer<QWidget> oldRow(row);
+    QPointer<QWidget> oldStop(row->stopButton());
+    QAccessibleInterface* heldStop = QAccessible::queryAccessibleInterface(row->stopButton());
+    bool stopReached = false;
+    for (auto* node : test::accessibleNodes(&view)) stopReached = stopReached || node->object() == oldStop;
+    ASSERT_TRUE(stopReached);
+
+    // The session ends: its finished row comes under a new key, with the old one still open.
+    auto finished = live;
+    finished.state = AgentSessionState::recentlyFinished;
+    finished.lastEventAt = kNow;
+    ASSERT_NE(finished.rowKey(), live.rowKey());
+    inputs = inputsFor(snapshotOf({finished}), AgentProviderFilter::all, {});
+    inputs.expandedRowKey = live.rowKey();
+    view.apply(inputs);
+
+    // Still alive this turn (it may be running its own handler), but out of every walk.
+    ASSERT_TRUE(oldRow && oldStop);
+    EXPECT_TRUE(heldStop->state().invisible);
+    const auto rowNames = [&] {
+        std::vector<std::string> names;
+        for (auto* node : test::accessibleNodes(&view)) {
+            EXPECT_NE(node->object(), oldRow.data());
+            EXPECT_NE(node->object(), oldStop.data());
+            if (node->object() && node->object()->objectName() == QStringLiteral("agentRowButton"))
+                names.push_back(s(node->text(QAccessible::Name)).substr(0, 15));
+        }
+        return names;
+    };
+    EXPECT_EQ(rowNames(), std::vector<std::string>{"Codex, finished"});
+
+    // Gone on the next turn; the tree read again reads the finished row alone.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(oldRow);
+    EXPECT_EQ(rowNames(), std::vector<std::string>{"Codex, finished"});
 }
 
 TEST(AgentListView, OneTimerForTheNextElapsedLabel) {

@@ -17,6 +17,7 @@
 #include "Quaylight/popover/frame/NoticeBanner.h"
 #include "Quaylight/popover/frame/WrapLabel.h"
 #include "Quaylight/popover/list/ActivityPulseClock.h"
+#include "tests/Quaylight/popover/AccessibleWalk.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
 
@@ -291,6 +292,65 @@ TEST(PopoverRoot, CardHoldsTheKeysAndClicksWhileItShows) {
     h.update([](PopoverInputs& i) { i.pending.stopVisible = StopVisibleRequest{"x", 1, {}}; });
     h.key(Qt::Key_Enter);
     EXPECT_EQ(h.confirmed.back(), "visible x");
+}
+
+TEST(PopoverRoot, WhileACardAsksNothingUnderItIsReachableForAScreenReader) {
+    PopoverHarness h;
+    h.inputs.state = threeRows();
+    h.apply();
+    h.show();
+    h.list()->setFocus();
+    // A reader read the header's Settings button before the card came.
+    QAbstractButton* settings = nullptr;
+    for (auto* button : h.root->findChildren<QAbstractButton*>())
+        if (button->accessibleName() == QStringLiteral("Settings")) settings = button;
+    ASSERT_TRUE(settings);
+    QAccessibleInterface* held = QAccessible::queryAccessibleInterface(settings);
+    ASSERT_TRUE(held && held->actionInterface());
+    EXPECT_FALSE(held->actionInterface()->actionNames().isEmpty());
+
+    h.key(Qt::Key_K);
+    ASSERT_TRUE(h.root->overlay()->isPresented());
+    // Walked from the top, only the card and what holds it are there, and enabled.
+    std::vector<std::string> reachable;
+    for (auto* node : test::accessibleNodes(h.root)) {
+        auto* widget = qobject_cast<QWidget*>(node->object());
+        const bool cardOrAbove = widget && (widget == h.root->overlay() || h.root->overlay()->isAncestorOf(widget) ||
+                                            widget->isAncestorOf(h.root->overlay()));
+        if (!cardOrAbove && !node->state().invisible && !node->state().disabled)
+            reachable.push_back(node->text(QAccessible::Name).toStdString() + " (" +
+                                widget->metaObject()->className() + ")");
+    }
+    EXPECT_EQ(reachable, std::vector<std::string>{});
+    // Nor does a point on the screen find anything of it: hit-tested, the Settings button's
+    // own spot ends on the backdrop or at the column, empty and disabled, never inside it.
+    const QPoint spot = settings->mapToGlobal(settings->rect().center());
+    QAccessibleInterface* hit = QAccessible::queryAccessibleInterface(h.root);
+    for (QAccessibleInterface* next = hit; next; next = next->childAt(spot.x(), spot.y())) hit = next;
+    auto* hitWidget = qobject_cast<QWidget*>(hit->object());
+    ASSERT_TRUE(hitWidget);
+    EXPECT_TRUE(hitWidget == h.root->column() || !h.root->column()->isAncestorOf(hitWidget))
+        << hitWidget->metaObject()->className();
+    EXPECT_TRUE(hitWidget == h.root->overlay() || hit->state().disabled) << hitWidget->metaObject()->className();
+    QAccessibleInterface* column = QAccessible::queryAccessibleInterface(h.root->column());
+    EXPECT_EQ(column->indexOfChild(QAccessible::queryAccessibleInterface(h.root->findChild<QWidget*>(
+                  QStringLiteral("header")))),
+              -1);
+    // What the reader still holds is disabled and offers nothing to press.
+    EXPECT_TRUE(held->state().disabled);
+    EXPECT_TRUE(held->actionInterface()->actionNames().isEmpty());
+    held->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(h.root->showSettings());
+    EXPECT_TRUE(h.inputs.pending.kill);
+
+    // Once the card goes, the column is back for the reader and the keys where they were.
+    h.key(Qt::Key_Escape);
+    EXPECT_FALSE(h.inputs.pending.any());
+    EXPECT_FALSE(held->state().disabled);
+    EXPECT_TRUE(h.list()->hasFocus());
+    bool settingsReached = false;
+    for (auto* node : test::accessibleNodes(h.root)) settingsReached = settingsReached || node->object() == settings;
+    EXPECT_TRUE(settingsReached);
 }
 
 TEST(PopoverRoot, BackdropClickCancelsCardClickDoesNot) {
