@@ -62,8 +62,8 @@ Figures burst(int events, bool panelOpen) {
     PopoverBinding::Dependencies e;
     e.viewModel = &viewModel;
     e.defaults = defaults;
-    PopoverBinding binding(std::move(e));
-    PopoverRootView* root = binding.root();
+    std::unique_ptr<PopoverRootView> owned(PopoverBinding::makeRoot(std::move(e)));
+    PopoverRootView* root = owned.get();
     root->resize(PopoverRootView::width, PopoverRootView::height);
     // A first scan has come in (the panel shows its loading page until then).
     ScanFrame frame;
