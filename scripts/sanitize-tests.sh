@@ -25,7 +25,9 @@ cmake -S "$top" -B "$build" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWith
   -DQUAYLIGHT_BUILD_BENCH=OFF -DQUAYLIGHT_WERROR=OFF >/dev/null
 cmake --build "$build"
 
-logs=$(mktemp -d)
+# A short folder of its own under /tmp: the scenarios' homes and sockets live below it, and a
+# Unix socket's path may not pass 107 bytes.
+logs=$(mktemp -d /tmp/qsan-XXXXXX)
 trap 'rm -rf "$logs"' EXIT
 mkdir "$logs/reports" "$logs/e2e"
 reports=$logs/reports/report

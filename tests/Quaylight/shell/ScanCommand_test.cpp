@@ -360,7 +360,8 @@ TEST(ScanCommand, UntrustedProgramNamesAreShownSafely) {
         EXPECT_EQ(json.status, 0);
         EXPECT_EQ(json.out.find(c.raw), std::string::npos) << c.cell;
         EXPECT_NE(json.out.find(c.escaped), std::string::npos) << c.cell;
-        const auto* row = onPort(rowsOf(nlohmann::json::parse(json.out), child.pid()), port);
+        const auto rows = rowsOf(nlohmann::json::parse(json.out), child.pid());
+        const auto* row = onPort(rows, port);
         ASSERT_TRUE(row);
         EXPECT_TRUE(row->process->executablePath->ends_with("/" + c.kept)) << *row->process->executablePath;
     }

@@ -30,6 +30,13 @@
 namespace quaylight {
 namespace {
 
+// Some tests drop to user nobody in a child, who must reach the folder: as root the run's
+// own temporary folder may be private, so those folders go under the shared /tmp instead.
+QString folderTemplate() {
+    const QString parent = ::geteuid() == 0 ? QStringLiteral("/tmp") : QDir::tempPath();
+    return parent + QStringLiteral("/quaylight-settings-XXXXXX");
+}
+
 class SettingsFileFailureTest : public ::testing::Test {
 protected:
     QString folder() const { return folder_.path() + QStringLiteral("/Quaylight"); }
@@ -48,7 +55,7 @@ protected:
         return file.readAll();
     }
 
-    QTemporaryDir folder_;
+    QTemporaryDir folder_{folderTemplate()};
 };
 
 std::string readFailure(const std::string& path, const std::string& reason) {
