@@ -25,6 +25,7 @@
 #include "Quaylight/popover/PopoverRootView.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentListView.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/viewmodel/FakeRunningApplications.h"
 #include "Quaylight/shell/viewmodel/GuiMailbox.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
@@ -51,8 +52,8 @@ std::size_t shownRows(const PopoverRootView& root) {
 
 Figures burst(int events, bool panelOpen) {
     auto defaults = std::make_shared<InMemoryUserDefaults>();
-    defaults->set("launchAtLoginOfferCompleted", true);
-    defaults->set("quaylightOnboardingComplete", true);
+    defaults->set(SettingsKeys::launchAtLoginOfferCompleted, true);
+    defaults->set(SettingsKeys::onboardingComplete, true);
     QuaylightViewModel::Dependencies d{defaults, ListenerTerminator(PortEngine(PortEngineDependencies::live()),
                                                                     ProcessSafetyClassifier::Context::current(),
                                                                     ProcessSignaller::live())};

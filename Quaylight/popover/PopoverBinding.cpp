@@ -16,14 +16,6 @@
 
 namespace quaylight {
 
-namespace {
-
-constexpr std::string_view kOfferCompleted = "launchAtLoginOfferCompleted";
-constexpr std::string_view kOnboardingComplete = "quaylightOnboardingComplete";
-constexpr std::string_view kWalkthroughCompleted = "walkthroughCompleted";
-
-}  // namespace
-
 PopoverRootView* PopoverBinding::makeRoot(Dependencies dependencies) {
     std::unique_ptr<PopoverBinding> binding(new PopoverBinding(std::move(dependencies)));
     PopoverRootView* root = binding->root_;
@@ -200,7 +192,7 @@ PopoverCommands PopoverBinding::commands() {
     };
     c.completeLaunchAtLoginOffer = [this](bool enabled) {
         dependencies_.defaults->set(SettingsKeys::launchAtLoginEnabled, enabled);
-        dependencies_.defaults->set(kOfferCompleted, true);
+        dependencies_.defaults->set(SettingsKeys::launchAtLoginOfferCompleted, true);
         if (dependencies_.onOnboardingGateChanged) dependencies_.onOnboardingGateChanged();
         applyNow();
     };
@@ -211,14 +203,14 @@ PopoverCommands PopoverBinding::commands() {
     };
     c.setShowSystem = [vm](bool on) { vm->setShowSystem(on); };
     c.replayWalkthrough = [this] {
-        dependencies_.defaults->set(kWalkthroughCompleted, false);
-        dependencies_.defaults->set(kOnboardingComplete, false);
+        dependencies_.defaults->set(SettingsKeys::walkthroughCompleted, false);
+        dependencies_.defaults->set(SettingsKeys::onboardingComplete, false);
         if (dependencies_.onOnboardingGateChanged) dependencies_.onOnboardingGateChanged();
         applyNow();
     };
     c.completeWalkthrough = [this] {
-        dependencies_.defaults->set(kWalkthroughCompleted, true);
-        dependencies_.defaults->set(kOnboardingComplete, true);
+        dependencies_.defaults->set(SettingsKeys::walkthroughCompleted, true);
+        dependencies_.defaults->set(SettingsKeys::onboardingComplete, true);
         if (dependencies_.onOnboardingGateChanged) dependencies_.onOnboardingGateChanged();
         applyNow();
     };

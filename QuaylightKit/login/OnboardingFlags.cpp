@@ -2,15 +2,17 @@
 
 namespace quaylight {
 
+namespace Keys = OnboardingKeys;
+
 OnboardingFlags OnboardingFlags::read(const UserDefaults& d) {
-    return {d.boolForKey("launchAtLoginOfferCompleted"), d.boolForKey("quaylightOnboardingComplete")};
+    return {d.boolForKey(Keys::launchAtLoginOfferCompleted), d.boolForKey(Keys::onboardingComplete)};
 }
 
 OnboardingMigrationSnapshot OnboardingMigrationSnapshot::read(const UserDefaults& d) {
     return {
-        d.boolForKey("tidewatchOfferCompleted"),     d.boolForKey("quaylightOnboardingMigrationApplied"),
-        d.boolForKey("quaylightOnboardingComplete"), d.boolForKey("launchAtLoginOfferCompleted"),
-        d.boolForKey("walkthroughCompleted"),        d.boolForKey("agentMonitoringEnabled"),
+        d.boolForKey(Keys::tidewatchOfferCompleted),  d.boolForKey(Keys::migrationApplied),
+        d.boolForKey(Keys::onboardingComplete),       d.boolForKey(Keys::launchAtLoginOfferCompleted),
+        d.boolForKey(Keys::walkthroughCompleted),     d.boolForKey(Keys::agentMonitoringEnabled),
     };
 }
 
@@ -29,19 +31,19 @@ bool OnboardingMigration::applyStored(UserDefaults& d) {
     const auto stored = OnboardingMigrationSnapshot::read(d);
     const auto migrated = apply(stored);
     if (migrated == stored) return false;
-    d.setBool("quaylightOnboardingComplete", migrated.quaylightOnboardingComplete);
-    d.setBool("launchAtLoginOfferCompleted", migrated.launchAtLoginOfferCompleted);
-    d.setBool("walkthroughCompleted", migrated.walkthroughCompleted);
-    d.setBool("agentMonitoringEnabled", migrated.agentMonitoringEnabled);
+    d.setBool(Keys::onboardingComplete, migrated.quaylightOnboardingComplete);
+    d.setBool(Keys::launchAtLoginOfferCompleted, migrated.launchAtLoginOfferCompleted);
+    d.setBool(Keys::walkthroughCompleted, migrated.walkthroughCompleted);
+    d.setBool(Keys::agentMonitoringEnabled, migrated.agentMonitoringEnabled);
     // Last, so that an interrupted write is done again at the next launch.
-    d.setBool("quaylightOnboardingMigrationApplied", migrated.quaylightOnboardingMigrationApplied);
+    d.setBool(Keys::migrationApplied, migrated.quaylightOnboardingMigrationApplied);
     return true;
 }
 
 void OnboardingMigration::markFirstRunFinished(UserDefaults& d) {
-    d.setBool("launchAtLoginOfferCompleted", true);
-    d.setBool("walkthroughCompleted", true);
-    d.setBool("quaylightOnboardingComplete", true);
+    d.setBool(Keys::launchAtLoginOfferCompleted, true);
+    d.setBool(Keys::walkthroughCompleted, true);
+    d.setBool(Keys::onboardingComplete, true);
 }
 
 }  // namespace quaylight

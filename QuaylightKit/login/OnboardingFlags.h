@@ -3,9 +3,21 @@
 // completion was the single flag "tidewatchOfferCompleted") to the current sequence of
 // welcome, launch-at-login offer and walkthrough, each with its own flag.
 
+#include <string_view>
+
 #include "QuaylightKit/platform/UserDefaults.h"
 
 namespace quaylight {
+
+// The user-defaults keys of the first-run flags; the application's settings keys name them too.
+namespace OnboardingKeys {
+inline constexpr std::string_view tidewatchOfferCompleted = "tidewatchOfferCompleted";
+inline constexpr std::string_view migrationApplied = "quaylightOnboardingMigrationApplied";
+inline constexpr std::string_view onboardingComplete = "quaylightOnboardingComplete";
+inline constexpr std::string_view launchAtLoginOfferCompleted = "launchAtLoginOfferCompleted";
+inline constexpr std::string_view walkthroughCompleted = "walkthroughCompleted";
+inline constexpr std::string_view agentMonitoringEnabled = "agentMonitoringEnabled";
+}  // namespace OnboardingKeys
 
 // The two flags that decide which first-run screen the panel shows; each mirrors the
 // user-defaults key of its name (absent = false).

@@ -89,6 +89,14 @@ void AgentInventoryCoordinator::applyScan(const ScanResult& result) {
 void AgentInventoryCoordinator::probeAndApplyScan(QueuedScan scan, std::int64_t generation) {
     auto runtimes = reducer_.hookRuntimeProbeIdentities();
     std::set<ProcessIdentity> probes(runtimes.begin(), runtimes.end());
+    // A host the scan saw runs; the others are looked at here, so that nothing on the main
+    // thread reads processes to tell whether a host app still runs.
+    std::set<ProcessIdentity> seenHosts;
+    for (const auto& entry : scan.presence.entries)
+        if (entry.host) seenHosts.insert(entry.host->identity);
+    for (const auto& session : snapshot_.sessions)
+        if (session.controlSurface && !seenHosts.contains(session.controlSurface->identity))
+            probes.insert(session.controlSurface->identity);
     if (probes.empty()) {
         applyProbedScan(scan, {}, generation);
         return;
@@ -117,6 +125,9 @@ void AgentInventoryCoordinator::applyProbedScan(const QueuedScan& scan, const st
         };
         reducer_.applyPanelScan(scan.presence, scan.relatedListeners, runtimeCurrent, scan.scannedAt,
                                 dependencies_.now());
+        exitedHosts_.clear();
+        for (const auto& [identity, current] : answers)
+            if (!current) exitedHosts_.insert(identity);
         publish();
     }
     finishLaneOperation();
@@ -166,6 +177,9 @@ void AgentInventoryCoordinator::afterQueuedUpdates(std::function<void()> callbac
 
 void AgentInventoryCoordinator::publish() {
     snapshot_ = reducer_.snapshot(connections_);
+    for (const auto& session : snapshot_.sessions)
+        if (session.controlSurface && exitedHosts_.contains(session.controlSurface->identity))
+            snapshot_.exitedHosts.insert(session.controlSurface->identity);
     auto observers = observers_;  // an observer may remove itself
     for (const auto& [id, observer] : observers) observer(snapshot_);
     auto edges = reducer_.takePendingCompletionEdges();

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "ProcessCoreKit/ancestry/ProcessAncestry.h"
@@ -62,7 +63,8 @@ public:
     // ---- Inputs. Each returns at once; its effect comes later, in the order of the calls.
 
     // A successful scan. Before it applies, the runtimes that hook sessions without an agent
-    // process depend on are probed off the main thread; the lane waits for the answers.
+    // process depend on, and the host apps of listed sessions the scan did not see, are
+    // probed off the main thread; the lane waits for the answers.
     void applyScan(const ScanResult& result);
     void applyScanFailure();
     void applyHookEnvelope(const AgentHookProtocol::Envelope& envelope, const HookOrigin& origin,
@@ -142,6 +144,8 @@ private:
     std::optional<MainExecutor::TimerID> expiryTimer_;
     std::int64_t expiryGeneration_ = 0;
     std::vector<AgentProviderConnection> connections_;
+    // The host apps the last scan's probes found gone; published for the listed ones.
+    std::set<ProcessIdentity> exitedHosts_;
     std::deque<LaneItem> lane_;
     bool laneBusy_ = false;
     bool laneTurnPosted_ = false;

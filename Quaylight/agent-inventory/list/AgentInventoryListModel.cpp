@@ -115,6 +115,8 @@ AgentInventoryListModel AgentInventoryListModel::build(const AgentInventorySnaps
         model.content = Content::of(Content::Kind::noSearchMatches);
     } else {
         model.content = {Content::Kind::sections, group(found)};
+        for (auto& section : model.content.sections)
+            section.hostRunning = !section.host || !snapshot.exitedHosts.contains(section.host->identity);
     }
     model.summaryLine = summary(current);
     model.stateLine = stateSummary(current);

@@ -18,6 +18,8 @@ struct AgentInventoryListModel {
     struct Section {
         std::optional<AgentHostDescriptor> host;  // none: the sessions without a control surface
         std::vector<AgentSessionSnapshot> rows;
+        // False once the host's process was found gone (the snapshot's exitedHosts).
+        bool hostRunning = true;
 
         // "host:" and the host kind's raw value, or "host:unknown".
         std::string id() const;

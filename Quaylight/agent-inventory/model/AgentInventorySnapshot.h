@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct AgentInventorySnapshot {
     std::vector<AgentProviderConnection> providerConnections;
     WallTime capturedAt = distantPast;
     InventoryFreshness freshness = InventoryFreshness::stale(std::nullopt);
+    // The host apps of listed sessions whose process was gone at the last scan's look, made
+    // away from the main thread; a host not looked at yet counts as running.
+    std::set<ProcessIdentity> exitedHosts;
 
     static AgentInventorySnapshot empty() { return {}; }
 

@@ -55,8 +55,9 @@ int AgentHostSectionView::headerHeight() const {
 
 bool AgentHostSectionView::apply(const AgentInventoryListModel::Section& section, const ContextFor& contextFor) {
     auto texts = agentHostSectionTexts(section);
-    // Asked on every update: a host app that quit falls back to the vector icon at once.
-    std::optional<QIcon> icon = section.host ? icons_.icon(*section.host) : std::nullopt;
+    // Whether the host still runs comes with the snapshot: a host app found gone falls back
+    // to the vector icon, and nothing here reads processes.
+    std::optional<QIcon> icon = section.host && section.hostRunning ? icons_.icon(*section.host) : std::nullopt;
     const bool headerChanged = !built_ || texts != texts_ || !sameIcon(icon, appIcon_);
     if (headerChanged) {
         texts_ = std::move(texts);

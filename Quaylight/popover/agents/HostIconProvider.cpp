@@ -1,7 +1,5 @@
 #include "Quaylight/popover/agents/HostIconProvider.h"
 
-#include "ProcessCoreKit/platform/Libproc.h"
-
 namespace quaylight {
 
 std::vector<std::string_view> hostDesktopIconNames(HostAppKind kind) {
@@ -22,14 +20,7 @@ std::vector<std::string_view> hostDesktopIconNames(HostAppKind kind) {
 }
 
 std::optional<QIcon> ThemeHostIconProvider::icon(const AgentHostDescriptor& host) {
-    // Asked on every render, so that a host app that quit falls back at once; only the
-    // theme lookup is kept, per process.
-    auto running = Libproc::live().identity(host.identity.pid);
-    if (!running || *running != host.identity) {
-        cache_.erase(host.identity);
-        return std::nullopt;
-    }
-    if (auto found = cache_.find(host.identity); found != cache_.end()) return found->second;
+    if (auto found = cache_.find(host.kind); found != cache_.end()) return found->second;
     std::optional<QIcon> icon;
     for (auto name : hostDesktopIconNames(host.kind)) {
         auto themed = QIcon::fromTheme(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
@@ -38,7 +29,7 @@ std::optional<QIcon> ThemeHostIconProvider::icon(const AgentHostDescriptor& host
             break;
         }
     }
-    cache_.emplace(host.identity, icon);
+    cache_.emplace(host.kind, icon);
     return icon;
 }
 

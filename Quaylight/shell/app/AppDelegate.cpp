@@ -11,6 +11,7 @@
 #include "Quaylight/shell/app/PanelPlaceholder.h"
 #include "Quaylight/shell/defaults/DisplaySettings.h"
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/panel/OutsideClickMonitor.h"
 #include "Quaylight/shell/panel/PanelPlacement.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
@@ -88,9 +89,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     // the first run is over, and offering it again could not be remembered anyway.
     if (dependencies_.settingsFile && dependencies_.settingsFile->readFailureNotice())
         OnboardingMigration::markFirstRunFinished(defaults);
-    defaults.removeObject("display.appearanceMode");
-    defaults.removeObject("display.menuBarIcon");
-    defaults.setBool("launchAtLoginEnabled",
+    defaults.removeObject(SettingsKeys::retiredAppearanceMode);
+    defaults.removeObject(SettingsKeys::retiredMenuBarIcon);
+    defaults.setBool(SettingsKeys::launchAtLoginEnabled,
                      dependencies_.launchAtLogin ? dependencies_.launchAtLogin->isEnabled() : false);
 
     // 4: the view model's scan request pokes the panel scan loop.
@@ -254,8 +255,8 @@ void AppDelegate::dismissPanel(MenuBarPanelController::DismissalMode mode, std::
 
 OnboardingPresentation::Surface AppDelegate::presentationSurface() const {
     const UserDefaults& defaults = *dependencies_.defaults;
-    if (!storedBool(defaults, "launchAtLoginOfferCompleted")) return OnboardingPresentation::Surface::launchAtLoginOffer;
-    if (!storedBool(defaults, "quaylightOnboardingComplete")) return OnboardingPresentation::Surface::walkthrough;
+    if (!storedBool(defaults, SettingsKeys::launchAtLoginOfferCompleted)) return OnboardingPresentation::Surface::launchAtLoginOffer;
+    if (!storedBool(defaults, SettingsKeys::onboardingComplete)) return OnboardingPresentation::Surface::walkthrough;
     return OnboardingPresentation::Surface::listenerList;
 }
 
@@ -263,7 +264,7 @@ void AppDelegate::syncMonitoring() {
     if (terminated_) return;
     const auto surface = presentationSurface();
     const bool presented = panelController_ && panelController_->isPresented();
-    const bool notchActivity = storedBool(*dependencies_.defaults, "display.showAgentActivity");
+    const bool notchActivity = storedBool(*dependencies_.defaults, SettingsKeys::showAgentActivity);
     const bool firstRunFinished = surface == OnboardingPresentation::Surface::listenerList;
     // The order matters: the loop that stops goes first, so the two never scan at once.
     if (presented) {
@@ -285,7 +286,7 @@ bool AppDelegate::isLowPowerModeEnabled() const {
 PanelScanConfiguration AppDelegate::scanConfiguration() const {
     PanelScanConfiguration configuration;
     configuration.defaultFilter = DisplaySettings(*dependencies_.defaults).defaultFilter();
-    if (auto stored = dependencies_.defaults->stringValue("display.lastUsedFilter"))
+    if (auto stored = dependencies_.defaults->stringValue(SettingsKeys::lastUsedFilter))
         configuration.lastUsedFilter = fromRawValue<FilterCategory>(*stored);
     configuration.batteryMode = [defaults = dependencies_.defaults] { return DisplaySettings(*defaults).batteryMode(); };
     return configuration;

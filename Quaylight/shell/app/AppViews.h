@@ -1,48 +1,16 @@
 #pragma once
 // The views other parts of the application bring to the delegate, each behind a small
 // interface so the delegate can be built, run and tested before (and without) them: the
-// popover's root view, the screen-top indicator and the settings views.
+// popover's root view (its context, below the popover too) and the screen-top indicator.
 
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "Quaylight/notch/model/NotchIslandPresentation.h"
-
-class QWidget;
+#include "Quaylight/shell/panel/PopoverContext.h"
 
 namespace quaylight {
-
-class AgentProviderConnectionStore;
-class GlobalShortcutManager;
-class LaunchAtLoginManager;
-class PopoverRevealState;
-class QuaylightViewModel;
-class SettingsFileUserDefaults;
-class Updater;
-class UserDefaults;
-
-// What the popover's root view is built from and what it may ask of the application.
-struct PopoverContext {
-    QuaylightViewModel* viewModel = nullptr;
-    AgentProviderConnectionStore* connections = nullptr;
-    Updater* updater = nullptr;
-    PopoverRevealState* reveal = nullptr;
-    GlobalShortcutManager* globalShortcut = nullptr;
-    LaunchAtLoginManager* launchAtLogin = nullptr;
-    UserDefaults* defaults = nullptr;
-    // The file behind `defaults`, when they live in one; its notice shows in the panel.
-    SettingsFileUserDefaults* settingsFile = nullptr;
-    // Closes the panel (animated) when it is presented.
-    std::function<void()> dismissPanel;
-    // Ends the application through its termination order.
-    std::function<void()> quit;
-    // The first-run flags changed: the delegate re-decides what runs.
-    std::function<void()> onOnboardingGateChanged;
-};
-
-// Makes the widget the panel shows; the panel takes ownership.
-using PopoverRootFactory = std::function<QWidget*(const PopoverContext&)>;
 
 // The screen-top indicator as the delegate drives it. GUI thread only.
 class NotchIndicator {

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "QuaylightKit/login/OnboardingFlags.h"
+
 namespace quaylight::SettingsKeys {
 
 inline constexpr std::string_view rowDensity = "display.rowDensity";
@@ -27,6 +29,11 @@ inline constexpr std::string_view globalShortcut = "controls.globalShortcut";
 inline constexpr std::string_view globalShortcutEnabled = "controls.globalShortcutEnabled";
 inline constexpr std::string_view launchAtLoginEnabled = "launchAtLoginEnabled";
 inline constexpr std::string_view updatesLastCheckTime = "updates.lastCheckTime";
+
+// The first-run flags, kept where the migration of the earlier onboarding reads them.
+inline constexpr std::string_view launchAtLoginOfferCompleted = OnboardingKeys::launchAtLoginOfferCompleted;
+inline constexpr std::string_view walkthroughCompleted = OnboardingKeys::walkthroughCompleted;
+inline constexpr std::string_view onboardingComplete = OnboardingKeys::onboardingComplete;
 
 // Keys of earlier versions, removed at every launch.
 inline constexpr std::string_view retiredAppearanceMode = "display.appearanceMode";

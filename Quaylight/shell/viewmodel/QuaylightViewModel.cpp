@@ -8,6 +8,7 @@
 #include "ProcessCoreKit/reader/ProcessReader.h"
 #include "Quaylight/agent-hooks/server/SerialQueue.h"
 #include "Quaylight/agent-inventory/model/PanelModeResolver.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/viewmodel/GuiMailbox.h"
 #include "Quaylight/shell/viewmodel/QtMainExecutor.h"
 #include "QuaylightKit/focus/FocusTargetResolver.h"
@@ -181,7 +182,7 @@ void QuaylightViewModel::prepareForMonitoring() {
     setActivityByID({});
     setCpuPercentByID({});
     setFocusLabelByID({});
-    setShowSystem(defaults_->boolValue("display.showSystemRows").value_or(false));
+    setShowSystem(defaults_->boolValue(SettingsKeys::showSystemRows).value_or(false));
     const DisplaySettings settings(*defaults_);
     setDisplayFields(settings.visibleFields());
     setRowDensity(settings.rowDensity());
@@ -243,19 +244,19 @@ void QuaylightViewModel::clearMonitoring() {
 }
 
 std::optional<PanelMode> QuaylightViewModel::storedPanelMode() const {
-    const auto stored = defaults_->stringValue("display.lastUsedPanelMode");
+    const auto stored = defaults_->stringValue(SettingsKeys::lastUsedPanelMode);
     if (!stored) return std::nullopt;
     return fromRawValue<PanelMode>(*stored);
 }
 
 void QuaylightViewModel::selectPanelMode(PanelMode mode) {
     setPanelMode(mode);
-    defaults_->setString("display.lastUsedPanelMode", std::string(rawValue(mode)));
+    defaults_->setString(SettingsKeys::lastUsedPanelMode, std::string(rawValue(mode)));
     if (mode == PanelMode::ports) setExpandedAgentSessionID(std::nullopt);
 }
 
 void QuaylightViewModel::persistLastUsedFilter() {
-    defaults_->setString("display.lastUsedFilter", std::string(rawValue(filter_)));
+    defaults_->setString(SettingsKeys::lastUsedFilter, std::string(rawValue(filter_)));
 }
 
 // ---- Stop actions

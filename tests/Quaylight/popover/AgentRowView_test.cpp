@@ -261,11 +261,15 @@ TEST(AgentHostSectionView, UnknownAppHeader) {
     ASSERT_EQ(section.rows().size(), 1u);
 }
 
-TEST(AgentHostSectionView, AppIconWhileTheHostRuns) {
-    FakeHostIconProvider icons;
+QIcon redIcon() {
     QPixmap red(16, 16);
     red.fill(Qt::red);
-    icons.iconsByPid[300] = QIcon(red);
+    return QIcon(red);
+}
+
+TEST(AgentHostSectionView, AppIconWhileTheHostRuns) {
+    FakeHostIconProvider icons;
+    icons.iconsByPid[300] = redIcon();
     AgentHostSectionView section(icons);
     auto context = [](const AgentSessionSnapshot&) { return contextAt(false); };
     section.apply(sectionOf(hostOf(HostAppKind::warp, 300), {fullSession()}), context);
@@ -274,6 +278,22 @@ TEST(AgentHostSectionView, AppIconWhileTheHostRuns) {
     EXPECT_TRUE(section.apply(sectionOf(hostOf(HostAppKind::warp, 300), {fullSession()}), context));
     EXPECT_FALSE(section.showsAppIcon());
     EXPECT_EQ(section.texts().fallbackIcon, LucideIconName::terminal);
+}
+
+TEST(AgentHostSectionView, AHostTheSnapshotFoundGoneGetsTheVectorIconWithoutAsking) {
+    FakeHostIconProvider icons;
+    icons.iconsByPid[300] = redIcon();
+    AgentHostSectionView section(icons);
+    auto context = [](const AgentSessionSnapshot&) { return contextAt(false); };
+    auto model = sectionOf(hostOf(HostAppKind::warp, 300), {fullSession()});
+    section.apply(model, context);
+    EXPECT_TRUE(section.showsAppIcon());
+    const int asked = icons.lookups;
+    model.hostRunning = false;  // the last scan's look found the app gone
+    EXPECT_TRUE(section.apply(model, context));
+    EXPECT_FALSE(section.showsAppIcon());
+    EXPECT_EQ(section.texts().fallbackIcon, LucideIconName::terminal);
+    EXPECT_EQ(icons.lookups, asked);
 }
 
 TEST(AgentHostSectionView, RowsKeptByRowKeyAndExpansionGoesByRowKey) {

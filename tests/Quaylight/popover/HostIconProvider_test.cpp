@@ -1,5 +1,6 @@
-// The live host icon provider: every host kind has theme names to ask, and a host whose
-// process is gone (or was replaced under its pid) gets no icon.
+// The live host icon provider: every host kind has theme names to ask, and the answer goes
+// by the kind alone; whether the host still runs comes with the inventory snapshot, so the
+// provider looks at no process.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,19 +16,20 @@ TEST(HostIconProvider, EveryKindHasThemeNames) {
         EXPECT_FALSE(hostDesktopIconNames(kind).empty()) << raw;
 }
 
-TEST(HostIconProvider, NoIconForAHostThatIsNotRunning) {
+TEST(HostIconProvider, AnswersByKindWithoutLookingAtTheProcess) {
     auto own = Libproc::live().identity(static_cast<std::int32_t>(getpid()));
     ASSERT_TRUE(own);
     auto replaced = *own;
     replaced.startTimeSeconds += 1;  // the same pid, another process
     ThemeHostIconProvider icons;
-    EXPECT_EQ(icons.icon({HostAppKind::vscode, "VS Code", replaced}), std::nullopt);
-    EXPECT_EQ(icons.icon({HostAppKind::vscode, "VS Code", ProcessIdentity{0, 0, 0}}), std::nullopt);
-    // The running one is asked of the theme; whatever it answers, the answer is stable.
-    const AgentHostDescriptor running{HostAppKind::terminal, "Terminal", *own};
-    const auto first = icons.icon(running);
-    const auto second = icons.icon(running);
-    EXPECT_EQ(first.has_value(), second.has_value());
+    const auto running = icons.icon({HostAppKind::terminal, "Terminal", *own});
+    for (const auto& identity : {replaced, ProcessIdentity{0, 0, 0}, *own}) {
+        const auto answer = icons.icon({HostAppKind::terminal, "Terminal", identity});
+        EXPECT_EQ(answer.has_value(), running.has_value());
+        if (answer && running) {
+            EXPECT_EQ(answer->cacheKey(), running->cacheKey());
+        }
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "Quaylight/popover/frame/PortsRailView.h"
 #include "Quaylight/popover/frame/RevealEffect.h"
 #include "Quaylight/popover/list/ListenerListView.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
@@ -46,8 +47,8 @@ struct BoundPopover {
 
     explicit BoundPopover(QuaylightViewModel::Performers performers = {},
                           AgentProviderConnectionStore* connections = nullptr, PopoverRevealState* reveal = nullptr) {
-        defaults->set("launchAtLoginOfferCompleted", true);
-        defaults->set("quaylightOnboardingComplete", true);
+        defaults->set(SettingsKeys::launchAtLoginOfferCompleted, true);
+        defaults->set(SettingsKeys::onboardingComplete, true);
         QuaylightViewModel::Dependencies d{defaults, terminatorWithoutSelf()};
         d.performers = std::move(performers);
         d.runInBackground = [](QuaylightViewModel::Job job) { job(); };
@@ -195,7 +196,7 @@ TEST(PopoverBinding, TheRailSetsTheViewModelsFilterSortAndScope) {
     ASSERT_TRUE(rail->chip(FilterCategory::python));
     click(rail->chip(FilterCategory::python));
     EXPECT_EQ(p.viewModel->filter(), FilterCategory::python);
-    EXPECT_EQ(p.defaults->stringValue("display.lastUsedFilter"), std::string(rawValue(FilterCategory::python)));
+    EXPECT_EQ(p.defaults->stringValue(SettingsKeys::lastUsedFilter), std::string(rawValue(FilterCategory::python)));
     EXPECT_EQ(p.list()->rowOrder(), std::vector<std::string>{python.id()});
 
     // The sort menu: Down from "Port" and Return sorts by activity; Up from "Port" is "Refresh now".

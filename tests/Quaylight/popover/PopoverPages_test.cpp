@@ -22,6 +22,7 @@
 #include "Quaylight/settings/onboarding/WalkthroughView.h"
 #include "Quaylight/settings/popout/SettingsPopoutView.h"
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
@@ -80,7 +81,7 @@ struct MadePanel {
         QApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    bool flag(const char* key) const { return defaults->boolValue(key).value_or(false); }
+    bool flag(std::string_view key) const { return defaults->boolValue(key).value_or(false); }
     void click(const QString& name) {
         for (auto* button : root->findChildren<QAbstractButton*>()) {
             if (button->isVisibleTo(root) && (button->accessibleName() == name || button->text() == name)) {
@@ -104,14 +105,14 @@ TEST(PopoverPages, AFreshStartGoesThroughTheOfferAndTheTourToTheList) {
     ASSERT_NE(p.shown<LaunchAtLoginOfferView>(), nullptr);
     EXPECT_EQ(p.shown<WalkthroughView>(), nullptr);
     p.click(QStringLiteral("Not now"));
-    EXPECT_TRUE(p.flag("launchAtLoginOfferCompleted"));
-    EXPECT_EQ(p.defaults->boolValue("launchAtLoginEnabled"), std::optional(false));
+    EXPECT_TRUE(p.flag(SettingsKeys::launchAtLoginOfferCompleted));
+    EXPECT_EQ(p.defaults->boolValue(SettingsKeys::launchAtLoginEnabled), std::optional(false));
     EXPECT_EQ(p.gateChanges, 1);
     EXPECT_EQ(p.root->findChild<LaunchAtLoginOfferView*>(), nullptr);
     ASSERT_NE(p.shown<WalkthroughView>(), nullptr);
     p.click(QStringLiteral("Skip"));
-    EXPECT_TRUE(p.flag("walkthroughCompleted"));
-    EXPECT_TRUE(p.flag("quaylightOnboardingComplete"));
+    EXPECT_TRUE(p.flag(SettingsKeys::walkthroughCompleted));
+    EXPECT_TRUE(p.flag(SettingsKeys::onboardingComplete));
     EXPECT_EQ(p.gateChanges, 2);
     EXPECT_EQ(p.root->findChild<WalkthroughView*>(), nullptr);
     EXPECT_EQ(p.root->presentation(), PopoverSurface::listenerList);
@@ -119,9 +120,9 @@ TEST(PopoverPages, AFreshStartGoesThroughTheOfferAndTheTourToTheList) {
 
 TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
     MadePanel p;
-    p.defaults->set("launchAtLoginOfferCompleted", true);
-    p.defaults->set("walkthroughCompleted", true);
-    p.defaults->set("quaylightOnboardingComplete", true);
+    p.defaults->set(SettingsKeys::launchAtLoginOfferCompleted, true);
+    p.defaults->set(SettingsKeys::walkthroughCompleted, true);
+    p.defaults->set(SettingsKeys::onboardingComplete, true);
     p.click(QStringLiteral("Settings"));
     auto* popout = p.shown<SettingsPopoutView>();
     ASSERT_NE(popout, nullptr);
@@ -152,7 +153,7 @@ TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
     popout->toggleChoiceMenu(SettingsChoiceMenu::rowDensity);
     popout->moveChoiceHighlight(+1);
     popout->activateHighlightedChoice();
-    EXPECT_EQ(p.defaults->stringValue("display.rowDensity"), std::optional<std::string>("compact"));
+    EXPECT_EQ(p.defaults->stringValue(SettingsKeys::rowDensity), std::optional<std::string>("compact"));
     EXPECT_EQ(p.viewModel->rowDensity(), DisplaySettings::RowDensity::compact);
     // The system rows' switch is the view model's.
     p.click(QStringLiteral("System & background ports"));
@@ -167,9 +168,9 @@ TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
     // Replay closes the popout and brings the tour back from its first page.
     p.click(QStringLiteral("Replay welcome tour"));
     EXPECT_FALSE(p.root->showSettings());
-    EXPECT_FALSE(p.flag("walkthroughCompleted"));
-    EXPECT_FALSE(p.flag("quaylightOnboardingComplete"));
-    EXPECT_TRUE(p.flag("launchAtLoginOfferCompleted"));
+    EXPECT_FALSE(p.flag(SettingsKeys::walkthroughCompleted));
+    EXPECT_FALSE(p.flag(SettingsKeys::onboardingComplete));
+    EXPECT_TRUE(p.flag(SettingsKeys::launchAtLoginOfferCompleted));
     EXPECT_EQ(p.gateChanges, 1);
     auto* tour = p.shown<WalkthroughView>();
     ASSERT_NE(tour, nullptr);
@@ -182,7 +183,8 @@ TEST(PopoverPages, TheSettingsPopoutActsOnTheViewModelAndTheFlags) {
 
 std::shared_ptr<SettingsFileUserDefaults> finishedFirstRun(const std::string& path) {
     auto file = std::make_shared<SettingsFileUserDefaults>(path);
-    for (const char* key : {"launchAtLoginOfferCompleted", "walkthroughCompleted", "quaylightOnboardingComplete"})
+    for (const auto key :
+         {SettingsKeys::launchAtLoginOfferCompleted, SettingsKeys::walkthroughCompleted, SettingsKeys::onboardingComplete})
         file->setBool(key, true);
     file->synchronize();
     return file;

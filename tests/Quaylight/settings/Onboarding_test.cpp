@@ -7,6 +7,7 @@
 
 #include "Quaylight/settings/onboarding/LaunchAtLoginOfferView.h"
 #include "Quaylight/settings/onboarding/WalkthroughView.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/platform/LaunchAtLoginManager.h"
 #include "QuaylightKit/platform/FakeLoginItem.h"
 #include "SettingsTestSupport.h"
@@ -79,7 +80,7 @@ TEST(LaunchAtLoginOfferView, ApprovalPathOpensTheSettingsOnceAndWaits) {
 
     h.click("I Turned It On");  // not approved yet
     EXPECT_TRUE(showsText(*h.view, LaunchAtLoginOffer::stillOffMessage()));
-    EXPECT_EQ(h.defaults.boolValue("launchAtLoginEnabled"), false);
+    EXPECT_EQ(h.defaults.boolValue(SettingsKeys::launchAtLoginEnabled), false);
     EXPECT_TRUE(h.completions.empty());
 
     h.click("Open Autostart Settings");
@@ -88,7 +89,7 @@ TEST(LaunchAtLoginOfferView, ApprovalPathOpensTheSettingsOnceAndWaits) {
 
     h.item.current = LoginItem::Status::enabled;  // the user approved it
     h.click("I Turned It On");
-    EXPECT_EQ(h.defaults.boolValue("launchAtLoginEnabled"), true);
+    EXPECT_EQ(h.defaults.boolValue(SettingsKeys::launchAtLoginEnabled), true);
     EXPECT_EQ(h.completions, std::vector<bool>{true});
     EXPECT_EQ(h.item.removes, 0);
 }

@@ -1,12 +1,15 @@
+#include <csignal>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "ProcessCoreKit/concurrency/ManualQueue.h"
 #include "ProcessCoreKit/concurrency/WorkerPool.h"
+#include "ProcessCoreKit/reader/ProcessReader.h"
 #include "Quaylight/agent-inventory/coordinator/AgentInventoryCoordinator.h"
 #include "Quaylight/agent-inventory/coordinator/ManualExecutor.h"
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
+#include "tests/support/ChildProcess.h"
 
 namespace quaylight::testsupport {
 namespace {
@@ -364,6 +367,90 @@ TEST(InventoryCoordinator, ProbesRunOnAnotherThread) {
     EXPECT_NE(probeThread, std::thread::id{});
     EXPECT_NE(probeThread, std::this_thread::get_id());
     EXPECT_EQ(rows(coordinator.snapshot()), (std::vector<std::string>{"hook:claude/s1 claude recentlyFinished"}));
+}
+
+// A hook session's host app, which no scan sees (the hook named it, not the process tree).
+HookOrigin fromHost(const ProcessIdentity& identity) {
+    return {std::nullopt, HostAppOccurrence{HostAppKind::ghostty, identity, "ghostty"}, std::nullopt};
+}
+
+TEST(InventoryCoordinator, HostsTheScanDidNotSeeAreLookedAtOffTheMainThreadAndComeWithTheSnapshot) {
+    Harness h;
+    const auto hostApp = host(HostAppKind::ghostty, 600).identity;
+    h.hook(t(0s), AgentKind::claude, EventKind::promptSubmitted, "s1", fromHost(hostApp));
+    h.executor->runUntilIdle();
+    EXPECT_EQ(h.coordinator->snapshot().exitedHosts, std::set<ProcessIdentity>{});  // not looked at yet: running
+
+    h.coordinator->applyScan(scanAt(t(1s)));
+    h.executor->runUntilIdle();
+    EXPECT_EQ(h.probed, std::vector<ProcessIdentity>{});  // nothing read on the main thread
+    ASSERT_EQ(h.background.postedCount(), 1u);
+    h.background.runPending();  // the host app is gone
+    EXPECT_EQ(h.probed, std::vector<ProcessIdentity>{hostApp});
+    h.executor->runUntilIdle();
+    EXPECT_EQ(h.coordinator->snapshot().exitedHosts, std::set<ProcessIdentity>{hostApp});
+    // Other inputs publish the last look again, without reading.
+    h.hook(t(2s), AgentKind::claude, EventKind::permissionRequested, "s1", fromHost(hostApp));
+    h.executor->runUntilIdle();
+    EXPECT_EQ(h.coordinator->snapshot().exitedHosts, std::set<ProcessIdentity>{hostApp});
+    EXPECT_EQ(h.probed.size(), 1u);
+
+    h.running[hostApp] = true;  // the next look finds it again
+    h.coordinator->applyScan(scanAt(t(3s)));
+    h.executor->runUntilIdle();
+    h.background.runPending();
+    h.executor->runUntilIdle();
+    EXPECT_EQ(h.coordinator->snapshot().exitedHosts, std::set<ProcessIdentity>{});
+}
+
+TEST(InventoryCoordinator, AHostTheScanSawRunsWithoutALook) {
+    Harness h;
+    const auto terminal = host(HostAppKind::terminal, 500);
+    for (auto at : {t(0s), t(1s)}) {
+        h.coordinator->applyScan(scanAt(at, {presence(agent(101), {}, terminal)}));
+        h.executor->runUntilIdle();
+    }
+    ASSERT_EQ(h.coordinator->snapshot().sessions.size(), 1u);
+    EXPECT_EQ(h.coordinator->snapshot().sessions[0].controlSurface->identity, terminal.identity);
+    EXPECT_EQ(h.background.postedCount(), 0u);
+    EXPECT_EQ(h.probed, std::vector<ProcessIdentity>{});
+    EXPECT_EQ(h.coordinator->snapshot().exitedHosts, std::set<ProcessIdentity>{});
+}
+
+// A real host app process: while it runs the snapshot lists no exited host; once it is
+// killed the next scan's look, on a worker thread, finds it gone. The reader fails the test
+// if it is ever called on the thread that runs the main executor.
+TEST(InventoryCoordinator, ARealHostAppThatQuitIsFoundGoneOnAWorkerThread) {
+    auto child = ChildProcess::spawn({fixtureProcessPath()});
+    const auto hostApp = ProcessReader{}.liveResolveSnapshot(child.pid())->identity;
+    const auto mainThread = std::this_thread::get_id();
+    auto executor = std::make_shared<ManualExecutor>(t(0s));
+    WorkerPool pool(1, WorkPriority::utility);
+    AgentInventoryCoordinator::Dependencies d;
+    d.executor = executor;
+    d.now = executor->clock();
+    d.isProcessCurrent = [mainThread](const ProcessIdentity& identity) {
+        if (std::this_thread::get_id() == mainThread) ADD_FAILURE() << "a process was read on the main thread";
+        return AgentInventoryCoordinator::Dependencies::isLiveProcessCurrent(identity);
+    };
+    d.runInBackground = [&](AgentInventoryCoordinator::Task task) { pool.submit(std::move(task)); };
+    AgentInventoryCoordinator coordinator(std::move(d));
+    coordinator.applyHookEnvelope(envelope(AgentKind::claude, EventKind::promptSubmitted, "s1"), fromHost(hostApp),
+                                  t(0s));
+    auto scanned = [&](std::size_t posts) {
+        executor->runUntilIdle();
+        if (!executor->waitForPosts(posts)) return false;  // the look's answer
+        executor->runUntilIdle();
+        return true;
+    };
+    coordinator.applyScan(scanAt(t(1s)));
+    ASSERT_TRUE(scanned(3));
+    EXPECT_EQ(coordinator.snapshot().exitedHosts, std::set<ProcessIdentity>{});
+
+    child.killAndWait(SIGKILL);
+    coordinator.applyScan(scanAt(t(2s)));
+    ASSERT_TRUE(scanned(5));
+    EXPECT_EQ(coordinator.snapshot().exitedHosts, std::set<ProcessIdentity>{hostApp});
 }
 
 }  // namespace

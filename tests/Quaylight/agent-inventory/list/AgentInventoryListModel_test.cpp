@@ -149,6 +149,20 @@ TEST(AgentsListModel, SectionsGroupByHostKindNamedAfterTheFirstRow) {
     EXPECT_EQ(model.summaryLine, "3 local agents across 2 apps");
 }
 
+TEST(AgentsListModel, ASectionsHostRunsUnlessTheSnapshotFoundItGone) {
+    auto snapshot = inventory({
+        Row("a").in(HostAppKind::terminal, 11),
+        Row("b").in(HostAppKind::cursor, 12),
+        Row("c").in(std::nullopt),
+    });
+    snapshot.exitedHosts = {ProcessIdentity{12, 1, 0}};
+    auto model = Model::build(snapshot, AgentProviderFilter::all, "");
+    ASSERT_EQ(layout(model), (std::vector<std::string>{"host:cursor[b]", "host:terminal[a]", "host:unknown[c]"}));
+    EXPECT_FALSE(model.content.sections[0].hostRunning);
+    EXPECT_TRUE(model.content.sections[1].hostRunning);
+    EXPECT_TRUE(model.content.sections[2].hostRunning);  // no host: nothing to find gone
+}
+
 TEST(AgentsListModel, SectionOrder) {
     // With a host before without; then urgency; then the host's name.
     auto snapshot = inventory({

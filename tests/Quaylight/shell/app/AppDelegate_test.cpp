@@ -16,6 +16,7 @@
 #include "Quaylight/design/platform/FakeReduceMotion.h"
 #include "Quaylight/shell/app/AppDelegate.h"
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/panel/FakeOutsideClickMonitor.h"
 #include "Quaylight/shell/panel/PopoverRevealState.h"
 #include "Quaylight/shell/platform/FakeLowPowerMode.h"
@@ -113,8 +114,8 @@ struct DelegateHarness {
 
     explicit DelegateHarness(bool onboarded = true) {
         if (onboarded) {
-            defaults->setBool("launchAtLoginOfferCompleted", true);
-            defaults->setBool("quaylightOnboardingComplete", true);
+            defaults->setBool(SettingsKeys::launchAtLoginOfferCompleted, true);
+            defaults->setBool(SettingsKeys::onboardingComplete, true);
         }
     }
     ~DelegateHarness() { delegate.reset(); }
@@ -193,17 +194,17 @@ struct DelegateHarness {
 TEST(AppDelegate, LaunchAppliesTheStoredFlagsThenStartsEveryPart) {
     DelegateHarness h(false);
     h.defaults->setBool("tidewatchOfferCompleted", true);  // an earlier version's user
-    h.defaults->setString("display.appearanceMode", "dark");
-    h.defaults->setString("display.menuBarIcon", "plug");
-    h.defaults->setBool("display.showAgentActivity", true);
+    h.defaults->setString(SettingsKeys::retiredAppearanceMode, "dark");
+    h.defaults->setString(SettingsKeys::retiredMenuBarIcon, "plug");
+    h.defaults->setBool(SettingsKeys::showAgentActivity, true);
     h.configure(AgentKind::claude, true);
     auto& delegate = h.make();
     delegate.applicationDidFinishLaunching();
 
-    EXPECT_EQ(h.defaults->boolValue("quaylightOnboardingComplete"), true);
-    EXPECT_FALSE(h.defaults->contains("display.appearanceMode"));
-    EXPECT_FALSE(h.defaults->contains("display.menuBarIcon"));
-    EXPECT_EQ(h.defaults->boolValue("launchAtLoginEnabled"), true);
+    EXPECT_EQ(h.defaults->boolValue(SettingsKeys::onboardingComplete), true);
+    EXPECT_FALSE(h.defaults->contains(SettingsKeys::retiredAppearanceMode));
+    EXPECT_FALSE(h.defaults->contains(SettingsKeys::retiredMenuBarIcon));
+    EXPECT_EQ(h.defaults->boolValue(SettingsKeys::launchAtLoginEnabled), true);
     EXPECT_TRUE(h.tray->shown);
     EXPECT_EQ(h.updater->interval, std::chrono::seconds(604800));
     EXPECT_FALSE(h.updater->downloads);
@@ -249,7 +250,7 @@ TEST(AppDelegate, ASettingsFileThatCannotBeReadDoesNotBringTheFirstRunBack) {
         EXPECT_EQ(delegate.presentationSurface(), c.surface);
         EXPECT_EQ(h.settingsFile->notice().has_value(), c.surface == S::listenerList);
         // The replayed walkthrough still comes, for this run.
-        h.settingsFile->setBool("quaylightOnboardingComplete", false);
+        h.settingsFile->setBool(SettingsKeys::onboardingComplete, false);
         EXPECT_EQ(delegate.presentationSurface(), c.surface == S::listenerList ? S::walkthrough : c.surface);
     }
 }
@@ -272,9 +273,9 @@ TEST_P(Monitoring, RunsTheScanLoopWhileOpenAndTrackingWhileClosed) {
     const auto& c = GetParam();
     DelegateHarness h(false);
     using S = OnboardingPresentation::Surface;
-    h.defaults->setBool("launchAtLoginOfferCompleted", c.surface != S::launchAtLoginOffer);
-    h.defaults->setBool("quaylightOnboardingComplete", c.surface == S::listenerList);
-    h.defaults->setBool("display.showAgentActivity", c.notchActivity);
+    h.defaults->setBool(SettingsKeys::launchAtLoginOfferCompleted, c.surface != S::launchAtLoginOffer);
+    h.defaults->setBool(SettingsKeys::onboardingComplete, c.surface == S::listenerList);
+    h.defaults->setBool(SettingsKeys::showAgentActivity, c.notchActivity);
     auto& delegate = h.make();
     delegate.applicationDidFinishLaunching();
     EXPECT_EQ(delegate.presentationSurface(), c.surface);
@@ -299,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(AppDelegate, ClosingThePanelStopsScanningAndResumesTracking) {
     DelegateHarness h;
-    h.defaults->setBool("display.showAgentActivity", true);
+    h.defaults->setBool(SettingsKeys::showAgentActivity, true);
     auto& delegate = h.make();
     delegate.applicationDidFinishLaunching();
     delegate.togglePopover();
@@ -380,7 +381,7 @@ TEST(AppDelegate, EnvelopesOfConfiguredProvidersReachTheInventoryButConnectionTe
 
 TEST(AppDelegate, CompletionsCountOnlyWhileTrackingAndShowOnceInTheNextRender) {
     DelegateHarness h;
-    h.defaults->setBool("display.showAgentActivity", true);
+    h.defaults->setBool(SettingsKeys::showAgentActivity, true);
     auto& delegate = h.make();
     const AgentCompletionEdge claudeDone{AgentSessionID::provider(AgentKind::claude, "s"), AgentKind::claude, t(1s)};
     delegate.handleCompletionEdges({claudeDone});  // not tracking yet
@@ -480,7 +481,7 @@ TEST(AppDelegate, ReopeningMidFadeRevealsAtOnce) {
 TEST(AppDelegate, TerminationStopsEverythingOnceInOrder) {
     DelegateHarness h;
     h.configure(AgentKind::codex, true);
-    h.defaults->setBool("display.showAgentActivity", true);
+    h.defaults->setBool(SettingsKeys::showAgentActivity, true);
     auto& delegate = h.make();
     delegate.applicationDidFinishLaunching();
     delegate.handleCompletionEdges({});

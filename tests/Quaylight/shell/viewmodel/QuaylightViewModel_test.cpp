@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/viewmodel/QuaylightViewModel.h"
 #include "tests/Quaylight/shell/testing/QtWait.h"
 #include "tests/Quaylight/shell/viewmodel/ViewModelTesting.h"
@@ -55,9 +56,9 @@ TEST(ViewModel, StartsLoadingWithItsDefaults) {
 
 TEST(ViewModel, PreparingReadsTheStoredSettingsAndClearsTheOpening) {
     ViewModelHarness h;
-    h.defaults->setBool("display.showSystemRows", true);
-    h.defaults->setString("display.rowDensity", "compact");
-    h.defaults->setBool("display.showCPU", true);
+    h.defaults->setBool(SettingsKeys::showSystemRows, true);
+    h.defaults->setString(SettingsKeys::rowDensity, "compact");
+    h.defaults->setBool(SettingsKeys::showCPU, true);
     h.model->setExactAgentScope(ExactAgentPortScope{agent(5), AgentKind::codex});
     h.model->setAgentFilter(AgentProviderFilter::claude);
     h.model->setSearchText("vite");
@@ -137,8 +138,8 @@ class PanelModeAtOpening : public ::testing::TestWithParam<PanelModeCase> {};
 TEST_P(PanelModeAtOpening, IsResolvedOnceFromTheFirstFrameWithAStartingFilter) {
     const auto& c = GetParam();
     ViewModelHarness h;
-    if (c.defaultFilter) h.defaults->setString("display.defaultFilter", *c.defaultFilter);
-    if (c.lastMode) h.defaults->setString("display.lastUsedPanelMode", *c.lastMode);
+    if (c.defaultFilter) h.defaults->setString(SettingsKeys::defaultFilter, *c.defaultFilter);
+    if (c.lastMode) h.defaults->setString(SettingsKeys::lastUsedPanelMode, *c.lastMode);
     if (c.agentInInventory) {
         h.model->inventory().applyHookEnvelope(envelope(AgentKind::claude, EventKind::promptSubmitted, "s1"),
                                                {agent(70, AgentKind::claude), std::nullopt, std::nullopt}, t(1s));
@@ -200,15 +201,15 @@ TEST(ViewModel, ChoosingThePanelModeIsRememberedAndPortsCollapsesTheAgentRow) {
     ViewModelHarness h;
     h.model->setExpandedAgentSessionID(AgentSessionID::process(agent(4)));
     h.model->selectPanelMode(PanelMode::agents);
-    EXPECT_EQ(h.defaults->stringValue("display.lastUsedPanelMode"), "agents");
+    EXPECT_EQ(h.defaults->stringValue(SettingsKeys::lastUsedPanelMode), "agents");
     EXPECT_TRUE(h.model->expandedAgentSessionID().has_value());
     h.model->selectPanelMode(PanelMode::ports);
-    EXPECT_EQ(h.defaults->stringValue("display.lastUsedPanelMode"), "ports");
+    EXPECT_EQ(h.defaults->stringValue(SettingsKeys::lastUsedPanelMode), "ports");
     EXPECT_EQ(h.model->expandedAgentSessionID(), std::nullopt);
 
     h.model->setFilter(FilterCategory::rubyRails);
     h.model->persistLastUsedFilter();
-    EXPECT_EQ(h.defaults->stringValue("display.lastUsedFilter"), "rubyRails");
+    EXPECT_EQ(h.defaults->stringValue(SettingsKeys::lastUsedFilter), "rubyRails");
 }
 
 TEST(ViewModel, ChangeSignalsFireOnlyForRealChanges) {
@@ -502,7 +503,7 @@ TEST(ViewModel, ViewingAProvidersPortsClearsTheScope) {
     EXPECT_EQ(h.model->filter(), FilterCategory::claude);
     EXPECT_EQ(h.model->panelMode(), PanelMode::ports);
     EXPECT_TRUE(h.model->expandedAgentSessionID().has_value());
-    EXPECT_EQ(h.defaults->stringValue("display.lastUsedPanelMode"), std::nullopt);
+    EXPECT_EQ(h.defaults->stringValue(SettingsKeys::lastUsedPanelMode), std::nullopt);
 }
 
 TEST(ViewModel, TheScopeFollowsTheProviderTheScanGivesItsProcess) {
