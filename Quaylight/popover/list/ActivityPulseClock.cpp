@@ -2,6 +2,7 @@
 
 #include <QEasingCurve>
 #include <algorithm>
+#include <cmath>
 
 namespace quaylight {
 
@@ -28,11 +29,20 @@ void ActivityPulseClock::unsubscribe(QWidget* light) {
     if (lights_.empty()) {
         animation_.stop();
         phase_ = 0;
+        painted_ = false;
     }
 }
 
+qreal ActivityPulseClock::steppedPhase(qreal progress) {
+    const qreal eased = QEasingCurve(QEasingCurve::InOutSine).valueForProgress(progress);
+    return std::round(eased * phaseSteps) / phaseSteps;
+}
+
 void ActivityPulseClock::tick(const QVariant& value) {
-    phase_ = QEasingCurve(QEasingCurve::InOutSine).valueForProgress(value.toReal());
+    const qreal phase = steppedPhase(value.toReal());
+    if (painted_ && phase == phase_) return;
+    painted_ = true;
+    phase_ = phase;
     for (const auto& light : lights_)
         if (light) light->update();
 }
