@@ -206,9 +206,8 @@ TEST(PopoverRoot, PulsesOnlyWhenRevealedWithKnownActivityAndMotionAndRepaintsOnl
 }
 
 TEST(ActivityPulseClock, HaloChangesAtMostOncePerStepOfASweep) {
-    // The lights repaint only when the stepped phase changes: a sweep sampled finely (as a
-    // 60 Hz animation would tick it) changes it no more than phaseSteps times, from rest to
-    // the grown halo, never back on the way out.
+    // The lights repaint only when the stepped phase changes: a sweep sampled finely changes
+    // it no more than phaseSteps times, from rest to the grown halo, never back on the way.
     const int samples = 1000;
     int changes = 0;
     qreal last = ActivityPulseClock::steppedPhase(0);
