@@ -2,23 +2,26 @@
 
 #include <QEasingCurve>
 #include <algorithm>
+#include <cmath>
 
 namespace quaylight {
 
 ActivityPulseClock::ActivityPulseClock(QObject* parent) : QObject(parent) {
-    // Out and back in one loop: 0 -> 1 -> 0.
-    animation_.setStartValue(0.0);
-    animation_.setKeyValueAt(0.5, 1.0);
-    animation_.setEndValue(0.0);
-    animation_.setDuration(2 * periodMs);
-    animation_.setLoopCount(-1);
-    connect(&animation_, &QVariantAnimation::valueChanged, this, &ActivityPulseClock::tick);
+    timer_.setInterval(periodMs / phaseSteps);
+    connect(&timer_, &QTimer::timeout, this, &ActivityPulseClock::tick);
+}
+
+qreal ActivityPulseClock::steppedPhase(qreal progress) {
+    const qreal eased = QEasingCurve(QEasingCurve::InOutSine).valueForProgress(progress);
+    return std::round(eased * phaseSteps) / phaseSteps;
 }
 
 void ActivityPulseClock::subscribe(QWidget* light) {
     if (std::find(lights_.begin(), lights_.end(), light) != lights_.end()) return;
     lights_.emplace_back(light);
-    if (!isRunning()) animation_.start();
+    if (isRunning()) return;
+    since_.start();
+    timer_.start();
 }
 
 void ActivityPulseClock::unsubscribe(QWidget* light) {
@@ -26,13 +29,18 @@ void ActivityPulseClock::unsubscribe(QWidget* light) {
                                  [light](const QPointer<QWidget>& l) { return l.isNull() || l == light; }),
                   lights_.end());
     if (lights_.empty()) {
-        animation_.stop();
+        timer_.stop();
         phase_ = 0;
     }
 }
 
-void ActivityPulseClock::tick(const QVariant& value) {
-    phase_ = QEasingCurve(QEasingCurve::InOutSine).valueForProgress(value.toReal());
+void ActivityPulseClock::tick() {
+    // Out and back in one loop: 0 -> 1 -> 0.
+    const qint64 inLoop = since_.elapsed() % (2 * periodMs);
+    const qreal oneWay = qreal(inLoop < periodMs ? inLoop : 2 * periodMs - inLoop) / periodMs;
+    const qreal phase = steppedPhase(oneWay);
+    if (phase == phase_) return;
+    phase_ = phase;
     for (const auto& light : lights_)
         if (light) light->update();
 }

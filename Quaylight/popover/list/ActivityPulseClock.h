@@ -2,9 +2,10 @@
 // The one animation clock behind every row's activity halo: it runs only while some light
 // pulses and repaints only those lights on each tick, never their rows.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QVariantAnimation>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -14,20 +15,27 @@ class ActivityPulseClock : public QObject {
     Q_OBJECT
 public:
     static constexpr int periodMs = 2750;  // one way; the halo then shrinks back
+    // A sweep's halo in this many steps (about a tenth of a pixel of radius each): the clock
+    // ticks once a step, some 17 times a second, and the lights repaint only when the step
+    // changes, rather than on every frame of a display-rate animation.
+    static constexpr int phaseSteps = 48;
 
     explicit ActivityPulseClock(QObject* parent = nullptr);
 
     void subscribe(QWidget* light);
     void unsubscribe(QWidget* light);
-    bool isRunning() const { return animation_.state() == QAbstractAnimation::Running; }
+    bool isRunning() const { return timer_.isActive(); }
     int subscriberCount() const { return static_cast<int>(lights_.size()); }
     // 0 (small, visible halo) to 1 (grown, faded), eased in and out.
     qreal phase() const { return phase_; }
+    // The eased phase at a sweep's progress (0 to 1, one way), rounded to a step.
+    static qreal steppedPhase(qreal progress);
 
 private:
-    void tick(const QVariant& value);
+    void tick();
 
-    QVariantAnimation animation_;
+    QTimer timer_;
+    QElapsedTimer since_;
     std::vector<QPointer<QWidget>> lights_;
     qreal phase_ = 0;
 };

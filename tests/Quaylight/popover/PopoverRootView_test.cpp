@@ -120,6 +120,24 @@ TEST(PopoverRoot, HiddenRowsFieldsAndDensity) {
     EXPECT_LT(row->sizeHint().height(), comfortable);
 }
 
+// Records every paint event in the application, in screen coordinates.
+class PaintRecorder : public QObject {
+public:
+    PaintRecorder() { qApp->installEventFilter(this); }
+    ~PaintRecorder() override { qApp->removeEventFilter(this); }
+    std::vector<std::pair<QWidget*, QRect>> paints;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            const QRect area = static_cast<QPaintEvent*>(event)->rect();
+            paints.emplace_back(widget, QRect(widget->mapToGlobal(area.topLeft()), area.size()));
+        }
+        return false;
+    }
+};
+
 TEST(PopoverRoot, EqualFramesKeepTheRowsAndPaintNothing) {
     PopoverHarness h;
     h.inputs.state = threeRows();
@@ -134,8 +152,17 @@ TEST(PopoverRoot, EqualFramesKeepTheRowsAndPaintNothing) {
         paints.push_back(before.back()->paintCount());
     }
     EXPECT_GT(paints[0], 0);
-    h.apply();
-    QTest::qWait(20);
+    {
+        // Nothing anywhere in the panel paints over equal frames, not only the rows.
+        PaintRecorder recorder;
+        for (int frame = 0; frame < 3; ++frame) {
+            h.apply();
+            QTest::qWait(20);
+        }
+        EXPECT_TRUE(recorder.paints.empty())
+            << recorder.paints.size() << " paints, the first in "
+            << recorder.paints.front().first->metaObject()->className();
+    }
     for (std::size_t i = 0; i < before.size(); ++i) {
         EXPECT_EQ(h.list()->row(h.rowIDs()[i]), before[i]);
         EXPECT_EQ(before[i]->paintCount(), paints[i]) << i;
@@ -148,19 +175,52 @@ TEST(PopoverRoot, EqualFramesKeepTheRowsAndPaintNothing) {
     EXPECT_EQ(before[2]->paintCount(), paints[2]);
 }
 
-TEST(PopoverRoot, PulsesOnlyWhenRevealedWithKnownActivityAndMotion) {
+TEST(PopoverRoot, PulsesOnlyWhenRevealedWithKnownActivityAndMotionAndRepaintsOnlyTheLight) {
     PopoverHarness h;
     h.inputs.state = threeRows();
     h.inputs.activityByID[webRow(10, 3000).id()] = ActivityLevel::high;
     h.apply();
     h.show();
     h.apply();
-    EXPECT_TRUE(h.list()->row(webRow(10, 3000).id())->isPulsing());
+    auto* row = h.list()->row(webRow(10, 3000).id());
+    EXPECT_TRUE(row->isPulsing());
     EXPECT_FALSE(h.list()->row(webRow(11, 4000).id())->isPulsing());
     EXPECT_EQ(h.list()->pulseClock()->subscriberCount(), 1);
+    {
+        // The clock's ticks repaint the light's square and nothing beyond it: not its row,
+        // not the panel around it.
+        QTest::qWait(20);
+        PaintRecorder recorder;
+        QTRY_VERIFY(recorder.paints.size() >= 2);
+        QWidget* light = nullptr;
+        for (auto* child : row->findChildren<QWidget*>())
+            if (!light && child->size() == QSize(16, 16) && !child->accessibleName().isEmpty()) light = child;
+        ASSERT_NE(light, nullptr);
+        const QRect lightArea(light->mapToGlobal(QPoint(0, 0)), light->size());
+        for (const auto& [widget, area] : recorder.paints)
+            EXPECT_TRUE(lightArea.contains(area)) << widget->metaObject()->className() << " painted beyond the light";
+    }
     h.update([](PopoverInputs& i) { i.isRevealed = false; });
     EXPECT_FALSE(h.list()->row(webRow(10, 3000).id())->isPulsing());
     EXPECT_FALSE(h.list()->pulseClock()->isRunning());
+}
+
+TEST(ActivityPulseClock, HaloChangesAtMostOncePerStepOfASweep) {
+    // The lights repaint only when the stepped phase changes: a sweep sampled finely changes
+    // it no more than phaseSteps times, from rest to the grown halo, never back on the way.
+    const int samples = 1000;
+    int changes = 0;
+    qreal last = ActivityPulseClock::steppedPhase(0);
+    EXPECT_EQ(last, 0.0);
+    for (int i = 1; i <= samples; ++i) {
+        const qreal phase = ActivityPulseClock::steppedPhase(qreal(i) / samples);
+        EXPECT_GE(phase, last) << i;
+        if (phase != last) ++changes;
+        last = phase;
+    }
+    EXPECT_EQ(last, 1.0);
+    EXPECT_LE(changes, ActivityPulseClock::phaseSteps);
+    EXPECT_GE(changes, ActivityPulseClock::phaseSteps / 2);  // still a smooth halo, not a blink
 }
 
 TEST(PopoverRoot, ArrowsWrapAndFollowVanishedRows) {
