@@ -64,6 +64,12 @@ QWidget* standIn(const QString& name, const QString& title, const std::optional<
     return view;
 }
 
+// The one path by which a page or a state view leaves its holder. The view going may be
+// the one whose button is finishing it right now, so it is retired, never deleted at once.
+void emptyHolder(QWidget* holder) {
+    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
+}
+
 }  // namespace
 
 PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, PopoverPages pages)
@@ -405,7 +411,7 @@ void PopoverRootView::showState(QWidget* holder, const QString& key, const std::
         stateView_ = holder->findChild<ListStateView*>();
         return;
     }
-    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
+    emptyHolder(holder);
     QWidget* view = make();
     view->setParent(holder);
     holder->layout()->addWidget(view);
@@ -425,8 +431,7 @@ void PopoverRootView::fillPage(QWidget* holder, const std::function<QWidget*()>&
 void PopoverRootView::clearPage(QWidget* holder) {
     holder->setProperty("filled", false);
     holder->setProperty("stateKey", QString());
-    // The page may be the one whose button is finishing it right now.
-    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
+    emptyHolder(holder);
 }
 
 QWidget* PopoverRootView::makeSettingsPage() {
