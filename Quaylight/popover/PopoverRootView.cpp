@@ -128,24 +128,26 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     listenerPage_->layout()->addWidget(body_);
     static_cast<QVBoxLayout*>(listenerPage_->layout())->setStretch(1, 1);
     list_ = new ListenerListView(body_);
-    stateHolder_ = page(body_);
+    stateHolder_.widget = page(body_);
     agentsSlot_ = page(body_);
     agentsSlot_->setObjectName(QStringLiteral("agentsSlot"));
     agentList_ = new AgentListView(agentCallbacks(), commands_.now, nullptr, agentsSlot_);
     agentsSlot_->layout()->addWidget(agentList_);
     body_->addWidget(list_);
-    body_->addWidget(stateHolder_);
+    body_->addWidget(stateHolder_.widget);
     body_->addWidget(agentsSlot_);
     footer_ = new ListFooterView(listenerPage_);
     listenerPage_->layout()->addWidget(footer_);
 
-    errorPage_ = page(main_);
+    errorPage_.widget = page(main_);
     // Filled when their surface comes on screen (refreshMainArea).
-    offerPage_ = page(main_);
-    tourPage_ = page(main_);
-    settingsPage_ = page(main_);
-    settingsPage_->setObjectName(QStringLiteral("settingsPopout"));
-    for (auto* p : {loadingPage_, listenerPage_, errorPage_, offerPage_, tourPage_, settingsPage_}) main_->addWidget(p);
+    offerPage_.widget = page(main_);
+    tourPage_.widget = page(main_);
+    settingsPage_.widget = page(main_);
+    settingsPage_.widget->setObjectName(QStringLiteral("settingsPopout"));
+    for (auto* p : {loadingPage_, listenerPage_, errorPage_.widget, offerPage_.widget, tourPage_.widget,
+                    settingsPage_.widget})
+        main_->addWidget(p);
 
     rootFooter_ = new QWidget(column_);
     {
@@ -406,32 +408,32 @@ void PopoverRootView::refreshBanner(PopoverSurface surface) {
     settingsFileBanner_->setVisible(inputs_.settingsFileNotice.has_value());
 }
 
-void PopoverRootView::showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make) {
-    if (holder->property("stateKey").toString() == key && !holder->findChildren<QWidget*>().isEmpty()) {
-        stateView_ = holder->findChild<ListStateView*>();
+void PopoverRootView::showState(Holder& holder, const QString& key, const std::function<QWidget*()>& make) {
+    if (holder.stateKey == key && !holder.widget->findChildren<QWidget*>().isEmpty()) {
+        stateView_ = holder.widget->findChild<ListStateView*>();
         return;
     }
-    emptyHolder(holder);
+    emptyHolder(holder.widget);
     QWidget* view = make();
-    view->setParent(holder);
-    holder->layout()->addWidget(view);
-    holder->setProperty("stateKey", key);
+    view->setParent(holder.widget);
+    holder.widget->layout()->addWidget(view);
+    holder.stateKey = key;
     stateView_ = view;
 }
 
-void PopoverRootView::fillPage(QWidget* holder, const std::function<QWidget*()>& make) {
-    if (holder->property("filled").toBool()) return;
+void PopoverRootView::fillPage(Holder& holder, const std::function<QWidget*()>& make) {
+    if (holder.filled) return;
     QWidget* view = make();
-    view->setParent(holder);
-    holder->layout()->addWidget(view);
+    view->setParent(holder.widget);
+    holder.widget->layout()->addWidget(view);
     view->show();
-    holder->setProperty("filled", true);
+    holder.filled = true;
 }
 
-void PopoverRootView::clearPage(QWidget* holder) {
-    holder->setProperty("filled", false);
-    holder->setProperty("stateKey", QString());
-    emptyHolder(holder);
+void PopoverRootView::clearPage(Holder& holder) {
+    holder.filled = false;
+    holder.stateKey.clear();
+    emptyHolder(holder.widget);
 }
 
 QWidget* PopoverRootView::makeSettingsPage() {
@@ -474,22 +476,22 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
     const bool tour = !showSettings_ && surface == PopoverSurface::walkthrough;
     // A page that left the screen is dropped: the next time it comes, it starts afresh from
     // the stored settings and flags.
-    if (!showSettings_ && settingsPage_->property("filled").toBool()) clearPage(settingsPage_);
-    if (!offer && offerPage_->property("filled").toBool()) clearPage(offerPage_);
-    if (!tour && tourPage_->property("filled").toBool()) clearPage(tourPage_);
+    if (!showSettings_ && settingsPage_.filled) clearPage(settingsPage_);
+    if (!offer && offerPage_.filled) clearPage(offerPage_);
+    if (!tour && tourPage_.filled) clearPage(tourPage_);
     if (showSettings_ && pages_.settings) {
-        main_->setCurrentWidget(settingsPage_);
+        main_->setCurrentWidget(settingsPage_.widget);
         fillPage(settingsPage_, [this] { return makeSettingsPage(); });
         if (pages_.showLastScanned) {
             const auto scanned = lastScannedText();
-            for (auto* view : settingsPage_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-                if (view->isVisibleTo(settingsPage_))
+            for (auto* view : settingsPage_.widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (view->isVisibleTo(settingsPage_.widget))
                     pages_.showLastScanned(view, scanned ? std::optional(q(*scanned)) : std::nullopt);
         }
         return;
     }
     if (offer) {
-        main_->setCurrentWidget(offerPage_);
+        main_->setCurrentWidget(offerPage_.widget);
         const auto complete = [this](bool enabled) {
             if (commands_.completeLaunchAtLoginOffer) commands_.completeLaunchAtLoginOffer(enabled);
         };
@@ -501,7 +503,7 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     if (tour) {
-        main_->setCurrentWidget(tourPage_);
+        main_->setCurrentWidget(tourPage_.widget);
         const auto done = [this] {
             if (commands_.completeWalkthrough) commands_.completeWalkthrough();
         };
@@ -513,7 +515,7 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     if (showSettings_) {
-        main_->setCurrentWidget(settingsPage_);
+        main_->setCurrentWidget(settingsPage_.widget);
         const auto scanned = lastScannedText();
         showState(settingsPage_, QStringLiteral("settings|") + q(scanned.value_or("")), [&] {
             return standIn(QStringLiteral("settingsStandIn"), QStringLiteral("Settings"),
@@ -526,7 +528,7 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     if (const auto* failed = std::get_if<PortsFailed>(&inputs_.state); failed && inputs_.panelMode == PanelMode::ports) {
-        main_->setCurrentWidget(errorPage_);
+        main_->setCurrentWidget(errorPage_.widget);
         const QString message = displayText(failed->message);
         showState(errorPage_, QStringLiteral("error|") + message, [&] {
             ListStateContent stateContent;
@@ -588,7 +590,7 @@ void PopoverRootView::refreshListenerContent() {
         return;
     }
     listShownBefore_ = false;
-    body_->setCurrentWidget(stateHolder_);
+    body_->setCurrentWidget(stateHolder_.widget);
     list_->setRows({}, std::nullopt, std::nullopt);
     ListStateContent stateContent;
     stateContent.iconColor = PremiumTheme::textTertiary();
