@@ -177,8 +177,6 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     // Wiring of the listener content.
     bar_->onSelectMode = [this](PanelMode mode) {
         closeMenus();
-        // Like the view model's expanded session, the open detail band closes on the way to Ports.
-        if (mode == PanelMode::ports) expandedAgentRowKey_.reset();
         if (commands_.selectPanelMode) commands_.selectPanelMode(mode);
     };
     bar_->onSearchEdited = [this](const QString& text) {
@@ -654,8 +652,10 @@ AgentListCallbacks PopoverRootView::agentCallbacks() {
     };
     c.onToggleExpanded = [this](const AgentSessionSnapshot& session) {
         closeMenus();
-        expandedAgentRowKey_ = toggledExpansion(expandedAgentRowKey_, session.rowKey());
+        // Shown at once; the owner's copy comes back with the next inputs.
+        inputs_.expandedAgentRowKey = toggledExpansion(inputs_.expandedAgentRowKey, session.rowKey());
         refreshAgents();
+        if (commands_.setExpandedAgentRow) commands_.setExpandedAgentRow(inputs_.expandedAgentRowKey);
     };
     c.onFocusApp = [this](const AgentSessionSnapshot& session) {
         closeMenus();
@@ -694,7 +694,7 @@ void PopoverRootView::refreshAgents() {
     agents.model = AgentInventoryListModel::build(inputs_.agents, inputs_.agentFilter, inputs_.searchText);
     agents.freshness = inputs_.agents.freshness;
     agents.filter = inputs_.agentFilter;
-    agents.expandedRowKey = expandedAgentRowKey_;
+    agents.expandedRowKey = inputs_.expandedAgentRowKey;
     // Read at build time from the same clock as the list's elapsed-label timer, so a refresh
     // for another reason never shows an age older than the timer already showed.
     agents.now = commands_.now ? commands_.now() : inputs_.now;

@@ -77,7 +77,7 @@ public:
     ListenerListView* listView() const { return list_; }
     AgentListView* agentList() const { return agentList_; }
     // The agent row whose detail band is open, by row key.
-    const std::optional<std::string>& expandedAgentRowKey() const { return expandedAgentRowKey_; }
+    const std::optional<std::string>& expandedAgentRowKey() const { return inputs_.expandedAgentRowKey; }
     ModeSearchBar* searchBar() const { return bar_; }
     ConfirmationOverlay* overlay() const { return overlay_; }
     // Everything under the card: header, banner, main area and footer.
@@ -154,7 +154,6 @@ private:
     bool showSortMenu_ = false;
     std::optional<std::string> expandedID_;
     std::optional<std::string> selectedID_;
-    std::optional<std::string> expandedAgentRowKey_;
 
     // Derived from the inputs on every apply.
     std::optional<ScanResult> scoped_;
