@@ -37,6 +37,7 @@ PopoverBinding::PopoverBinding(Dependencies dependencies) : dependencies_(std::m
     connect(vm, &QuaylightViewModel::searchTextChanged, this, refresh);
     connect(vm, &QuaylightViewModel::panelModeChanged, this, refresh);
     connect(vm, &QuaylightViewModel::exactAgentScopeChanged, this, refresh);
+    connect(vm, &QuaylightViewModel::expandedAgentRowKeyChanged, this, refresh);
     connect(vm, &QuaylightViewModel::activityByIDChanged, this, refresh);
     connect(vm, &QuaylightViewModel::cpuPercentByIDChanged, this, refresh);
     connect(vm, &QuaylightViewModel::focusLabelByIDChanged, this, refresh);
@@ -103,6 +104,7 @@ PopoverInputs PopoverBinding::currentInputs() const {
     i.displayFields = vm.displayFields();
     i.rowDensity = vm.rowDensity();
     i.showSystem = vm.showSystem();
+    i.expandedAgentRowKey = vm.expandedAgentRowKey();
     if (vm.exactAgentScope()) {
         i.exactAgentScope = vm.exactAgentScope()->identity;
         i.exactAgentScopeProvider = vm.exactAgentScope()->provider;
@@ -135,6 +137,7 @@ PopoverCommands PopoverBinding::commands() {
     c.setSortMode = [vm](ListenerSortMode mode) { vm->setSortMode(mode); };
     c.clearExactScope = [vm] { vm->setExactAgentScope(std::nullopt); };
     c.selectPanelMode = [vm](PanelMode mode) { vm->selectPanelMode(mode); };
+    c.setExpandedAgentRow = [vm](std::optional<std::string> rowKey) { vm->setExpandedAgentRowKey(std::move(rowKey)); };
     c.setPending = [vm](PendingStops p) {
         vm->setPendingKill(p.kill);
         vm->setPendingForceKill(p.forceKill);
@@ -161,7 +164,7 @@ PopoverCommands PopoverBinding::commands() {
     c.requestStopAgent = [vm](const AgentSessionSnapshot& session) { vm->requestStopAgent(session); };
     c.viewRelatedPorts = [vm](const ExactAgentPortScope& scope) {
         vm->setExactAgentScope(scope);
-        // Not selectPanelMode: the stored mode and the expanded session stay as they are.
+        // Not selectPanelMode: the stored mode and the open agent row stay as they are.
         vm->setPanelMode(PanelMode::ports);
     };
     c.viewProviderPorts = [vm](const AgentSessionSnapshot& session) { vm->viewProviderPorts(session); };

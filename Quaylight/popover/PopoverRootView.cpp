@@ -64,6 +64,12 @@ QWidget* standIn(const QString& name, const QString& title, const std::optional<
     return view;
 }
 
+// The one path by which a page or a state view leaves its holder. The view going may be
+// the one whose button is finishing it right now, so it is retired, never deleted at once.
+void emptyHolder(QWidget* holder) {
+    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
+}
+
 }  // namespace
 
 PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, PopoverPages pages)
@@ -122,24 +128,26 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     listenerPage_->layout()->addWidget(body_);
     static_cast<QVBoxLayout*>(listenerPage_->layout())->setStretch(1, 1);
     list_ = new ListenerListView(body_);
-    stateHolder_ = page(body_);
+    stateHolder_.widget = page(body_);
     agentsSlot_ = page(body_);
     agentsSlot_->setObjectName(QStringLiteral("agentsSlot"));
     agentList_ = new AgentListView(agentCallbacks(), commands_.now, nullptr, agentsSlot_);
     agentsSlot_->layout()->addWidget(agentList_);
     body_->addWidget(list_);
-    body_->addWidget(stateHolder_);
+    body_->addWidget(stateHolder_.widget);
     body_->addWidget(agentsSlot_);
     footer_ = new ListFooterView(listenerPage_);
     listenerPage_->layout()->addWidget(footer_);
 
-    errorPage_ = page(main_);
+    errorPage_.widget = page(main_);
     // Filled when their surface comes on screen (refreshMainArea).
-    offerPage_ = page(main_);
-    tourPage_ = page(main_);
-    settingsPage_ = page(main_);
-    settingsPage_->setObjectName(QStringLiteral("settingsPopout"));
-    for (auto* p : {loadingPage_, listenerPage_, errorPage_, offerPage_, tourPage_, settingsPage_}) main_->addWidget(p);
+    offerPage_.widget = page(main_);
+    tourPage_.widget = page(main_);
+    settingsPage_.widget = page(main_);
+    settingsPage_.widget->setObjectName(QStringLiteral("settingsPopout"));
+    for (auto* p : {loadingPage_, listenerPage_, errorPage_.widget, offerPage_.widget, tourPage_.widget,
+                    settingsPage_.widget})
+        main_->addWidget(p);
 
     rootFooter_ = new QWidget(column_);
     {
@@ -169,8 +177,6 @@ PopoverRootView::PopoverRootView(PopoverCommands commands, QWidget* parent, Popo
     // Wiring of the listener content.
     bar_->onSelectMode = [this](PanelMode mode) {
         closeMenus();
-        // Like the view model's expanded session, the open detail band closes on the way to Ports.
-        if (mode == PanelMode::ports) expandedAgentRowKey_.reset();
         if (commands_.selectPanelMode) commands_.selectPanelMode(mode);
     };
     bar_->onSearchEdited = [this](const QString& text) {
@@ -400,33 +406,32 @@ void PopoverRootView::refreshBanner(PopoverSurface surface) {
     settingsFileBanner_->setVisible(inputs_.settingsFileNotice.has_value());
 }
 
-void PopoverRootView::showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make) {
-    if (holder->property("stateKey").toString() == key && !holder->findChildren<QWidget*>().isEmpty()) {
-        stateView_ = holder->findChild<ListStateView*>();
+void PopoverRootView::showState(Holder& holder, const QString& key, const std::function<QWidget*()>& make) {
+    if (holder.stateKey == key && !holder.widget->findChildren<QWidget*>().isEmpty()) {
+        stateView_ = holder.widget->findChild<ListStateView*>();
         return;
     }
-    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
+    emptyHolder(holder.widget);
     QWidget* view = make();
-    view->setParent(holder);
-    holder->layout()->addWidget(view);
-    holder->setProperty("stateKey", key);
+    view->setParent(holder.widget);
+    holder.widget->layout()->addWidget(view);
+    holder.stateKey = key;
     stateView_ = view;
 }
 
-void PopoverRootView::fillPage(QWidget* holder, const std::function<QWidget*()>& make) {
-    if (holder->property("filled").toBool()) return;
+void PopoverRootView::fillPage(Holder& holder, const std::function<QWidget*()>& make) {
+    if (holder.filled) return;
     QWidget* view = make();
-    view->setParent(holder);
-    holder->layout()->addWidget(view);
+    view->setParent(holder.widget);
+    holder.widget->layout()->addWidget(view);
     view->show();
-    holder->setProperty("filled", true);
+    holder.filled = true;
 }
 
-void PopoverRootView::clearPage(QWidget* holder) {
-    holder->setProperty("filled", false);
-    holder->setProperty("stateKey", QString());
-    // The page may be the one whose button is finishing it right now.
-    for (auto* child : holder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) retireWidget(child);
+void PopoverRootView::clearPage(Holder& holder) {
+    holder.filled = false;
+    holder.stateKey.clear();
+    emptyHolder(holder.widget);
 }
 
 QWidget* PopoverRootView::makeSettingsPage() {
@@ -469,22 +474,22 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
     const bool tour = !showSettings_ && surface == PopoverSurface::walkthrough;
     // A page that left the screen is dropped: the next time it comes, it starts afresh from
     // the stored settings and flags.
-    if (!showSettings_ && settingsPage_->property("filled").toBool()) clearPage(settingsPage_);
-    if (!offer && offerPage_->property("filled").toBool()) clearPage(offerPage_);
-    if (!tour && tourPage_->property("filled").toBool()) clearPage(tourPage_);
+    if (!showSettings_ && settingsPage_.filled) clearPage(settingsPage_);
+    if (!offer && offerPage_.filled) clearPage(offerPage_);
+    if (!tour && tourPage_.filled) clearPage(tourPage_);
     if (showSettings_ && pages_.settings) {
-        main_->setCurrentWidget(settingsPage_);
+        main_->setCurrentWidget(settingsPage_.widget);
         fillPage(settingsPage_, [this] { return makeSettingsPage(); });
         if (pages_.showLastScanned) {
             const auto scanned = lastScannedText();
-            for (auto* view : settingsPage_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-                if (view->isVisibleTo(settingsPage_))
+            for (auto* view : settingsPage_.widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (view->isVisibleTo(settingsPage_.widget))
                     pages_.showLastScanned(view, scanned ? std::optional(q(*scanned)) : std::nullopt);
         }
         return;
     }
     if (offer) {
-        main_->setCurrentWidget(offerPage_);
+        main_->setCurrentWidget(offerPage_.widget);
         const auto complete = [this](bool enabled) {
             if (commands_.completeLaunchAtLoginOffer) commands_.completeLaunchAtLoginOffer(enabled);
         };
@@ -496,7 +501,7 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     if (tour) {
-        main_->setCurrentWidget(tourPage_);
+        main_->setCurrentWidget(tourPage_.widget);
         const auto done = [this] {
             if (commands_.completeWalkthrough) commands_.completeWalkthrough();
         };
@@ -508,7 +513,7 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     if (showSettings_) {
-        main_->setCurrentWidget(settingsPage_);
+        main_->setCurrentWidget(settingsPage_.widget);
         const auto scanned = lastScannedText();
         showState(settingsPage_, QStringLiteral("settings|") + q(scanned.value_or("")), [&] {
             return standIn(QStringLiteral("settingsStandIn"), QStringLiteral("Settings"),
@@ -521,7 +526,7 @@ void PopoverRootView::refreshMainArea(PopoverSurface surface) {
         return;
     }
     if (const auto* failed = std::get_if<PortsFailed>(&inputs_.state); failed && inputs_.panelMode == PanelMode::ports) {
-        main_->setCurrentWidget(errorPage_);
+        main_->setCurrentWidget(errorPage_.widget);
         const QString message = displayText(failed->message);
         showState(errorPage_, QStringLiteral("error|") + message, [&] {
             ListStateContent stateContent;
@@ -583,7 +588,7 @@ void PopoverRootView::refreshListenerContent() {
         return;
     }
     listShownBefore_ = false;
-    body_->setCurrentWidget(stateHolder_);
+    body_->setCurrentWidget(stateHolder_.widget);
     list_->setRows({}, std::nullopt, std::nullopt);
     ListStateContent stateContent;
     stateContent.iconColor = PremiumTheme::textTertiary();
@@ -647,8 +652,10 @@ AgentListCallbacks PopoverRootView::agentCallbacks() {
     };
     c.onToggleExpanded = [this](const AgentSessionSnapshot& session) {
         closeMenus();
-        expandedAgentRowKey_ = toggledExpansion(expandedAgentRowKey_, session.rowKey());
+        // Shown at once; the owner's copy comes back with the next inputs.
+        inputs_.expandedAgentRowKey = toggledExpansion(inputs_.expandedAgentRowKey, session.rowKey());
         refreshAgents();
+        if (commands_.setExpandedAgentRow) commands_.setExpandedAgentRow(inputs_.expandedAgentRowKey);
     };
     c.onFocusApp = [this](const AgentSessionSnapshot& session) {
         closeMenus();
@@ -687,7 +694,7 @@ void PopoverRootView::refreshAgents() {
     agents.model = AgentInventoryListModel::build(inputs_.agents, inputs_.agentFilter, inputs_.searchText);
     agents.freshness = inputs_.agents.freshness;
     agents.filter = inputs_.agentFilter;
-    agents.expandedRowKey = expandedAgentRowKey_;
+    agents.expandedRowKey = inputs_.expandedAgentRowKey;
     // Read at build time from the same clock as the list's elapsed-label timer, so a refresh
     // for another reason never shows an age older than the timer already showed.
     agents.now = commands_.now ? commands_.now() : inputs_.now;

@@ -77,7 +77,7 @@ public:
     ListenerListView* listView() const { return list_; }
     AgentListView* agentList() const { return agentList_; }
     // The agent row whose detail band is open, by row key.
-    const std::optional<std::string>& expandedAgentRowKey() const { return expandedAgentRowKey_; }
+    const std::optional<std::string>& expandedAgentRowKey() const { return inputs_.expandedAgentRowKey; }
     ModeSearchBar* searchBar() const { return bar_; }
     ConfirmationOverlay* overlay() const { return overlay_; }
     // Everything under the card: header, banner, main area and footer.
@@ -118,9 +118,17 @@ private:
     void refreshSortMenu();
     void toggleSortMenu();
     void dismissSortMenu();
-    void showState(QWidget* holder, const QString& key, const std::function<QWidget*()>& make);
-    void fillPage(QWidget* holder, const std::function<QWidget*()>& make);
-    void clearPage(QWidget* holder);
+    // A page of the main area, or the list's state slot, and what it shows now.
+    struct Holder {
+        QWidget* widget = nullptr;
+        // Names the state view it shows (showState); empty when it shows none.
+        QString stateKey;
+        // It shows a page another part of the application brought (fillPage).
+        bool filled = false;
+    };
+    void showState(Holder& holder, const QString& key, const std::function<QWidget*()>& make);
+    void fillPage(Holder& holder, const std::function<QWidget*()>& make);
+    void clearPage(Holder& holder);
     QWidget* makeSettingsPage();
 
     bool handleListKey(QKeyEvent* event);
@@ -146,7 +154,6 @@ private:
     bool showSortMenu_ = false;
     std::optional<std::string> expandedID_;
     std::optional<std::string> selectedID_;
-    std::optional<std::string> expandedAgentRowKey_;
 
     // Derived from the inputs on every apply.
     std::optional<ScanResult> scoped_;
@@ -176,15 +183,15 @@ private:
     QStackedWidget* main_;
     QWidget* loadingPage_;
     QWidget* listenerPage_;
-    QWidget* errorPage_;
-    QWidget* offerPage_;
-    QWidget* tourPage_;
-    QWidget* settingsPage_;
+    Holder errorPage_;
+    Holder offerPage_;
+    Holder tourPage_;
+    Holder settingsPage_;
     ModeSearchBar* bar_;
     PortsRailView* rail_;
     QStackedWidget* body_;
     ListenerListView* list_;
-    QWidget* stateHolder_;
+    Holder stateHolder_;
     QWidget* agentsSlot_;
     AgentListView* agentList_;
     ListFooterView* footer_;
@@ -196,7 +203,6 @@ private:
     std::optional<PortListener> actionMenuListener_;
     // In the same layer as the action menu; only one of the two is open at a time.
     SortMenu* sortMenu_ = nullptr;
-    QString stateKey_;
 };
 
 }  // namespace quaylight

@@ -71,6 +71,8 @@ struct PopoverInputs {
     DisplaySettings::RowDensity rowDensity = DisplaySettings::RowDensity::comfortable;
     bool showSystem = false;
     std::optional<AgentProcessIdentity> exactAgentScope;
+    // The Agents row whose detail band is open, by its row key.
+    std::optional<std::string> expandedAgentRowKey;
     // The provider the scope's chip names ("Ports related to this Claude agent").
     AgentKind exactAgentScopeProvider = AgentKind::codex;
 
@@ -108,6 +110,7 @@ struct PopoverCommands {
     std::function<void(ListenerSortMode)> setSortMode;
     std::function<void()> clearExactScope;
     std::function<void(PanelMode)> selectPanelMode;
+    std::function<void(std::optional<std::string> rowKey)> setExpandedAgentRow;
     std::function<void(PendingStops)> setPending;
     std::function<void(KillRequest)> confirmKill;
     std::function<void(ForceKillRequest)> confirmForceKill;

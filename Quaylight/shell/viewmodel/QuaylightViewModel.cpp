@@ -132,8 +132,8 @@ void QuaylightViewModel::setPanelMode(PanelMode value) {
 void QuaylightViewModel::setAgentFilter(AgentProviderFilter value) {
     assign(this, agentFilter_, value, &QuaylightViewModel::agentFilterChanged);
 }
-void QuaylightViewModel::setExpandedAgentSessionID(std::optional<AgentSessionID> value) {
-    assign(this, expandedAgentSessionID_, std::move(value), &QuaylightViewModel::expandedAgentSessionIDChanged);
+void QuaylightViewModel::setExpandedAgentRowKey(std::optional<std::string> value) {
+    assign(this, expandedAgentRowKey_, std::move(value), &QuaylightViewModel::expandedAgentRowKeyChanged);
 }
 void QuaylightViewModel::setExactAgentScope(std::optional<ExactAgentPortScope> value) {
     assign(this, exactAgentScope_, std::move(value), &QuaylightViewModel::exactAgentScopeChanged);
@@ -189,7 +189,7 @@ void QuaylightViewModel::prepareForMonitoring() {
     focusEngine_.emplace(dependencies_.makeFocusEngine());
     panelModeResolvedThisOpen_ = false;
     setAgentFilter(AgentProviderFilter::all);
-    setExpandedAgentSessionID(std::nullopt);
+    setExpandedAgentRowKey(std::nullopt);
     setExactAgentScope(std::nullopt);
 }
 
@@ -237,7 +237,7 @@ void QuaylightViewModel::clearMonitoring() {
     setPendingStopVisible(std::nullopt);
     setPendingStopAgent(std::nullopt);
     setKillNotice(std::nullopt);
-    setExpandedAgentSessionID(std::nullopt);
+    setExpandedAgentRowKey(std::nullopt);
     setExactAgentScope(std::nullopt);
     setAgentFocusLabelByID({});
     inventory_->rescheduleExpiry();
@@ -252,7 +252,7 @@ std::optional<PanelMode> QuaylightViewModel::storedPanelMode() const {
 void QuaylightViewModel::selectPanelMode(PanelMode mode) {
     setPanelMode(mode);
     defaults_->setString(SettingsKeys::lastUsedPanelMode, std::string(rawValue(mode)));
-    if (mode == PanelMode::ports) setExpandedAgentSessionID(std::nullopt);
+    if (mode == PanelMode::ports) setExpandedAgentRowKey(std::nullopt);
 }
 
 void QuaylightViewModel::persistLastUsedFilter() {

@@ -121,7 +121,8 @@ public:
     const AgentInventoryCoordinator& inventory() const { return *inventory_; }
     PanelMode panelMode() const { return panelMode_; }
     AgentProviderFilter agentFilter() const { return agentFilter_; }
-    const std::optional<AgentSessionID>& expandedAgentSessionID() const { return expandedAgentSessionID_; }
+    // The Agents row whose detail band is open, by its row key.
+    const std::optional<std::string>& expandedAgentRowKey() const { return expandedAgentRowKey_; }
     const std::optional<ExactAgentPortScope>& exactAgentScope() const { return exactAgentScope_; }
     const std::map<std::string, std::string>& agentFocusLabelByID() const { return agentFocusLabelByID_; }
     const std::map<std::string, ActivityLevel>& activityByID() const { return activityByID_; }
@@ -148,7 +149,7 @@ public:
     void setSearchText(std::string value);
     void setPanelMode(PanelMode value);
     void setAgentFilter(AgentProviderFilter value);
-    void setExpandedAgentSessionID(std::optional<AgentSessionID> value);
+    void setExpandedAgentRowKey(std::optional<std::string> value);
     void setExactAgentScope(std::optional<ExactAgentPortScope> value);
     void setPendingKill(std::optional<KillRequest> value);
     void setPendingForceKill(std::optional<ForceKillRequest> value);
@@ -198,7 +199,7 @@ signals:
     void searchTextChanged();
     void panelModeChanged();
     void agentFilterChanged();
-    void expandedAgentSessionIDChanged();
+    void expandedAgentRowKeyChanged();
     void exactAgentScopeChanged();
     void agentFocusLabelByIDChanged();
     void activityByIDChanged();
@@ -241,7 +242,7 @@ private:
     std::unique_ptr<AgentInventoryCoordinator> inventory_;
     PanelMode panelMode_ = PanelMode::ports;
     AgentProviderFilter agentFilter_ = AgentProviderFilter::all;
-    std::optional<AgentSessionID> expandedAgentSessionID_;
+    std::optional<std::string> expandedAgentRowKey_;
     std::optional<ExactAgentPortScope> exactAgentScope_;
     std::map<std::string, std::string> agentFocusLabelByID_;
     bool panelModeResolvedThisOpen_ = false;

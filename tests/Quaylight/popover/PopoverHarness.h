@@ -70,7 +70,15 @@ struct PopoverHarness {
         c.persistLastUsedFilter = [this] { ++filterPersists; };
         c.setSortMode = [this](ListenerSortMode m) { update([&](PopoverInputs& i) { i.sortMode = m; }); };
         c.clearExactScope = [this] { update([](PopoverInputs& i) { i.exactAgentScope.reset(); }); };
-        c.selectPanelMode = [this](PanelMode m) { update([&](PopoverInputs& i) { i.panelMode = m; }); };
+        c.selectPanelMode = [this](PanelMode m) {
+            update([&](PopoverInputs& i) {
+                i.panelMode = m;
+                if (m == PanelMode::ports) i.expandedAgentRowKey.reset();
+            });
+        };
+        c.setExpandedAgentRow = [this](std::optional<std::string> rowKey) {
+            update([&](PopoverInputs& i) { i.expandedAgentRowKey = std::move(rowKey); });
+        };
         c.setPending = [this](PendingStops p) { update([&](PopoverInputs& i) { i.pending = p; }); };
         c.confirmKill = [this](KillRequest r) {
             confirmed.push_back("kill " + r.id);

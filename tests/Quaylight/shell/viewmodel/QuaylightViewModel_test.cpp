@@ -183,14 +183,14 @@ TEST(ViewModel, ClearingEndsTheOpeningButKeepsTheUsersChoices) {
     h.model->setPanelMode(PanelMode::agents);
     h.model->setPendingKill(killRequest());
     h.model->setKillNotice(std::string("notice"));
-    h.model->setExpandedAgentSessionID(AgentSessionID::process(agent(4)));
+    h.model->setExpandedAgentRowKey(std::string("agent-row-4"));
 
     h.model->clearMonitoring();
 
     EXPECT_TRUE(h.model->state().isLoading());
     EXPECT_FALSE(h.model->hasPendingConfirmation());
     EXPECT_EQ(h.model->killNotice(), std::nullopt);
-    EXPECT_EQ(h.model->expandedAgentSessionID(), std::nullopt);
+    EXPECT_EQ(h.model->expandedAgentRowKey(), std::nullopt);
     EXPECT_EQ(h.model->filter(), FilterCategory::node);
     EXPECT_EQ(h.model->sortMode(), ListenerSortMode::memory);
     EXPECT_EQ(h.model->searchText(), "api");
@@ -199,13 +199,13 @@ TEST(ViewModel, ClearingEndsTheOpeningButKeepsTheUsersChoices) {
 
 TEST(ViewModel, ChoosingThePanelModeIsRememberedAndPortsCollapsesTheAgentRow) {
     ViewModelHarness h;
-    h.model->setExpandedAgentSessionID(AgentSessionID::process(agent(4)));
+    h.model->setExpandedAgentRowKey(std::string("agent-row-4"));
     h.model->selectPanelMode(PanelMode::agents);
     EXPECT_EQ(h.defaults->stringValue(SettingsKeys::lastUsedPanelMode), "agents");
-    EXPECT_TRUE(h.model->expandedAgentSessionID().has_value());
+    EXPECT_TRUE(h.model->expandedAgentRowKey().has_value());
     h.model->selectPanelMode(PanelMode::ports);
     EXPECT_EQ(h.defaults->stringValue(SettingsKeys::lastUsedPanelMode), "ports");
-    EXPECT_EQ(h.model->expandedAgentSessionID(), std::nullopt);
+    EXPECT_EQ(h.model->expandedAgentRowKey(), std::nullopt);
 
     h.model->setFilter(FilterCategory::rubyRails);
     h.model->persistLastUsedFilter();
@@ -497,12 +497,12 @@ TEST(ViewModel, ViewingAProvidersPortsClearsTheScope) {
     ViewModelHarness h;
     h.model->setExactAgentScope(ExactAgentPortScope{agent(4), AgentKind::codex});
     h.model->setPanelMode(PanelMode::agents);
-    h.model->setExpandedAgentSessionID(AgentSessionID::process(agent(4)));
+    h.model->setExpandedAgentRowKey(agentSession(agent(4)).rowKey());
     h.model->viewProviderPorts(agentSession(agent(5, AgentKind::claude)));
     EXPECT_EQ(h.model->exactAgentScope(), std::nullopt);
     EXPECT_EQ(h.model->filter(), FilterCategory::claude);
     EXPECT_EQ(h.model->panelMode(), PanelMode::ports);
-    EXPECT_TRUE(h.model->expandedAgentSessionID().has_value());
+    EXPECT_TRUE(h.model->expandedAgentRowKey().has_value());
     EXPECT_EQ(h.defaults->stringValue(SettingsKeys::lastUsedPanelMode), std::nullopt);
 }
 
