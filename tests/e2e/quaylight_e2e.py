@@ -206,9 +206,8 @@ def sweep_stale_runs():
     return killed
 
 
-def _children(pid):
-    """The live (not zombie) processes whose parent is `pid`."""
-    found = []
+def _process_states():
+    """(pid, state, parent pid) of every process, read from /proc; gone ones are skipped."""
     for d in os.listdir("/proc"):
         if not d.isdigit():
             continue
@@ -217,9 +216,12 @@ def _children(pid):
                 fields = f.read().rsplit(b")", 1)[1].split()
         except OSError:
             continue
-        if int(fields[1]) == pid and fields[0] != b"Z":
-            found.append(int(d))
-    return found
+        yield int(d), fields[0], int(fields[1])
+
+
+def _children(pid):
+    """The live (not zombie) processes whose parent is `pid`."""
+    return [child for child, state, parent in _process_states() if parent == pid and state != b"Z"]
 
 
 def _descendants(pid):
@@ -234,17 +236,11 @@ def _descendants(pid):
 def _reap_adopted(own):
     """Collects the exit status of orphans we adopted as their subreaper (zombies otherwise);
     our own Popen children are left to Popen."""
-    for d in os.listdir("/proc"):
-        if not d.isdigit() or int(d) in own:
-            continue
-        try:
-            with open(f"/proc/{d}/stat", "rb") as f:
-                fields = f.read().rsplit(b")", 1)[1].split()
-        except OSError:
-            continue
-        if int(fields[1]) == os.getpid() and fields[0] == b"Z":
+    me = os.getpid()
+    for child, state, parent in _process_states():
+        if parent == me and state == b"Z" and child not in own:
             try:
-                os.waitpid(int(d), os.WNOHANG)
+                os.waitpid(child, os.WNOHANG)
             except ChildProcessError:
                 pass
 

@@ -15,7 +15,6 @@ for 35 s; the application must live through it and the row must read "finished".
 The machine may run other agents: the scenario acts only on the row and the card that name
 the test's own PID. It never signals anything itself."""
 import os
-import shutil
 import sys
 import time
 
@@ -25,7 +24,7 @@ from atspi_client import AtspiClient  # noqa: E402
 # The agent's listening child, the same as the Agents scenario's; here the agent itself
 # spins, so that the activity tracker counts it as a working session, which leaves a
 # finished row when it ends.
-from scenario_agents_tab import LISTENER, centre  # noqa: E402
+from scenario_agents_tab import centre, start_codex_like  # noqa: E402
 
 READ_AFTER_END = 35.0
 # The tracker sees a new process on its next tick and needs a second look before it counts
@@ -70,12 +69,7 @@ def reachable_outside_card(tree, card):
 def test(run):
     run.write_settings("[bool]\nlaunchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
                        "walkthroughCompleted=true\ndisplay.showAgentActivity=true\n")
-    codex = os.path.join(run.dir, "codex")
-    shutil.copy("/bin/dash", codex)
-    script = os.path.join(run.dir, "listener.py")
-    with open(script, "w") as f:
-        f.write(LISTENER)
-    agent = run.spawn("agent", [codex, "-c", f"{e2e.SYS_PY} {script} & while :; do :; done"])
+    agent = start_codex_like(run, " & while :; do :; done")
     e2e.ok(f"agent-like process {agent.pid} (codex, busy) with a listening child")
 
     client = AtspiClient(run)

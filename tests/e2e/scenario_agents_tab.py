@@ -34,16 +34,22 @@ def centre(found):
     return x + w // 2, y + h // 2
 
 
-def test(run):
-    run.write_settings("[bool]\nlaunchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
-                       "walkthroughCompleted=true\n")
+def start_codex_like(run, then):
+    """A shell under the executable name "codex" whose child listens on 127.0.0.1; `then`
+    follows the listener in the shell's command line."""
     codex = os.path.join(run.dir, "codex")
     shutil.copy("/bin/dash", codex)
     script = os.path.join(run.dir, "listener.py")
     with open(script, "w") as f:
         f.write(LISTENER)
+    return run.spawn("agent", [codex, "-c", f"{e2e.SYS_PY} {script}{then}"])
+
+
+def test(run):
+    run.write_settings("[bool]\nlaunchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
+                       "walkthroughCompleted=true\n")
     # The trailing command keeps the shell alive as the listener's parent.
-    agent = run.spawn("agent", [codex, "-c", f"{e2e.SYS_PY} {script}; exit 0"])
+    agent = start_codex_like(run, "; exit 0")
     e2e.ok(f"agent-like process {agent.pid} (codex) with a listening child")
 
     run.start_app()

@@ -26,6 +26,7 @@
 #include "ProcessCoreKit/support/OwnedDescriptor.h"
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 #include "Quaylight/shell/defaults/SettingsKeys.h"
+#include "tests/Quaylight/shell/defaults/SettingsFileFixture.h"
 
 namespace quaylight {
 namespace {
@@ -37,25 +38,9 @@ QString folderTemplate() {
     return parent + QStringLiteral("/quaylight-settings-XXXXXX");
 }
 
-class SettingsFileFailureTest : public ::testing::Test {
+class SettingsFileFailureTest : public test::SettingsFileFixture {
 protected:
-    QString folder() const { return folder_.path() + QStringLiteral("/Quaylight"); }
-    std::string path() const { return (folder() + QStringLiteral("/Quaylight.conf")).toStdString(); }
-    QString qPath() const { return QString::fromStdString(path()); }
-
-    void writeFile(const QByteArray& text) {
-        QDir().mkpath(folder());
-        QFile file(qPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-    QByteArray fileBytes() const {
-        QFile file(qPath());
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return file.readAll();
-    }
-
-    QTemporaryDir folder_{folderTemplate()};
+    SettingsFileFailureTest() : SettingsFileFixture(folderTemplate()) {}
 };
 
 std::string readFailure(const std::string& path, const std::string& reason) {

@@ -15,31 +15,14 @@
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 #include "Quaylight/shell/defaults/SettingsKeys.h"
 #include "Quaylight/shell/shortcut/GlobalShortcutSettings.h"
+#include "tests/Quaylight/shell/defaults/SettingsFileFixture.h"
 
 namespace quaylight {
 namespace {
 
 using Value = UserDefaults::Value;
 
-class SettingsFileTest : public ::testing::Test {
-protected:
-    std::string path() const { return (folder_.path() + QStringLiteral("/Quaylight/Quaylight.conf")).toStdString(); }
-    QString qPath() const { return QString::fromStdString(path()); }
-
-    void writeFile(const QByteArray& text) {
-        QDir().mkpath(folder_.path() + QStringLiteral("/Quaylight"));
-        QFile file(qPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-    QByteArray fileBytes() const {
-        QFile file(qPath());
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return file.readAll();
-    }
-
-    QTemporaryDir folder_;
-};
+using SettingsFileTest = test::SettingsFileFixture;
 
 struct RoundTrip {
     const char* name;
