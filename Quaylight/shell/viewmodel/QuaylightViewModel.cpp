@@ -204,6 +204,7 @@ void QuaylightViewModel::prepareForMonitoring() {
     setState(State{});
     setActivityByID({});
     setCpuPercentByID({});
+    appliedActivity_.clear();
     setFocusLabelByID({});
     setShowSystem(defaults_->boolValue(SettingsKeys::showSystemRows).value_or(false));
     const DisplaySettings settings(*defaults_);
@@ -225,14 +226,19 @@ void QuaylightViewModel::apply(const ScanFrame& frame) {
     }
     if (frame.startingFilter) setFilter(*frame.startingFilter);
 
-    std::map<std::string, ActivityLevel> activity;
-    std::map<std::string, double> cpu;
-    for (const auto& [id, entry] : frame.activity) {
-        activity[id] = entry.level;
-        if (entry.cpuPercent) cpu[id] = *entry.cpuPercent;
+    // Idle listeners give the same figures scan after scan: the maps are rebuilt only when
+    // the frame's activity differs from the last one applied.
+    if (frame.activity != appliedActivity_) {
+        std::map<std::string, ActivityLevel> activity;
+        std::map<std::string, double> cpu;
+        for (const auto& [id, entry] : frame.activity) {
+            activity[id] = entry.level;
+            if (entry.cpuPercent) cpu[id] = *entry.cpuPercent;
+        }
+        setActivityByID(std::move(activity));
+        setCpuPercentByID(std::move(cpu));
+        appliedActivity_ = frame.activity;
     }
-    setActivityByID(std::move(activity));
-    setCpuPercentByID(std::move(cpu));
     setFocusLabelByID(focusLabels(result->listeners, runningApplicationPIDs()));
     refreshExactAgentScope(*result);
 
@@ -252,6 +258,7 @@ void QuaylightViewModel::clearMonitoring() {
     setState(State{});
     setActivityByID({});
     setCpuPercentByID({});
+    appliedActivity_.clear();
     setFocusLabelByID({});
     focusEngine_.reset();
     setPendingKill(std::nullopt);

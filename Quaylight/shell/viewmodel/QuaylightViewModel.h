@@ -251,6 +251,7 @@ private:
     std::map<std::string, std::string> agentFocusLabelByID_;
     bool panelModeResolvedThisOpen_ = false;
     AgentInventoryCoordinator::ObserverID inventoryObserver_ = 0;
+    ScanFrame::ActivityByID appliedActivity_;  // the last frame's, behind activityByID_ and cpuPercentByID_
     std::optional<AgentInventorySnapshot> redrawnInventory_;  // what inventoryChanged last announced
     bool inventoryRedrawPending_ = false;  // a redraw waits for the inputs queued behind a publication
     std::map<std::string, ActivityLevel> activityByID_;

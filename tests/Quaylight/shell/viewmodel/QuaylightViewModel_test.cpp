@@ -252,6 +252,26 @@ TEST(ViewModel, AScanThatFindsTheSameAnnouncesOnlyItsTime) {
     EXPECT_EQ(timeSignals, 1);
 }
 
+TEST(ViewModel, TheSameActivityAfterAReopeningFillsTheMapsAgain) {
+    ViewModelHarness h;
+    auto frame = scanned({portListener(3000, 10)});
+    const auto id = frame.scanned()->listeners[0].identity.stableID();
+    frame.activity[id] = {ActivityLevel::medium, 12.0};
+    h.model->prepareForMonitoring();
+    h.model->apply(frame);
+    int activitySignals = 0;
+    QObject::connect(h.model.get(), &QuaylightViewModel::activityByIDChanged, [&] { ++activitySignals; });
+    h.model->apply(frame);
+    EXPECT_EQ(activitySignals, 0);
+
+    h.model->clearMonitoring();
+    h.model->prepareForMonitoring();
+    EXPECT_TRUE(h.model->activityByID().empty());
+    h.model->apply(frame);
+    EXPECT_EQ(h.model->activityByID(), (std::map<std::string, ActivityLevel>{{id, ActivityLevel::medium}}));
+    EXPECT_EQ(h.model->cpuPercentByID(), (std::map<std::string, double>{{id, 12.0}}));
+}
+
 TEST(ViewModel, AnInventoryPublishingWhatThePanelShowsRedrawsNothing) {
     ViewModelHarness h;
     int changes = 0;
