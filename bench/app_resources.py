@@ -111,6 +111,21 @@ class Window:
                 "threads": {name: share(t) for name, t in by_name.items()}}
 
 
+def settle(pids, limit=120):
+    """Waits until every process's GUI thread has spent under 15 % of a core for two
+    seconds running (the list built for the new listeners); the seconds it took."""
+    start = time.monotonic()
+    quiet = 0
+    last = [cpu_ticks(f"/proc/{pid}/task/{pid}/stat") for pid in pids]
+    while quiet < 2 and time.monotonic() - start < limit:
+        time.sleep(1)
+        now = [cpu_ticks(f"/proc/{pid}/task/{pid}/stat") for pid in pids]
+        busy = any((b - a) / CLK_TCK > 0.15 for a, b in zip(last, now))
+        quiet = 0 if busy else quiet + 1
+        last = now
+    return time.monotonic() - start
+
+
 def measure(pids, seconds):
     """Each process's window figures over the same `seconds`, memory sampled every 0.5 s."""
     windows = [Window(pid) for pid in pids]
@@ -241,9 +256,15 @@ def bench(builds, seconds, farm_binary, show_count):
     for listeners, processes in FARMS:
         farm = Farm(farm_binary, listeners, processes)
         try:
-            time.sleep(4)  # a few scans: the lists hold the farm's rows
+            time.sleep(3)  # a few scans: the lists hold the farm's rows
+            e2e.log(f"{listeners} listeners: the lists settled after {settle(pids):.0f} s more")
+            before = listening_sockets()
+            figures = measure(pids, seconds)
+            after = listening_sockets()
+            if after != before:
+                e2e.log(f"  (the machine's listeners changed during the window: {before} -> {after})")
             report(f"panel open, Ports list, {listeners} listeners in {processes} processes", builds,
-                   measure(pids, seconds), results)
+                   figures, results)
         finally:
             farm.stop()
     for b in builds:
