@@ -37,10 +37,11 @@ import quaylight_e2e as e2e  # noqa: E402
 
 CLK_TCK = os.sysconf("SC_CLK_TCK")
 PAGE = os.sysconf("SC_PAGE_SIZE")
+# "all" as the default filter: the panel opens on the Ports list even when agents run on the machine.
 SETTINGS = ("[bool]\nagentConnections.claude.configured=true\n"
             "launchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
             "display.showAgentActivity=true\n"
-            "[string]\ndisplay.lastUsedPanelMode=ports\n")
+            "[string]\ndisplay.defaultFilter=all\n")
 FARMS = [(20, 4), (200, 20), (2000, 200)]  # (listeners, processes)
 
 
