@@ -41,7 +41,7 @@ PAGE = os.sysconf("SC_PAGE_SIZE")
 SETTINGS = ("[bool]\nagentConnections.claude.configured=true\n"
             "launchAtLoginOfferCompleted=true\nquaylightOnboardingComplete=true\n"
             "display.showAgentActivity=true\n"
-            "[string]\ndisplay.defaultFilter=all\n")
+            "[text]\ndisplay.defaultFilter=all\n")
 FARMS = [(20, 4), (200, 20), (2000, 200)]  # (listeners, processes)
 
 
