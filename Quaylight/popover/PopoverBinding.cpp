@@ -31,6 +31,11 @@ PopoverBinding::PopoverBinding(Dependencies dependencies) : dependencies_(std::m
     auto* vm = dependencies_.viewModel;
     const auto refresh = [this] { schedule(); };
     connect(vm, &QuaylightViewModel::stateChanged, this, refresh);
+    // A scan that found nothing new redraws only what reads its time: the settings page's
+    // "last scanned" line and the rows' uptimes.
+    connect(vm, &QuaylightViewModel::scanTimeChanged, this, [this, vm] {
+        if (root_ && (root_->showSettings() || vm->displayFields().uptime)) schedule();
+    });
     connect(vm, &QuaylightViewModel::showSystemChanged, this, refresh);
     connect(vm, &QuaylightViewModel::sortModeChanged, this, refresh);
     connect(vm, &QuaylightViewModel::filterChanged, this, refresh);

@@ -7,7 +7,7 @@
 
 namespace quaylight {
 
-ScanResult AgentProviderPresentationFold::reconcile(const ScanResult& result, const PresentedProviders& prior) {
+ScanResult AgentProviderPresentationFold::reconcile(ScanResult result, const PresentedProviders& prior) {
     std::unordered_set<AgentProcessIdentity> live;
     for (const auto& entry : result.agentPresence.entries) live.insert(entry.identity);
     for (const auto& listener : result.listeners)
@@ -50,7 +50,7 @@ ScanResult AgentProviderPresentationFold::reconcile(const ScanResult& result, co
     // By the presented provider, not the process's own kind.
     std::stable_sort(out.agentPresence.entries.begin(), out.agentPresence.entries.end(), presentedAgentOrderLess);
 
-    out.listeners = result.listeners;
+    out.listeners = std::move(result.listeners);
     for (auto& listener : out.listeners) {
         if (!listener.agentProcess) continue;
         if (auto it = presented.find(*listener.agentProcess); it != presented.end()) listener.agentOrigin = it->second;

@@ -17,8 +17,9 @@ class AgentProviderPresentationFold {
 public:
     // The result with each presence entry's provider and each attributed listener's origin
     // replaced by the presented provider; presence entries ordered Codex first, then by
-    // PID and start time. Forgets agent processes the result no longer shows.
-    ScanResult reconcile(const ScanResult& result, const PresentedProviders& priorProviders);
+    // PID and start time. Forgets agent processes the result no longer shows. Taken by
+    // value: a scan's thousands of listeners move through rather than being copied.
+    ScanResult reconcile(ScanResult result, const PresentedProviders& priorProviders);
 
 private:
     PresentedProviders presentedProviderByAgent_;

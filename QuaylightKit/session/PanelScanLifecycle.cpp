@@ -64,7 +64,7 @@ void PanelScanLifecycle::drain(const std::shared_ptr<Core>& core) {
         if (core->run != run) return;  // ingest stopped scanning
         if (!frame.scanned() || !d.presentedProviderEvidence) {
             if (frame.scanned())
-                *frame.scanned() = core->providerPresentation.reconcile(*frame.scanned(), PresentedProviders{});
+                *frame.scanned() = core->providerPresentation.reconcile(std::move(*frame.scanned()), PresentedProviders{});
             d.deliver(std::move(frame));
             continue;
         }
@@ -76,7 +76,7 @@ void PanelScanLifecycle::drain(const std::shared_ptr<Core>& core) {
             auto alive = weak.lock();
             if (!alive || alive->awaitedReply != request) return;
             alive->awaitedReply = 0;
-            *frame.scanned() = alive->providerPresentation.reconcile(*frame.scanned(), evidence);
+            *frame.scanned() = alive->providerPresentation.reconcile(std::move(*frame.scanned()), evidence);
             alive->dependencies.deliver(std::move(frame));
             if (alive->run == run) drain(alive);
         });

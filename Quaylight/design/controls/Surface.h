@@ -1,6 +1,7 @@
 #pragma once
 // The panel's background: a dark vertical gradient in a rounded shape with an inner border.
 
+#include <QImage>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -23,7 +24,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintBackground(QPainter& painter) const;
+
     QVBoxLayout* layout_;
+    // The whole background drawn once per size: a small repaint inside (an activity light's
+    // halo, many times a second) copies its patch instead of filling and stroking the outline.
+    QImage background_;
 };
 
 }  // namespace quaylight

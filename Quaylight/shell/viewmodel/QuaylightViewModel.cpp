@@ -54,6 +54,18 @@ void assign(QuaylightViewModel* model, T& field, T value, Signal signal) {
     emit(model->*signal)();
 }
 
+// Whether two scans found the same: the same rows and agents. The time a scan ran and the
+// machine's process count are no part of the list.
+bool sameFindings(const ScanResult& a, const ScanResult& b) {
+    return a.listeners == b.listeners && a.agentPresence == b.agentPresence;
+}
+
+// Whether a publication shows the panel anything new; the time it was captured is shown nowhere.
+bool sameForThePanel(AgentInventorySnapshot a, const AgentInventorySnapshot& b) {
+    a.capturedAt = b.capturedAt;
+    return a == b;
+}
+
 }  // namespace
 
 QuaylightViewModel::QuaylightViewModel(Dependencies dependencies, QObject* parent)
@@ -118,6 +130,17 @@ void QuaylightViewModel::setState(State value) {
     state_ = std::move(value);
     emit stateChanged();
 }
+void QuaylightViewModel::setLoaded(const ScanResult& result) {
+    // Most scans of an open panel find what the one before found: then nothing is redrawn,
+    // and only the readers of the scan's time hear of it.
+    if (auto* shown = std::get_if<State::Loaded>(&state_.value); shown && sameFindings(shown->result, result)) {
+        shown->result.scannedAt = result.scannedAt;
+        shown->result.processCount = result.processCount;
+        emit scanTimeChanged();
+        return;
+    }
+    setState(State{State::Loaded{result}});
+}
 void QuaylightViewModel::setShowSystem(bool value) { assign(this, showSystem_, value, &QuaylightViewModel::showSystemChanged); }
 void QuaylightViewModel::setSortMode(ListenerSortMode value) {
     assign(this, sortMode_, value, &QuaylightViewModel::sortModeChanged);
@@ -181,6 +204,7 @@ void QuaylightViewModel::prepareForMonitoring() {
     setState(State{});
     setActivityByID({});
     setCpuPercentByID({});
+    appliedActivity_.clear();
     setFocusLabelByID({});
     setShowSystem(defaults_->boolValue(SettingsKeys::showSystemRows).value_or(false));
     const DisplaySettings settings(*defaults_);
@@ -202,14 +226,19 @@ void QuaylightViewModel::apply(const ScanFrame& frame) {
     }
     if (frame.startingFilter) setFilter(*frame.startingFilter);
 
-    std::map<std::string, ActivityLevel> activity;
-    std::map<std::string, double> cpu;
-    for (const auto& [id, entry] : frame.activity) {
-        activity[id] = entry.level;
-        if (entry.cpuPercent) cpu[id] = *entry.cpuPercent;
+    // Idle listeners give the same figures scan after scan: the maps are rebuilt only when
+    // the frame's activity differs from the last one applied.
+    if (frame.activity != appliedActivity_) {
+        std::map<std::string, ActivityLevel> activity;
+        std::map<std::string, double> cpu;
+        for (const auto& [id, entry] : frame.activity) {
+            activity[id] = entry.level;
+            if (entry.cpuPercent) cpu[id] = *entry.cpuPercent;
+        }
+        setActivityByID(std::move(activity));
+        setCpuPercentByID(std::move(cpu));
+        appliedActivity_ = frame.activity;
     }
-    setActivityByID(std::move(activity));
-    setCpuPercentByID(std::move(cpu));
     setFocusLabelByID(focusLabels(result->listeners, runningApplicationPIDs()));
     refreshExactAgentScope(*result);
 
@@ -220,7 +249,7 @@ void QuaylightViewModel::apply(const ScanFrame& frame) {
             result->agentPresence.totalCount() > 0 || !inventory_->snapshot().currentSessions().empty();
         setPanelMode(PanelModeResolver::resolve(setting, hasAgents, storedPanelMode()));
     }
-    setState(State{State::Loaded{*result}});
+    setLoaded(*result);
 }
 
 void QuaylightViewModel::clearMonitoring() {
@@ -229,6 +258,7 @@ void QuaylightViewModel::clearMonitoring() {
     setState(State{});
     setActivityByID({});
     setCpuPercentByID({});
+    appliedActivity_.clear();
     setFocusLabelByID({});
     focusEngine_.reset();
     setPendingKill(std::nullopt);
@@ -479,8 +509,18 @@ void QuaylightViewModel::inventoryPublished() {
     // behind it waits for them, so the panel and the host probes see the last snapshot only.
     if (inventoryRedrawPending_) return;
     const auto redraw = [this] {
-        emit inventoryChanged();
-        observeInventory(inventory_->snapshot());
+        // Every scan and tracking tick publishes; most publish what the panel already shows.
+        const auto& snapshot = inventory_->snapshot();
+        const bool unchanged = redrawnInventory_ && sameForThePanel(*redrawnInventory_, snapshot);
+        if (!unchanged) {
+            redrawnInventory_ = snapshot;
+            emit inventoryChanged();
+        }
+        // A host may quit while its sessions stay as they were: hosts are looked at again on
+        // every publication that has any.
+        const bool hosted = std::any_of(snapshot.sessions.begin(), snapshot.sessions.end(),
+                                        [](const AgentSessionSnapshot& s) { return s.controlSurface.has_value(); });
+        if (!unchanged || hosted) observeInventory(snapshot);
     };
     if (!inventory_->hasQueuedInputs()) return redraw();
     inventoryRedrawPending_ = true;

@@ -193,6 +193,9 @@ public:
 
 signals:
     void stateChanged();
+    // A scan found the same rows and agents as the one before: stateChanged is not emitted,
+    // and only the time the shown scan ran (and its process count) moved.
+    void scanTimeChanged();
     void showSystemChanged();
     void sortModeChanged();
     void filterChanged();
@@ -221,6 +224,7 @@ private:
     void observeInventory(const AgentInventorySnapshot& snapshot);
     void applyAgentHosts(std::uint64_t generation, std::map<std::string, AgentHostDescriptor> hosts);
     void setState(State value);
+    void setLoaded(const ScanResult& result);
     void setActivityByID(std::map<std::string, ActivityLevel> value);
     void setCpuPercentByID(std::map<std::string, double> value);
     void setFocusLabelByID(std::map<std::string, std::string> value);
@@ -247,6 +251,8 @@ private:
     std::map<std::string, std::string> agentFocusLabelByID_;
     bool panelModeResolvedThisOpen_ = false;
     AgentInventoryCoordinator::ObserverID inventoryObserver_ = 0;
+    ScanFrame::ActivityByID appliedActivity_;  // the last frame's, behind activityByID_ and cpuPercentByID_
+    std::optional<AgentInventorySnapshot> redrawnInventory_;  // what inventoryChanged last announced
     bool inventoryRedrawPending_ = false;  // a redraw waits for the inputs queued behind a publication
     std::map<std::string, ActivityLevel> activityByID_;
     std::map<std::string, double> cpuPercentByID_;

@@ -443,5 +443,28 @@ TEST(Surface, PaintsTheGradientInsideARoundedShapeWithAnInnerBorder) {
     EXPECT_EQ(surface.palette().color(QPalette::WindowText), PremiumTheme::textPrimary());
 }
 
+TEST(Surface, APatchPaintsWhatTheWholeShowsThereAtEverySizeAndRatio) {
+    Surface surface;
+    for (const QSize size : {QSize(300, 200), QSize(240, 260)}) {
+        surface.resize(size);
+        for (const qreal ratio : {1.0, 2.0}) {
+            const QImage whole = test::render(surface, ratio).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QRect corner(QPoint(size.width() - 1, size.height() - 1) * ratio, QSize(1, 1));
+            EXPECT_EQ(qAlpha(whole.pixel(corner.topLeft())), 0) << size.width() << " at " << ratio;
+            EXPECT_EQ(qAlpha(whole.pixel(int(size.width() / 2 * ratio), int((size.height() - 1) * ratio))), 255);
+            // The bottom right corner with its border, as a small repaint asks for it.
+            const QRect patch(size.width() - 40, size.height() - 30, 40, 30);
+            QImage part((QSizeF(patch.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            part.setDevicePixelRatio(ratio);
+            part.fill(Qt::transparent);
+            surface.render(&part, QPoint(), QRegion(patch), QWidget::DrawChildren);
+            const QImage expected = whole.copy(QRect((QPointF(patch.topLeft()) * ratio).toPoint(), part.size()));
+            for (int y = 0; y < part.height(); ++y)
+                for (int x = 0; x < part.width(); ++x)
+                    ASSERT_EQ(part.pixel(x, y), expected.pixel(x, y)) << x << "," << y << " at " << ratio;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quaylight

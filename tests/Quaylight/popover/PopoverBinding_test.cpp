@@ -126,6 +126,44 @@ TEST(PopoverBinding, FramesBecomeRowsAndEqualFramesChangeNothing) {
     EXPECT_EQ(p.list()->rowOrder().size(), 1u);
 }
 
+ScanResult scannedAt(ScanResult result, std::int64_t seconds) {
+    result.scannedAt = wallTimeFromMicroseconds(seconds * 1'000'000);
+    return result;
+}
+
+WallTime shownScanTime(const BoundPopover& p) {
+    return std::get<ScanResult>(p.binding->root()->inputs().state).scannedAt;
+}
+
+TEST(PopoverBinding, ARescanThatFindsTheSameReachesTheViewOnlyWhereItsTimeShows) {
+    BoundPopover p;
+    const auto rows = resultOf({row(10, 3000), row(11, 4000)});
+    p.frame(scannedAt(rows, 100));
+    p.window.show();
+    QTest::qWait(20);
+    // On the list: not applied at all, so nothing there is compared, laid out or painted.
+    p.frame(scannedAt(rows, 101));
+    EXPECT_EQ(shownScanTime(p), wallTimeFromMicroseconds(std::int64_t{100'000'000}));
+
+    // The rows' uptimes read the scan's time.
+    RowVisibleFields fields;
+    fields.uptime = true;
+    p.viewModel->setDisplayFields(fields);
+    p.frame(scannedAt(rows, 102));
+    EXPECT_EQ(shownScanTime(p), wallTimeFromMicroseconds(std::int64_t{102'000'000}));
+
+    // So does the settings page's "last scanned" line.
+    p.viewModel->setDisplayFields({});
+    QAbstractButton* settings = nullptr;
+    for (auto* button : p.binding->root()->findChildren<QAbstractButton*>())
+        if (button->accessibleName() == QStringLiteral("Settings")) settings = button;
+    ASSERT_NE(settings, nullptr);
+    settings->click();
+    ASSERT_TRUE(p.binding->root()->showSettings());
+    p.frame(scannedAt(rows, 103));
+    EXPECT_EQ(shownScanTime(p), wallTimeFromMicroseconds(std::int64_t{103'000'000}));
+}
+
 TEST(PopoverBinding, TheRootOwnsItsBindingAndEndsItBeforeAnyPartOfTheView) {
     bool ended = false;
     bool viewWholeWhenEnded = false;

@@ -222,6 +222,75 @@ TEST(ViewModel, ChangeSignalsFireOnlyForRealChanges) {
     EXPECT_EQ(filterSignals, 1);
 }
 
+TEST(ViewModel, AScanThatFindsTheSameAnnouncesOnlyItsTime) {
+    ViewModelHarness h;
+    h.model->prepareForMonitoring();
+    h.model->apply(scanned({portListener(3000, 10), portListener(4000, 11)}));
+    int stateSignals = 0, timeSignals = 0;
+    QObject::connect(h.model.get(), &QuaylightViewModel::stateChanged, [&] { ++stateSignals; });
+    QObject::connect(h.model.get(), &QuaylightViewModel::scanTimeChanged, [&] { ++timeSignals; });
+
+    auto again = scanned({portListener(3000, 10), portListener(4000, 11)});
+    again.scanned()->scannedAt = t(2s);
+    again.scanned()->processCount = 321;
+    h.model->apply(again);
+
+    EXPECT_EQ(stateSignals, 0);
+    EXPECT_EQ(timeSignals, 1);
+    ASSERT_NE(h.model->state().loaded(), nullptr);
+    EXPECT_EQ(h.model->state().loaded()->scannedAt, t(2s));
+    EXPECT_EQ(h.model->state().loaded()->processCount, 321);
+
+    // A listener more is news.
+    h.model->apply(scanned({portListener(3000, 10), portListener(4000, 11), portListener(5000, 12)}));
+    EXPECT_EQ(stateSignals, 1);
+    EXPECT_EQ(h.model->state().loaded()->listeners.size(), 3u);
+    // So is the first scan after a failed one.
+    h.model->apply(failed());
+    h.model->apply(scanned({portListener(3000, 10), portListener(4000, 11), portListener(5000, 12)}));
+    EXPECT_EQ(stateSignals, 3);
+    EXPECT_EQ(timeSignals, 1);
+}
+
+TEST(ViewModel, TheSameActivityAfterAReopeningFillsTheMapsAgain) {
+    ViewModelHarness h;
+    auto frame = scanned({portListener(3000, 10)});
+    const auto id = frame.scanned()->listeners[0].identity.stableID();
+    frame.activity[id] = {ActivityLevel::medium, 12.0};
+    h.model->prepareForMonitoring();
+    h.model->apply(frame);
+    int activitySignals = 0;
+    QObject::connect(h.model.get(), &QuaylightViewModel::activityByIDChanged, [&] { ++activitySignals; });
+    h.model->apply(frame);
+    EXPECT_EQ(activitySignals, 0);
+
+    h.model->clearMonitoring();
+    h.model->prepareForMonitoring();
+    EXPECT_TRUE(h.model->activityByID().empty());
+    h.model->apply(frame);
+    EXPECT_EQ(h.model->activityByID(), (std::map<std::string, ActivityLevel>{{id, ActivityLevel::medium}}));
+    EXPECT_EQ(h.model->cpuPercentByID(), (std::map<std::string, double>{{id, 12.0}}));
+}
+
+TEST(ViewModel, AnInventoryPublishingWhatThePanelShowsRedrawsNothing) {
+    ViewModelHarness h;
+    int changes = 0;
+    QObject::connect(h.model.get(), &QuaylightViewModel::inventoryChanged, [&] { ++changes; });
+    h.model->inventory().applyHookEnvelope(envelope(AgentKind::claude, EventKind::sessionStart, "s1"), {}, t(1s));
+    h.executor->runUntilIdle();
+    EXPECT_EQ(changes, 1);
+
+    // The same connections again: a publication, captured later, of the same sessions.
+    h.executor->advance(5s);
+    h.model->inventory().setProviderConnections(h.model->inventory().snapshot().providerConnections);
+    h.executor->runUntilIdle();
+    EXPECT_EQ(changes, 1);
+
+    h.model->inventory().applyHookEnvelope(envelope(AgentKind::claude, EventKind::promptSubmitted, "s1"), {}, t(7s));
+    h.executor->runUntilIdle();
+    EXPECT_EQ(changes, 2);
+}
+
 // ---- Stop actions
 
 struct KillNoticeCase {
