@@ -717,7 +717,7 @@ void PopoverRootView::refreshRows() {
             cpu == inputs_.cpuPercentByID.end() ? std::nullopt : std::optional(cpu->second), inputs_.displayFields,
             inputs_.rowDensity, inputs_.now));
     }
-    list_->setRows(rows, selectedID_, expandedID_);
+    list_->setRows(std::move(rows), selectedID_, expandedID_);
     refreshActionMenu();
     refreshSortMenu();
 }
