@@ -914,7 +914,14 @@ bool PopoverRootView::moveSelection(int delta) {
     selectedID_ = ListenerKeyboardNavigation::nextID(ids, selectedID_, delta);
     expandedID_.reset();
     showSortMenu_ = false;
-    refreshRows();
+    if (list_->rowOrder() == ids) {
+        // Only the selection moved: the rows' texts stand as they are.
+        list_->setSelection(selectedID_, expandedID_);
+        refreshActionMenu();
+        refreshSortMenu();
+    } else {
+        refreshRows();
+    }
     if (ids.empty()) return false;
     if (selectedID_) list_->scrollToRow(*selectedID_, true);
     return true;

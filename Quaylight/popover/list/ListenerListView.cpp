@@ -115,6 +115,13 @@ void ListenerListView::setRows(std::vector<ListenerRowTexts> rows, const std::op
     }
 }
 
+void ListenerListView::setSelection(const std::optional<std::string>& selectedID,
+                                    const std::optional<std::string>& expandedID) {
+    selectedID_ = selectedID;
+    expandedID_ = expandedID;
+    placeRows();
+}
+
 void ListenerListView::placeRows() {
     if (placing_) return;
     placing_ = true;

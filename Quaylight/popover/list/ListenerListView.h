@@ -33,6 +33,8 @@ public:
 
     void setRows(std::vector<ListenerRowTexts> rows, const std::optional<std::string>& selectedID,
                  const std::optional<std::string>& expandedID);
+    // The same rows with another row selected or another menu open.
+    void setSelection(const std::optional<std::string>& selectedID, const std::optional<std::string>& expandedID);
     // Whether halos may pulse at all now: the panel is revealed and motion is allowed.
     void setPulseAllowed(bool allowed);
     // Brings the row to the middle of the view (eased, or at once).
