@@ -166,7 +166,8 @@ void ListenerListView::placeRows() {
         // placed: raising each in turn puts them in the order they stand on screen.
         for (auto* view : stacked) view->raise();
         stacked_ = std::move(stacked);
-        QAccessibleEvent reordered(content_, QAccessible::ObjectReorder);
+        // Some of the list's items are widgets now, or no longer: its children changed.
+        QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&reordered);
     }
     placing_ = false;
