@@ -2,10 +2,12 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLayout>
 #include <QPointer>
 #include <QScrollBar>
 #include <QWindow>
 #include <mutex>
+#include <vector>
 
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "Quaylight/popover/list/ListenerRowView.h"
@@ -49,6 +51,67 @@ public:
     }
 };
 
+// What one of a row widget's parts says: its label, badge or button, read from a row widget
+// built for the purpose. `area` is its place in the row.
+struct PartLook {
+    QAccessible::Role role = QAccessible::StaticText;
+    QString name;
+    QString description;
+    QAccessible::State state;
+    QRect area;
+};
+
+std::vector<PartLook> readRowParts(ListenerListView* list, const ListenerRowTexts& texts, QSize size) {
+    ListenerRowView row(nullptr, list);
+    row.hide();
+    row.setRow(texts, list->stateOf(texts.id));
+    row.resize(size);
+    if (row.layout()) row.layout()->activate();
+    std::vector<PartLook> looks;
+    auto* node = QAccessible::queryAccessibleInterface(&row);
+    for (int i = 0; node && i < node->childCount(); ++i) {
+        auto* part = node->child(i);
+        auto* widget = qobject_cast<QWidget*>(part->object());
+        if (!widget) continue;
+        PartLook look{part->role(), part->text(QAccessible::Name), part->text(QAccessible::Description), part->state(),
+                      widget->geometry()};
+        // This row is never shown: its parts say what they would in a shown list, where only
+        // the ones hidden for this row's texts are invisible.
+        look.state.invisible = widget->isHidden();
+        looks.push_back(look);
+    }
+    return looks;
+}
+
+// One part of a light item: a node of its own that says what the widget's part would.
+class AccessibleListenerPart final : public QAccessibleInterface {
+public:
+    explicit AccessibleListenerPart(QAccessibleInterface* item) : item_(item) {}
+
+    PartLook look;
+
+    bool isValid() const override { return item_->isValid(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return item_->window(); }
+    QAccessibleInterface* parent() const override { return item_; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Name) return look.name;
+        if (kind == QAccessible::Description) return look.description;
+        return {};
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return look.area.translated(item_->rect().topLeft()); }
+    QAccessible::Role role() const override { return look.role; }
+    QAccessible::State state() const override { return look.state; }
+
+private:
+    QAccessibleInterface* item_;
+};
+
 // A row without a widget: what its widget would say, read from the list's texts.
 class AccessibleListenerItem final : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
@@ -65,10 +128,26 @@ public:
     QAccessibleInterface* parent() const override {
         return list_ ? QAccessible::queryAccessibleInterface(list_.data()) : nullptr;
     }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* child(int index) const override {
+        readParts();
+        return index >= 0 && static_cast<std::size_t>(index) < parts_.size() ? parts_[static_cast<std::size_t>(index)]
+                                                                              : nullptr;
+    }
+    int childCount() const override {
+        readParts();
+        return static_cast<int>(parts_.size());
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (std::size_t i = 0; i < parts_.size(); ++i)
+            if (parts_[i] == child) return static_cast<int>(i);
+        return -1;
+    }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    void deleteParts() {
+        for (auto* part : parts_) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(part));
+        parts_.clear();
+    }
 
     QString text(QAccessible::Text kind) const override {
         const auto at = index();
@@ -114,8 +193,36 @@ public:
 private:
     std::optional<std::size_t> index() const { return list_ ? list_->indexOf(id_) : std::nullopt; }
 
+    // The parts are read when a reader first asks for them, and again once the row's texts or
+    // state changed; the nodes stay the same.
+    void readParts() const {
+        const auto at = index();
+        if (!at) return;
+        const ListenerRowTexts& texts = list_->rowTexts()[*at];
+        const ListenerRowState state = list_->stateOf(id_);
+        const QSize size = list_->rowRectInViewport(*at).size();
+        if (partsRead_ && texts == partsTexts_ && state == partsState_ && size == partsSize_) return;
+        const auto looks = readRowParts(list_.data(), texts, size);
+        auto* self = const_cast<AccessibleListenerItem*>(this);
+        while (parts_.size() < looks.size()) {
+            auto* part = new AccessibleListenerPart(self);
+            QAccessible::registerAccessibleInterface(part);
+            parts_.push_back(part);
+        }
+        for (std::size_t i = 0; i < parts_.size() && i < looks.size(); ++i) parts_[i]->look = looks[i];
+        partsTexts_ = texts;
+        partsState_ = state;
+        partsSize_ = size;
+        partsRead_ = true;
+    }
+
     QPointer<ListenerListView> list_;
     std::string id_;
+    mutable std::vector<AccessibleListenerPart*> parts_;
+    mutable ListenerRowTexts partsTexts_;
+    mutable ListenerRowState partsState_;
+    mutable QSize partsSize_;
+    mutable bool partsRead_ = false;
 };
 
 // The list: one child a row, in order, however few of them have a widget now.
@@ -154,6 +261,11 @@ void installListenerListAccessibility() {
 
 QAccessibleInterface* newAccessibleListenerItem(ListenerListView* list, const std::string& id) {
     return new AccessibleListenerItem(list, id);
+}
+
+void deleteAccessibleListenerItem(QAccessibleInterface* item) {
+    if (auto* light = dynamic_cast<AccessibleListenerItem*>(item)) light->deleteParts();
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(item));
 }
 
 std::optional<std::string> accessibleListenerItemID(const QAccessibleInterface* item, const ListenerListView* list) {

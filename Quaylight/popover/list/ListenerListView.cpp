@@ -50,7 +50,7 @@ ListenerListView::ListenerListView(QWidget* parent) : QScrollArea(parent) {
 }
 
 ListenerListView::~ListenerListView() {
-    for (auto& [id, item] : accessibleItems_) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(item));
+    for (auto& [id, item] : accessibleItems_) deleteAccessibleListenerItem(item);
 }
 
 ListenerRowView* ListenerListView::row(const std::string& id) const {
@@ -274,7 +274,7 @@ void ListenerListView::forgetAccessibleItems() {
             ++it;
             continue;
         }
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(it->second));
+        deleteAccessibleListenerItem(it->second);
         it = accessibleItems_.erase(it);
     }
 }

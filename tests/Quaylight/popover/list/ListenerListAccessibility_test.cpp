@@ -81,7 +81,15 @@ TEST(ListenerListAccessibility, AnOffScreenItemSaysWhatItsWidgetWouldAndPressing
     EXPECT_FALSE(showing(far));
     EXPECT_TRUE(far->state().selectable);
     EXPECT_FALSE(far->state().selected);
-    EXPECT_EQ(far->childCount(), 0);
+    // Below it, what its widget's labels, badges and button would say ("PID 2500", ...).
+    std::vector<QString> parts;
+    for (int i = 0; i < far->childCount(); ++i) {
+        auto* part = far->child(i);
+        EXPECT_EQ(part->parent(), far);
+        EXPECT_EQ(far->indexOfChild(part), i);
+        parts.push_back(part->text(QAccessible::Name));
+    }
+    EXPECT_TRUE(std::find(parts.begin(), parts.end(), QStringLiteral("PID 2500")) != parts.end());
     auto* press = far->actionInterface();
     ASSERT_NE(press, nullptr);
     ASSERT_TRUE(press->actionNames().contains(QAccessibleActionInterface::pressAction()));
@@ -101,6 +109,9 @@ TEST(ListenerListAccessibility, AnOffScreenItemSaysWhatItsWidgetWouldAndPressing
     EXPECT_TRUE(now->state().selected);
     EXPECT_TRUE(list->hasFocus());
     EXPECT_TRUE(now->state().focused);
+    std::vector<QString> widgetParts;
+    for (int i = 0; i < now->childCount(); ++i) widgetParts.push_back(now->child(i)->text(QAccessible::Name));
+    EXPECT_EQ(widgetParts, parts);
     // The item the reader pressed stands for the same row still.
     EXPECT_TRUE(far->isValid());
     EXPECT_EQ(node->indexOfChild(far), 1500);
