@@ -2,17 +2,20 @@
 // listeners, then frames of the same 200 rows with new CPU and memory figures applied to it
 // (list model, row texts, changed rows, layout), on one core. Then ten seconds of frames
 // that change nothing visible: under reduce motion nothing may paint, otherwise only the
-// activity lights.
+// activity lights. Last, a list of 2,000 listeners: its first build, frames with new
+// figures, and the arrow key moving the selection down it.
 //
 //   ./build/bench/bench-popover-frames [--frames N]
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <variant>
 #include <vector>
 
 #include "Quaylight/design/platform/FakeReduceMotion.h"
@@ -20,6 +23,7 @@
 #include "Quaylight/popover/PopoverRootView.h"
 #include "Quaylight/popover/list/ActivityPulseClock.h"
 #include "Quaylight/popover/list/ListenerListView.h"
+#include "Quaylight/popover/model/ListenerRowTexts.h"
 #include "bench/BenchSupport.h"
 #include "bench/PopoverBench.h"
 
@@ -46,8 +50,8 @@ PopoverInputs frame(int n, int round, bool vary) {
 int rowPaints(const PopoverRootView& root, bool wideOnly = false) {
     int total = 0;
     for (const auto& id : root.listView()->rowOrder()) {
-        const auto* row = root.listView()->row(id);
-        total += wideOnly ? row->widePaintCount() : row->paintCount();
+        // Only the rows that have a widget can paint.
+        if (const auto* row = root.listView()->row(id)) total += wideOnly ? row->widePaintCount() : row->paintCount();
     }
     return total;
 }
@@ -61,6 +65,84 @@ void idle(PopoverRootView& root, const PopoverInputs& inputs, int ms) {
     feed.start(1000);
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Applies each frame and returns the CPU time each took up to its layout (paints not counted:
+// the frame is already applied).
+std::vector<double> timeFrames(PopoverRootView& root, const std::vector<PopoverInputs>& inputs) {
+    std::vector<double> times;
+    for (const auto& in : inputs) {
+        const double started = bench::cpuMillis();
+        root.apply(in);
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        times.push_back(bench::cpuMillis() - started);
+        QApplication::processEvents();
+    }
+    return times;
+}
+
+void printTimes(const char* what, const std::vector<double>& times) {
+    std::printf("%s, %zu times: median %.2f ms, p95 %.2f ms, max %.2f ms\n", what, times.size(),
+                bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0));
+}
+
+// The long list: built once, then frames with new figures, then the arrow key, each timed up to
+// the layout it causes.
+void longList(int frames) {
+    constexpr int n = 2000;
+    auto still = std::make_shared<FakeReduceMotion>(true);
+    PopoverRootView root({});
+    installReduceMotion(&root, still);
+    root.show();
+    QApplication::processEvents();
+
+    const double started = bench::cpuMillis();
+    root.apply(frame(n, 0, false));
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QApplication::processEvents();
+    std::printf("first build of %d rows: %.2f ms (CPU, list model, rows, layout, first paint)\n", n,
+                bench::cpuMillis() - started);
+
+    std::vector<PopoverInputs> inputs;
+    for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
+    printTimes("2,000 rows, new frame (same rows, new CPU and memory)", timeFrames(root, inputs));
+
+    auto* list = root.listView();
+    list->setFocus(Qt::OtherFocusReason);
+    QApplication::processEvents();
+    std::vector<double> keys;
+    for (int k = 0; k < frames; ++k) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        const double keyStarted = bench::cpuMillis();
+        QApplication::sendEvent(list, &down);
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        keys.push_back(bench::cpuMillis() - keyStarted);
+        QApplication::processEvents();
+    }
+    printTimes("2,000 rows, arrow key down (selection moves one row, kept in view)", keys);
+
+    // What a frame of 2,000 rows is made of: the rows' texts, and the list taking them.
+    std::vector<double> texts;
+    std::vector<double> taking;
+    for (const auto& in : inputs) {
+        const auto& listeners = std::get<ScanResult>(in.state).listeners;
+        double partStarted = bench::cpuMillis();
+        std::vector<ListenerRowTexts> rows;
+        rows.reserve(listeners.size());
+        for (const auto& l : listeners) {
+            const auto id = l.id();
+            rows.push_back(listenerRowTexts(l, in.activityByID.at(id), in.cpuPercentByID.at(id), in.displayFields,
+                                            in.rowDensity, in.now));
+        }
+        texts.push_back(bench::cpuMillis() - partStarted);
+        partStarted = bench::cpuMillis();
+        list->setRows(std::move(rows), std::nullopt, std::nullopt);
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        taking.push_back(bench::cpuMillis() - partStarted);
+        QApplication::processEvents();
+    }
+    printTimes("2,000 rows, of a frame: the rows' texts", texts);
+    printTimes("2,000 rows, of a frame: the list taking them", taking);
 }
 
 }  // namespace
@@ -90,14 +172,7 @@ int main(int argc, char** argv) {
 
     std::vector<PopoverInputs> inputs;
     for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
-    std::vector<double> times;
-    for (const auto& in : inputs) {
-        started = bench::cpuMillis();
-        root.apply(in);
-        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        times.push_back(bench::cpuMillis() - started);
-        QApplication::processEvents();  // paints, not counted: the frame is already applied
-    }
+    const std::vector<double> times = timeFrames(root, inputs);
     std::printf("new frame (same rows, new CPU and memory), %d frames: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
                 frames, bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0));
 
@@ -119,5 +194,8 @@ int main(int argc, char** argv) {
                 "%d pulsing lights (the rows in view)\n",
                 rowPaints(root) - before - (rowPaints(root, true) - wideBefore), rowPaints(root, true) - wideBefore,
                 root.listView()->pulseClock()->subscriberCount());
+    root.hide();
+
+    longList(std::max(1, frames / 4));
     return 0;
 }

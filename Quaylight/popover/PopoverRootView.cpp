@@ -717,7 +717,7 @@ void PopoverRootView::refreshRows() {
             cpu == inputs_.cpuPercentByID.end() ? std::nullopt : std::optional(cpu->second), inputs_.displayFields,
             inputs_.rowDensity, inputs_.now));
     }
-    list_->setRows(rows, selectedID_, expandedID_);
+    list_->setRows(std::move(rows), selectedID_, expandedID_);
     refreshActionMenu();
     refreshSortMenu();
 }
@@ -914,7 +914,14 @@ bool PopoverRootView::moveSelection(int delta) {
     selectedID_ = ListenerKeyboardNavigation::nextID(ids, selectedID_, delta);
     expandedID_.reset();
     showSortMenu_ = false;
-    refreshRows();
+    if (list_->rowOrder() == ids) {
+        // Only the selection moved: the rows' texts stand as they are.
+        list_->setSelection(selectedID_, expandedID_);
+        refreshActionMenu();
+        refreshSortMenu();
+    } else {
+        refreshRows();
+    }
     if (ids.empty()) return false;
     if (selectedID_) list_->scrollToRow(*selectedID_, true);
     return true;

@@ -32,6 +32,12 @@ void HoverTint::setHovering(bool hovering) {
     animation_->start();
 }
 
+void HoverTint::reset() {
+    hovering_ = false;
+    if (animation_) animation_->stop();
+    setValue(0);
+}
+
 void HoverTint::setValue(qreal value) {
     if (value == value_) return;
     value_ = value;

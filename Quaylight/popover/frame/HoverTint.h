@@ -19,6 +19,8 @@ public:
     HoverTint(QWidget* row, std::function<void()> onChange);
 
     void setHovering(bool hovering);
+    // Not hovering and no fill, at once: the row is about to show something else.
+    void reset();
     bool isHovering() const { return hovering_; }
     qreal value() const { return value_; }
 

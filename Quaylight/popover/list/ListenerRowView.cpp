@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,7 +9,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
-#include <mutex>
 
 #include "Quaylight/design/controls/DesignAccessibility.h"
 #include "Quaylight/design/controls/Shapes.h"
@@ -21,6 +19,7 @@
 #include "Quaylight/popover/frame/HoverTint.h"
 #include "Quaylight/popover/frame/PopoverWidgets.h"
 #include "Quaylight/popover/list/ActivityPulseClock.h"
+#include "Quaylight/popover/list/ListenerListAccessibility.h"
 
 namespace quaylight {
 
@@ -36,28 +35,6 @@ QColor activityColor(ActivityLevel level) {
         case ActivityLevel::unknown: break;
     }
     return white(0.3);
-}
-
-// A row is a list item; the keyboard selection is its selected state and, while the keys
-// reach the list, its focused state, so a screen reader names the row o, t and k act on.
-class AccessibleListenerRow final : public QAccessibleWidget {
-public:
-    explicit AccessibleListenerRow(ListenerRowView* row) : QAccessibleWidget(row, QAccessible::ListItem) {}
-
-    QAccessible::State state() const override {
-        auto state = QAccessibleWidget::state();
-        const auto* row = static_cast<const ListenerRowView*>(widget());
-        state.selectable = true;
-        state.selected = row->rowState().isSelected;
-        state.focusable = true;
-        state.focused = row->rowState().isSelected && row->keysReachList();
-        return state;
-    }
-};
-
-QAccessibleInterface* rowAccessibleFactory(const QString&, QObject* object) {
-    if (auto* row = qobject_cast<ListenerRowView*>(object)) return new AccessibleListenerRow(row);
-    return nullptr;
 }
 
 }  // namespace
@@ -285,8 +262,7 @@ QLabel* plainLabel(const QFont& font, const QColor& color, QWidget* parent) {
 }  // namespace
 
 ListenerRowView::ListenerRowView(ActivityPulseClock* clock, QWidget* parent) : QWidget(parent) {
-    static std::once_flag installed;
-    std::call_once(installed, [] { QAccessible::installFactory(rowAccessibleFactory); });
+    installListenerListAccessibility();
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     hover_ = new HoverTint(this, [this] {
@@ -449,8 +425,8 @@ void ListenerRowView::applyTexts(const ListenerRowTexts& t, bool first) {
     bind_->setToolTip(q(t.bind.tooltip));
 
     actions_->setAccessibleName(displayText(t.actionsAccessibleName));
-    setPlainTooltip(this, displayLines(t.tooltipLines));
-    setAccessibleName(displayText(t.title));
+    setPlainTooltip(this, listenerRowAccessibleDescription(t));
+    setAccessibleName(listenerRowAccessibleName(t));
 
     if (first || t.isSystem != texts_.isSystem) {
         if (t.isSystem) {
@@ -463,6 +439,12 @@ void ListenerRowView::applyTexts(const ListenerRowTexts& t, bool first) {
     }
     texts_ = t;
 }
+
+QString listenerRowAccessibleName(const ListenerRowTexts& texts) { return displayText(texts.title); }
+
+QString listenerRowAccessibleDescription(const ListenerRowTexts& texts) { return displayLines(texts.tooltipLines); }
+
+void ListenerRowView::forgetHover() { hover_->reset(); }
 
 void ListenerRowView::setPulsing(bool pulsing) { light_->setPulsing(pulsing); }
 bool ListenerRowView::isPulsing() const { return light_->isPulsing(); }

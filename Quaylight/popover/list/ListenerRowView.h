@@ -53,6 +53,9 @@ public:
     // The actions button: selects the row and toggles its menu in one click.
     std::function<void()> onActionsButton;
 
+    // Drops the hover fill at once: the widget is put by, to serve another row next.
+    void forgetHover();
+
     // The hover fill's share, 0 to 1 (it eases in and out).
     const HoverTint& hover() const { return *hover_; }
 
@@ -91,5 +94,9 @@ private:
     RowBadge* bind_;
     QAbstractButton* actions_;
 };
+
+// What assistive technologies hear of a row: its name and its description (the tooltip's lines).
+QString listenerRowAccessibleName(const ListenerRowTexts& texts);
+QString listenerRowAccessibleDescription(const ListenerRowTexts& texts);
 
 }  // namespace quaylight

@@ -54,9 +54,14 @@ QAccessibleInterface* accessibleOf(QWidget* widget) { return QAccessible::queryA
 // Whether the row lies wholly inside the list's visible part.
 bool inView(PopoverHarness& h, const std::string& id) {
     QApplication::processEvents();
-    auto* row = h.list()->row(id);
-    const QRect area(row->mapTo(h.list()->viewport(), QPoint(0, 0)), row->size());
-    return h.list()->viewport()->rect().contains(area);
+    auto* list = h.list();
+    const auto index = list->indexOf(id);
+    if (!index) return false;
+    // A row far from the view has no widget: the list's layout says where it stands.
+    auto* row = list->row(id);
+    const QRect area = row ? QRect(row->mapTo(list->viewport(), QPoint(0, 0)), row->size())
+                           : list->rowRectInViewport(*index);
+    return list->viewport()->rect().contains(area);
 }
 
 // The tooltip Qt would show for `text`, as laid out on screen.
