@@ -242,47 +242,8 @@ void PortsPage::refreshActionMenu() {
     }
     if (!actionMenu_ || actionMenuListener_ != *listener) {
         retireWidget(actionMenu_);
-        const PortListener target = *listener;
-        const auto kill = KillRequest::request(target, inputs_.context);
-        const auto force = ForceKillRequest::request(target, inputs_.context);
-        const auto pool = StopPoolRequest::request(target, inputs_.context);
-        ListenerActionMenuModel::Capabilities can;
-        can.canKill = kill.has_value();
-        can.canForceKill = force.has_value();
-        can.canStopPool = pool.has_value();
-        can.canFocus = inputs_.focusLabelByID.count(target.id()) > 0;
-        ListenerActionMenu::Callbacks cb;
-        const auto autoClose = [this] {
-            if (commands_.autoCloseAfterOpening && commands_.autoCloseAfterOpening() && commands_.dismissPanel)
-                commands_.dismissPanel();
-        };
-        cb.onOpen = [this, target, autoClose] {
-            const auto url = target.openableURL();
-            // A browser that failed to open leaves the panel open.
-            if (url && commands_.openURL && commands_.openURL(*url)) autoClose();
-        };
-        const auto setPending = [this](auto apply) {
-            PendingStops pending = inputs_.pending;
-            apply(pending);
-            if (commands_.setPending) commands_.setPending(pending);
-        };
-        cb.onKill = [setPending, kill] {
-            if (kill) setPending([&](PendingStops& p) { p.kill = *kill; });
-        };
-        cb.onForceKill = [setPending, force] {
-            if (force) setPending([&](PendingStops& p) { p.forceKill = *force; });
-        };
-        cb.onStopPool = [setPending, pool] {
-            if (pool) setPending([&](PendingStops& p) { p.stopPool = *pool; });
-        };
-        cb.onFocus = [this, target, autoClose] {
-            if (commands_.focusHost) commands_.focusHost(target);
-            autoClose();
-        };
-        cb.onDismiss = [this] { dismissActionMenu(); };
-        cb.now = [this] { return inputs_.now; };
-        actionMenu_ = new ListenerActionMenu(target, can, std::move(cb), menuLayer_);
-        actionMenuListener_ = target;
+        actionMenu_ = makeActionMenu(*listener);
+        actionMenuListener_ = *listener;
         actionMenu_->stackUnder(card_);
         actionMenu_->show();
     }
@@ -298,6 +259,48 @@ void PortsPage::refreshActionMenu() {
     topLeft.setY(std::clamp(topLeft.y(), 0.0, std::max(0.0, static_cast<qreal>(bounds.height()) - menuHeight)));
     actionMenu_->setGeometry(QRect(topLeft.toPoint(), QSize(static_cast<int>(ListenerActionMenuModel::width),
                                                             static_cast<int>(menuHeight))));
+}
+
+ListenerActionMenu* PortsPage::makeActionMenu(const PortListener& target) {
+    const auto kill = KillRequest::request(target, inputs_.context);
+    const auto force = ForceKillRequest::request(target, inputs_.context);
+    const auto pool = StopPoolRequest::request(target, inputs_.context);
+    ListenerActionMenuModel::Capabilities can;
+    can.canKill = kill.has_value();
+    can.canForceKill = force.has_value();
+    can.canStopPool = pool.has_value();
+    can.canFocus = inputs_.focusLabelByID.count(target.id()) > 0;
+    ListenerActionMenu::Callbacks cb;
+    const auto autoClose = [this] {
+        if (commands_.autoCloseAfterOpening && commands_.autoCloseAfterOpening() && commands_.dismissPanel)
+            commands_.dismissPanel();
+    };
+    cb.onOpen = [this, target, autoClose] {
+        const auto url = target.openableURL();
+        // A browser that failed to open leaves the panel open.
+        if (url && commands_.openURL && commands_.openURL(*url)) autoClose();
+    };
+    const auto setPending = [this](auto apply) {
+        PendingStops pending = inputs_.pending;
+        apply(pending);
+        if (commands_.setPending) commands_.setPending(pending);
+    };
+    cb.onKill = [setPending, kill] {
+        if (kill) setPending([&](PendingStops& p) { p.kill = *kill; });
+    };
+    cb.onForceKill = [setPending, force] {
+        if (force) setPending([&](PendingStops& p) { p.forceKill = *force; });
+    };
+    cb.onStopPool = [setPending, pool] {
+        if (pool) setPending([&](PendingStops& p) { p.stopPool = *pool; });
+    };
+    cb.onFocus = [this, target, autoClose] {
+        if (commands_.focusHost) commands_.focusHost(target);
+        autoClose();
+    };
+    cb.onDismiss = [this] { dismissActionMenu(); };
+    cb.now = [this] { return inputs_.now; };
+    return new ListenerActionMenu(target, can, std::move(cb), menuLayer_);
 }
 
 void PortsPage::dismissActionMenu() {

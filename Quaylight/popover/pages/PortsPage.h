@@ -78,6 +78,7 @@ private:
     void wire();
     void refreshRows();
     void refreshActionMenu();
+    ListenerActionMenu* makeActionMenu(const PortListener& target);
     void dismissActionMenu();
     void refreshRail();
     void toggleSortMenu();

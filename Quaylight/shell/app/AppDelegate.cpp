@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWidget>
 
 #include "ProcessCoreKit/concurrency/WorkerPool.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
