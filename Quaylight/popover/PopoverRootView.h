@@ -6,9 +6,9 @@
 // pages own their own widgets and view state.
 //
 // It is given the application's state as one PopoverInputs value on every change and asks
-// for every change through PopoverCommands; it owns only view state (selection, the open
-// row menu, the settings popout, focus). Applying equal inputs again changes nothing and
-// paints nothing.
+// for every change through PopoverCommands; it and its pages own only view state (the
+// settings popout here; the selection, the open menus and focus in PortsPage). Applying
+// equal inputs again changes nothing and paints nothing.
 
 #include <QWidget>
 #include <memory>
@@ -64,7 +64,7 @@ public:
     double revealProgress() const { return revealProgress_; }
     RevealEffect* revealEffect() const { return revealEffect_; }
 
-    // View state, readable for tests and for the next issue's menus.
+    // View state, readable for tests and the binding.
     const std::optional<std::string>& selectedListenerID() const { return ports_->selectedID(); }
     const std::optional<std::string>& expandedActionsListenerID() const { return ports_->expandedID(); }
     bool showSettings() const { return showSettings_; }
