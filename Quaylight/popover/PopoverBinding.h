@@ -34,7 +34,7 @@ public:
         std::function<void()> dismissPanel;
         std::function<void()> quit;
         std::function<void()> onOnboardingGateChanged;
-        // The settings popout and the first-run surfaces; stand-ins where unset.
+        // The settings popout and the first-run pages; a page left unset stays empty.
         PopoverPages pages;
     };
 

@@ -1,7 +1,8 @@
 #pragma once
 // The pages of the main area that other parts of the application bring: the settings
 // popout and the two first-run surfaces. The root view asks for a fresh page each time one
-// comes on screen and drops it when it leaves; a page left unset shows a plain stand-in.
+// comes on screen and drops it when it leaves. Made by the popover's factory from the
+// application's stores; tests bring small pages of their own and need none of those.
 
 #include <QString>
 #include <functional>

@@ -5,10 +5,10 @@
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWidget>
 
 #include "ProcessCoreKit/concurrency/WorkerPool.h"
 #include "Quaylight/design/platform/ReduceMotion.h"
-#include "Quaylight/shell/app/PanelPlaceholder.h"
 #include "Quaylight/shell/defaults/DisplaySettings.h"
 #include "Quaylight/shell/defaults/SettingsFileUserDefaults.h"
 #include "Quaylight/shell/defaults/SettingsKeys.h"
@@ -177,8 +177,7 @@ QWidget* AppDelegate::makePopoverRoot() {
     context.onOnboardingGateChanged = [self = QPointer<AppDelegate>(this)] {
         if (self) self->syncMonitoring();
     };
-    if (dependencies_.makePopoverRoot) return dependencies_.makePopoverRoot(context);
-    return new PanelPlaceholder(context.quit);
+    return dependencies_.makePopoverRoot(context);
 }
 
 // ---- Toggling

@@ -59,7 +59,7 @@ public:
         // The sessions of the two loops; live ones over a shared worker pool by default.
         PanelScanLifecycle::SessionFactory makeScanSession;
         std::function<std::shared_ptr<AgentTrackingSession>()> makeTrackingSession;
-        PopoverRootFactory makePopoverRoot;      // none: a placeholder with Quit
+        PopoverRootFactory makePopoverRoot;        // the panel's content: required
         NotchIndicatorFactory makeNotchIndicator;  // none: no indicator
         // Where the panel opens when the tray gives no icon geometry.
         std::function<QPoint()> cursorPosition;

@@ -16,6 +16,7 @@
 #include "Quaylight/popover/cards/ConfirmationOverlay.h"
 #include "Quaylight/popover/list/ListenerListView.h"
 #include "Quaylight/popover/menus/ListenerActionMenu.h"
+#include "tests/Quaylight/popover/FirstRunTestPages.h"
 
 namespace quaylight::test {
 
@@ -147,7 +148,7 @@ struct PopoverHarness {
             update([](PopoverInputs& i) { i.launchAtLoginOfferCompleted = true; });
         };
         c.completeWalkthrough = [this] { update([](PopoverInputs& i) { i.onboardingComplete = true; }); };
-        root = new PopoverRootView(std::move(c), &window);
+        root = new PopoverRootView(std::move(c), &window, firstRunTestPages());
         window.resize(PopoverRootView::width, PopoverRootView::height);
     }
 

@@ -28,6 +28,7 @@
 #include "tests/Quaylight/agent-inventory/support/InventoryTesting.h"
 #include "tests/Quaylight/shell/testing/LiveTerminator.h"
 #include "tests/Quaylight/shell/testing/QtWait.h"
+#include "tests/Quaylight/shell/testing/QuitOnlyContent.h"
 #include "tests/support/TempDir.h"
 
 namespace quaylight::testsupport {
@@ -176,6 +177,7 @@ struct DelegateHarness {
         };
         d.cursorPosition = [] { return QPoint(1000, 10); };
         d.primaryWorkArea = [] { return std::optional<QRect>(QRect(0, 0, 1920, 1080)); };
+        d.makePopoverRoot = [](const PopoverContext& context) { return makeQuitOnlyContent(context.quit); };
         d.quit = [this] { ++quits; };
         delegate = std::make_unique<AppDelegate>(std::move(d));
         return *delegate;
@@ -523,7 +525,7 @@ TEST(AppDelegate, FramesOfAStoppedScanNeverReachTheViewModel) {
     EXPECT_TRUE(delegate.viewModel().state().isLoading());
 }
 
-TEST(AppDelegate, ThePlaceholdersQuitQuits) {
+TEST(AppDelegate, ThePanelContentsQuitQuits) {
     DelegateHarness h;
     auto& delegate = h.make();
     delegate.applicationDidFinishLaunching();

@@ -8,11 +8,11 @@
 #include <QVBoxLayout>
 #include <QDir>
 
-#include "Quaylight/shell/app/PanelPlaceholder.h"
 #include "Quaylight/shell/panel/MenuBarPanelController.h"
 #include "Quaylight/shell/panel/FakeOutsideClickMonitor.h"
 #include "Quaylight/shell/panel/PanelEditingCommand.h"
 #include "tests/Quaylight/shell/testing/QtWait.h"
+#include "tests/Quaylight/shell/testing/QuitOnlyContent.h"
 
 namespace quaylight {
 namespace {
@@ -202,14 +202,17 @@ TEST(PanelEditing, OnlyCtrlAloneWithXCVAIsAnEditingKey) {
         EXPECT_EQ(PanelEditingCommand::action(c.key, c.modifiers), c.expected) << c.key << " " << c.modifiers;
 }
 
-TEST(PanelGallery, ThePlaceholderPanel) {
+TEST(PanelGallery, TheContentInThePanel) {
     int quits = 0;
-    PanelPlaceholder placeholder([&] { ++quits; });
-    placeholder.resize(700, 480);
-    placeholder.show();
+    MenuBarPanelController::Dependencies d;
+    d.outsideClicks = std::make_unique<FakeOutsideClickMonitor>();
+    d.workAreaFor = [](const QRect&) { return std::optional<QRect>(QRect(0, 0, 1920, 1080)); };
+    MenuBarPanelController controller(QSize(700, 480), testsupport::makeQuitOnlyContent([&] { ++quits; }),
+                                      std::move(d));
+    ASSERT_TRUE(controller.show(QRect(900, 0, 22, 22)));
     QDir().mkpath(QStringLiteral(QUAYLIGHT_GALLERY_DIR));
-    EXPECT_TRUE(placeholder.grab().save(QStringLiteral(QUAYLIGHT_GALLERY_DIR "/panel-placeholder.png")));
-    auto buttons = placeholder.findChildren<QAbstractButton*>();
+    EXPECT_TRUE(controller.panel()->grab().save(QStringLiteral(QUAYLIGHT_GALLERY_DIR "/panel-content.png")));
+    auto buttons = controller.panel()->findChildren<QAbstractButton*>();
     ASSERT_EQ(buttons.size(), 1);
     EXPECT_EQ(buttons[0]->accessibleName(), QStringLiteral("Quit"));
     buttons[0]->click();
