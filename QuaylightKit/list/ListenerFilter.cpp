@@ -33,11 +33,14 @@ bool ListenerFilter::matches(const PortListener& listener, FilterCategory catego
     return false;
 }
 
-std::vector<FilterCategory> ListenerFilter::availableCategories(const std::vector<PortListener>& visibleListeners) {
+std::vector<FilterCategory> ListenerFilter::availableCategories(const std::vector<PortListener>& listeners,
+                                                               std::optional<VisibilityClass> visibility) {
     std::vector<FilterCategory> chips;
     for (auto category : allCases<FilterCategory>()) {
-        if (category == FilterCategory::all || std::any_of(visibleListeners.begin(), visibleListeners.end(),
-                                                           [&](const PortListener& l) { return matches(l, category); }))
+        if (category == FilterCategory::all ||
+            std::any_of(listeners.begin(), listeners.end(), [&](const PortListener& l) {
+                return (!visibility || l.visibility == *visibility) && matches(l, category);
+            }))
             chips.push_back(category);
     }
     return chips;
