@@ -270,6 +270,7 @@ void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
     parts.button->setAccessibleName(displayText(t.accessibilitySummary));
     parts.button->setAccessibleDescription(q(t.accessibilityHint));
     setAccessibleName(displayText(t.accessibilitySummary));
+    setAccessibleDescription(q(t.accessibilityHint));
 
     if (t.isExpanded && !parts.band) {
         // Build the band on first need: most rows are never opened.
@@ -390,6 +391,20 @@ void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
         updateGeometry();
         update();
     }
+}
+
+int AgentRowView::collapsedHeight() {
+    // Measured once on a closed row showing every part of its line; the fonts are the
+    // application's own, registered before any view is made.
+    static const int height = [] {
+        AgentSessionSnapshot session;
+        session.projectName = "project";
+        session.portRelationship = PortRelationshipConfidence::exact;
+        AgentRowView probe;
+        probe.apply(session, {});
+        return probe.sizeHint().height();
+    }();
+    return height;
 }
 
 QAbstractButton* AgentRowView::rowButton() const { return parts_->button; }

@@ -43,6 +43,9 @@ public:
     QAbstractButton* portsButton() const;
     QAbstractButton* stopButton() const;
 
+    // The height of every closed row: the list places rows that have no widget by it.
+    static int collapsedHeight();
+
     // Counts paint events of the row itself, for tests that an unchanged row is not repainted.
     int paintCount() const { return paintCount_; }
 
