@@ -128,7 +128,15 @@ AgentRowView* AgentHostSectionView::row(const std::string& rowKey) const {
 }
 
 void AgentHostSectionView::setWindow(std::optional<Window> window) {
-    if (window == window_ && width() == laidOutWidth_) return;
+    if (width() == laidOutWidth_) {
+        if (window == window_) return;
+        // Most scroll steps move the window within the same rows: nothing to lay out.
+        if (window && window_ &&
+            extents_.within(window->top, window->bottom) == extents_.within(window_->top, window_->bottom)) {
+            window_ = window;
+            return;
+        }
+    }
     window_ = window;
     relayout();
 }
@@ -137,7 +145,7 @@ void AgentHostSectionView::ensureLaidOut() {
     if (width() != laidOutWidth_) relayout();
 }
 
-std::vector<int> AgentHostSectionView::rowHeights(int width) const {
+std::vector<int> AgentHostSectionView::rowHeights(std::optional<int> width) const {
     std::vector<int> heights;
     heights.reserve(listed_.size());
     const int collapsed = AgentRowView::collapsedHeight();
@@ -148,16 +156,25 @@ std::vector<int> AgentHostSectionView::rowHeights(int width) const {
             heights.push_back(collapsed);
             continue;
         }
-        const int forWidth = open->hasHeightForWidth() ? open->heightForWidth(width) : -1;
+        // Without a width, as the row would like to be (the section's own size hint).
+        const int forWidth = width && open->hasHeightForWidth() ? open->heightForWidth(*width) : -1;
         heights.push_back(std::max(forWidth > 0 ? forWidth : open->sizeHint().height(), collapsed));
     }
     return heights;
 }
 
-AgentRowView* AgentHostSectionView::materialize(std::size_t index) {
+AgentRowView* AgentHostSectionView::materialize(std::size_t index, std::vector<AgentRowView*>* spare) {
     const auto& entry = listed_[index];
     if (auto* existing = row(entry.key)) return existing;
-    auto* made = new AgentRowView(this);
+    AgentRowView* made = nullptr;
+    if (spare && !spare->empty()) {
+        // A row just scrolled out takes the new one: cheaper than making its widgets anew.
+        made = spare->back();
+        spare->pop_back();
+        made->forgetPointer();
+    } else {
+        made = new AgentRowView(this);
+    }
     if (actionsFor) made->actions = actionsFor(entry.session);
     made->apply(entry.session, entry.context);
     shown_.emplace(entry.key, made);
@@ -181,6 +198,7 @@ bool AgentHostSectionView::relayout() {
     // The row holding the keyboard focus stays too: hiding it would pass the focus on, and
     // the scroll area would scroll to wherever it lands.
     const QWidget* focused = QApplication::focusWidget();
+    std::vector<AgentRowView*> spare;
     for (auto it = shown_.begin(); it != shown_.end();) {
         const std::size_t index = indexByKey_.at(it->first);
         const bool holdsFocus = focused && (focused == it->second || it->second->isAncestorOf(focused));
@@ -188,11 +206,12 @@ bool AgentHostSectionView::relayout() {
             ++it;
             continue;
         }
-        retireWidget(it->second);
+        spare.push_back(it->second);
         it = shown_.erase(it);
         changed = true;
     }
-    for (std::size_t i = range.first; i < range.last; ++i) materialize(i);
+    for (std::size_t i = range.first; i < range.last; ++i) materialize(i, &spare);
+    for (auto* unused : spare) retireWidget(unused);
     changed = changed || shown_.size() != before;
 
     std::vector<std::pair<std::size_t, AgentRowView*>> ordered;
@@ -227,7 +246,7 @@ bool AgentHostSectionView::relayout() {
 QSize AgentHostSectionView::sizeHint() const {
     int widest = 0;
     for (auto* view : rows_) widest = std::max(widest, view->sizeHint().width());
-    return {widest, heightForWidth(width() > 0 ? width() : widest)};
+    return {widest, stackExtents(rowHeights(std::nullopt), headerHeight(), rowSpacing, 0).height};
 }
 
 int AgentHostSectionView::heightForWidth(int width) const {

@@ -119,8 +119,9 @@ private:
     // Heights, positions, and which rows are widgets; returns whether any row came, went
     // or moved, or the section's height changed.
     bool relayout();
-    std::vector<int> rowHeights(int width) const;
-    AgentRowView* materialize(std::size_t index);
+    std::vector<int> rowHeights(std::optional<int> width) const;
+    // The row's widget, made or taken from `spare` (rows scrolled out in the same pass).
+    AgentRowView* materialize(std::size_t index, std::vector<AgentRowView*>* spare = nullptr);
     void dropStandIn(const std::string& key);
     void dropStandIns();
 

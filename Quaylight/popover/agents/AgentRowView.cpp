@@ -248,6 +248,11 @@ bool AgentRowView::apply(const AgentSessionSnapshot& session, const AgentRowCont
     return true;
 }
 
+void AgentRowView::forgetPointer() {
+    hover_->clear();
+    parts_->button->setDown(false);
+}
+
 void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
     auto& parts = *parts_;
     const bool expansionChanged = first || t.isExpanded != texts_.isExpanded;

@@ -23,6 +23,9 @@ public:
 
     // Returns whether anything shown changed.
     bool apply(const AgentSessionSnapshot& session, const AgentRowContext& context);
+    // Forgets what the pointer did to the row (hover, a press), so that it can be applied
+    // to another session: the list reuses rows scrolled out for the rows scrolled in.
+    void forgetPointer();
 
     const AgentSessionSnapshot& session() const { return session_; }
     const AgentRowContext& context() const { return context_; }

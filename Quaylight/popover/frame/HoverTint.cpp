@@ -32,6 +32,12 @@ void HoverTint::setHovering(bool hovering) {
     animation_->start();
 }
 
+void HoverTint::clear() {
+    if (animation_) animation_->stop();
+    hovering_ = false;
+    setValue(0);
+}
+
 void HoverTint::setValue(qreal value) {
     if (value == value_) return;
     value_ = value;

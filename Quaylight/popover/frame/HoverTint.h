@@ -19,6 +19,8 @@ public:
     HoverTint(QWidget* row, std::function<void()> onChange);
 
     void setHovering(bool hovering);
+    // Unhovered and untinted at once, as a row taken up for another item starts.
+    void clear();
     bool isHovering() const { return hovering_; }
     qreal value() const { return value_; }
 

@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <algorithm>
+#include <set>
 
 #include "Quaylight/design/platform/FakeReduceMotion.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
@@ -180,6 +181,37 @@ TEST(AgentSectionStack, ScrolledInRowsCarryNothingOfTheRowsBefore) {
     list.scrollTo(0);
     expectShownRowsCurrent(view, "the top again");
     EXPECT_NE(second.section->row(secondKey), nullptr);
+}
+
+TEST(AgentSectionStack, RowsScrolledOutAreTakenUpCleanByRowsScrolledIn) {
+    ShownList list(crowdInputs(crowdOfSessions(600, 1)));
+    auto& view = list.view;
+    installReduceMotion(&view, std::make_shared<FakeReduceMotion>(true));
+    // Every row hovered and pressed, one with its band open once and closed again.
+    const auto listed = listedRows(view);
+    auto inputs = view.inputs();
+    inputs.expandedRowKey = listed[3].section->listedSession(3).rowKey();
+    view.apply(inputs);
+    inputs.expandedRowKey.reset();
+    view.apply(inputs);
+    std::set<AgentRowView*> before;
+    for (auto* row : view.findChildren<AgentRowView*>()) {
+        hover(*row, true);
+        row->rowButton()->setDown(true);
+        if (!row->isAncestorOf(QApplication::focusWidget())) before.insert(row);
+    }
+    ASSERT_GT(before.size(), 5u);
+    // Far enough that every row but the focused one leaves in one step.
+    const AgentSectionStack* stack = view.findChild<AgentSectionStack*>();
+    list.scrollTo(list.bar()->value() + view.scrollArea()->viewport()->height() + 3 * stack->overscan());
+    std::size_t reused = 0;
+    for (auto* row : view.findChildren<AgentRowView*>()) {
+        if (!before.contains(row)) continue;
+        ++reused;
+        EXPECT_FALSE(row->rowButton()->isDown());
+    }
+    EXPECT_GT(reused, 0u);
+    expectShownRowsCurrent(view, "scrolled far in one step");
 }
 
 TEST(AgentSectionStack, AnOpenedRowIsScrolledIntoViewWithItsBand) {
