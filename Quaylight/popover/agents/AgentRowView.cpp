@@ -275,7 +275,8 @@ void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
     parts.button->setAccessibleName(displayText(t.accessibilitySummary));
     parts.button->setAccessibleDescription(q(t.accessibilityHint));
     setAccessibleName(displayText(t.accessibilitySummary));
-    setAccessibleDescription(q(t.accessibilityHint));
+    // Qt tells readers of every description set, changed or not: set only when it changes.
+    if (accessibleDescription() != q(t.accessibilityHint)) setAccessibleDescription(q(t.accessibilityHint));
 
     if (t.isExpanded && !parts.band) {
         // Build the band on first need: most rows are never opened.
