@@ -3,18 +3,23 @@
 // the shown view (list model, section and row texts, changed rows, layout), on one core.
 // Then ten seconds of unchanged snapshots: nothing may paint except what the elapsed-label
 // timer changes (sessions here are over a minute old, so at most one minute boundary).
+// Last, a crowded machine: 2,000 sessions in the same 10 sections, built once, then
+// snapshots with changes, then the list scrolled through a page at a time.
 //
-//   ./build/bench/bench-agents-tab [--frames N]
+//   ./build/bench/bench-agents-tab [--frames N] [--crowd-frames N]
 
 #include <sched.h>
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "Quaylight/design/theme/BrandFont.h"
@@ -53,9 +58,9 @@ AgentSessionSnapshot session(int i, int round) {
     return s;
 }
 
-AgentListInputs inputs(int round) {
+AgentListInputs inputs(int round, int sessions = 100) {
     AgentInventorySnapshot snapshot;
-    for (int i = 0; i < 100; ++i) snapshot.sessions.push_back(session(i, round));
+    for (int i = 0; i < sessions; ++i) snapshot.sessions.push_back(session(i, round));
     snapshot.freshness = InventoryFreshness::live();
     AgentListInputs in;
     in.model = AgentInventoryListModel::build(snapshot, AgentProviderFilter::all, {});
@@ -75,11 +80,59 @@ int paints(const AgentListView& view) {
     return total;
 }
 
+int rowWidgets(const AgentListView& view) { return static_cast<int>(view.findChildren<AgentRowView*>().size()); }
+
+// A fresh view for `sessions` sessions: the first build, then snapshots with changes, then
+// the list scrolled from top to bottom a page at a time (each step with its paint).
+void crowd(int sessions, int frames, const std::function<WallTime()>& clock) {
+    AgentListView view({}, clock, std::make_shared<FakeHostIconProvider>());
+    view.resize(700, 380);
+    view.show();
+    QApplication::processEvents();
+    double started = bench::cpuMillis();
+    view.apply(inputs(0, sessions));
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QApplication::processEvents();
+    std::printf("first build of %d sessions in %zu sections: %.2f ms (CPU, with first paint); %d row widgets\n",
+                sessions, view.sectionOrder().size(), bench::cpuMillis() - started, rowWidgets(view));
+
+    std::vector<AgentListInputs> rounds;
+    for (int r = 1; r <= frames; ++r) rounds.push_back(inputs(r, sessions));
+    std::vector<double> times;
+    for (const auto& in : rounds) {
+        started = bench::cpuMillis();
+        view.apply(in);
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        times.push_back(bench::cpuMillis() - started);
+        QApplication::processEvents();
+    }
+    std::printf("%d sessions, snapshot with %d changing state, %d snapshots: median %.2f ms, p95 %.2f ms, "
+                "max %.2f ms\n",
+                sessions, sessions / 10, frames, bench::percentile(times, 0.5), bench::percentile(times, 0.95),
+                bench::percentile(times, 1.0));
+
+    auto* bar = view.scrollArea()->verticalScrollBar();
+    std::vector<double> steps;
+    for (int value = 0; value < bar->maximum();) {
+        value = std::min(bar->maximum(), value + bar->pageStep());
+        started = bench::cpuMillis();
+        bar->setValue(value);
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QApplication::processEvents();
+        steps.push_back(bench::cpuMillis() - started);
+    }
+    std::printf("%d sessions, scrolled a page at a time, %zu pages: median %.2f ms, p95 %.2f ms, max %.2f ms "
+                "(CPU, with paint); %d row widgets at the end\n",
+                sessions, steps.size(), bench::percentile(steps, 0.5), bench::percentile(steps, 0.95),
+                bench::percentile(steps, 1.0), rowWidgets(view));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     bench::pinToOneCore();
     const int frames = bench::countOption(argc, argv, "--frames", 200);
+    const int crowdFrames = bench::countOption(argc, argv, "--crowd-frames", 20);
     WallTime clock = kNow;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
@@ -122,5 +175,7 @@ int main(int argc, char** argv) {
     std::printf("10 s of unchanged snapshots: %d paints; elapsed labels next change in %.1f s\n",
                 paints(view) - before,
                 view.nextTick() ? std::chrono::duration<double>(*view.nextTick() - steady.now).count() : -1.0);
+
+    crowd(2000, crowdFrames, [&] { return clock; });
     return 0;
 }

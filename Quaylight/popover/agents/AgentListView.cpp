@@ -12,6 +12,7 @@
 #include "Quaylight/popover/frame/FilterChip.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentRowView.h"
+#include "Quaylight/popover/agents/AgentSectionStack.h"
 #include "Quaylight/popover/agents/HostIconProvider.h"
 #include "Quaylight/popover/frame/DisplayText.h"
 #include "Quaylight/popover/frame/ElidedLabel.h"
@@ -61,20 +62,14 @@ AgentListView::AgentListView(AgentListCallbacks callbacks, std::function<WallTim
     scroll_->setObjectName(QStringLiteral("agentSections"));
     scroll_->setAccessibleName(QStringLiteral("Agent sessions"));
     scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setWidgetResizable(true);
     scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->viewport()->setAutoFillBackground(false);
     styleThinScrollBar(scroll_);
-    sectionsHost_ = new QWidget;
-    sectionsLayout_ = new QVBoxLayout(sectionsHost_);
-    sectionsLayout_->setContentsMargins(0, 1, 0, 8);
-    sectionsLayout_->setSpacing(2);
-    sectionsLayout_->addStretch(1);
-    scroll_->setWidget(sectionsHost_);
+    stack_ = new AgentSectionStack(*icons_, scroll_);
     // setWidget turns the content's background on: off again, so the panel's gradient shows.
-    sectionsHost_->setAutoFillBackground(false);
+    stack_->setAutoFillBackground(false);
     list->addWidget(scroll_, 1);
     content_->addWidget(listPage_);
 
@@ -177,6 +172,7 @@ void AgentListView::buildFooter(QVBoxLayout* column) {
 
 void AgentListView::apply(const AgentListInputs& inputs) {
     if (applied_ && inputs == inputs_) return;
+    const bool opened = inputs.expandedRowKey && inputs.expandedRowKey != inputs_.expandedRowKey;
     inputs_ = inputs;
     applied_ = true;
     const bool listed = inputs_.model.content.kind == AgentInventoryListModel::Content::Kind::sections;
@@ -184,6 +180,7 @@ void AgentListView::apply(const AgentListInputs& inputs) {
         refreshHeader();
         refreshSections();
         content_->setCurrentWidget(listPage_);
+        if (opened) stack_->reveal(*inputs_.expandedRowKey);
     } else {
         refreshState();
         content_->setCurrentWidget(statePage_);
@@ -297,10 +294,11 @@ QColor AgentListView::footerTextColor() const { return footerText_->color(); }
 
 TextButton* AgentListView::footerConnect() const { return footerConnect_->isHidden() ? nullptr : footerConnect_; }
 
-AgentHostSectionView* AgentListView::section(const std::string& id) const {
-    auto found = sections_.find(id);
-    return found == sections_.end() ? nullptr : found->second;
-}
+std::vector<std::string> AgentListView::sectionOrder() const { return stack_->sectionOrder(); }
+
+AgentHostSectionView* AgentListView::section(const std::string& id) const { return stack_->section(id); }
+
+std::size_t AgentListView::rowCount() const { return stack_->rowCount(); }
 
 AgentRowContext AgentListView::contextFor(const AgentSessionSnapshot& session) const {
     AgentRowContext context;
@@ -330,31 +328,9 @@ AgentRowActions AgentListView::actionsFor(const AgentSessionSnapshot& session) {
 }
 
 void AgentListView::refreshSections() {
-    const auto context = [this](const AgentSessionSnapshot& session) { return contextFor(session); };
-    std::vector<std::string> order;
-    std::map<std::string, AgentHostSectionView*> kept;
-    for (const auto& section : inputs_.model.content.sections) {
-        const std::string id = section.id();
-        AgentHostSectionView* view = nullptr;
-        if (auto found = sections_.find(id); found != sections_.end()) {
-            view = found->second;
-            sections_.erase(found);
-        } else {
-            view = new AgentHostSectionView(*icons_, sectionsHost_);
-            view->actionsFor = [this](const AgentSessionSnapshot& session) { return actionsFor(session); };
-        }
-        view->apply(section, context);
-        kept.emplace(id, view);
-        order.push_back(id);
-    }
-    for (auto& [id, view] : sections_) retireWidget(view);
-    sections_ = std::move(kept);
-    if (order != sectionOrder_) {
-        std::vector<QWidget*> widgets;
-        for (const auto& id : order) widgets.push_back(sections_.at(id));
-        relayInOrder(sectionsLayout_, widgets);
-        sectionOrder_ = std::move(order);
-    }
+    stack_->apply(
+        inputs_.model.content.sections, [this](const AgentSessionSnapshot& session) { return contextFor(session); },
+        [this](const AgentSessionSnapshot& session) { return actionsFor(session); });
 }
 
 }  // namespace quaylight

@@ -5,8 +5,10 @@
 //
 // It shows what its inputs say and keeps no state of its own beyond the widgets; every
 // gesture leaves through one callback. It updates in place: sections are kept by id and
-// rows by row key, and a widget whose text did not change is not touched. Elapsed labels
-// advance by one timer, armed for the next moment one of the shown labels changes.
+// rows by row key, and a widget whose text did not change is not touched. Only the rows in
+// or near the shown stretch are widgets (AgentSectionStack); an opened row is scrolled
+// into view. Elapsed labels advance by one timer, armed for the next moment one of the
+// listed labels changes, so a row that scrolls into view is made with a current label.
 
 #include <QWidget>
 #include <functional>
@@ -31,6 +33,7 @@ namespace quaylight {
 class FilterChip;
 class ElidedLabel;
 class AgentHostSectionView;
+class AgentSectionStack;
 class HostIconProvider;
 class TextButton;
 
@@ -68,8 +71,10 @@ public:
     QColor footerTextColor() const;
     // The footer's connect link, if it shows.
     TextButton* footerConnect() const;
-    std::vector<std::string> sectionOrder() const { return sectionOrder_; }
+    std::vector<std::string> sectionOrder() const;
     AgentHostSectionView* section(const std::string& id) const;
+    // Every listed row, whether it is a widget now or not.
+    std::size_t rowCount() const;
     QScrollArea* scrollArea() const { return scroll_; }
     // When the elapsed labels next change, if the timer is armed.
     std::optional<WallTime> nextTick() const { return nextTick_; }
@@ -103,10 +108,7 @@ private:
     ElidedLabel* stateLine_;
     std::vector<FilterChip*> chips_;
     QScrollArea* scroll_;
-    QWidget* sectionsHost_;
-    QVBoxLayout* sectionsLayout_;
-    std::map<std::string, AgentHostSectionView*> sections_;
-    std::vector<std::string> sectionOrder_;
+    AgentSectionStack* stack_;
     ElidedLabel* footerText_;
     TextButton* footerConnect_;
     TextButton* quit_;

@@ -248,6 +248,11 @@ bool AgentRowView::apply(const AgentSessionSnapshot& session, const AgentRowCont
     return true;
 }
 
+void AgentRowView::forgetPointer() {
+    hover_->clear();
+    parts_->button->setDown(false);
+}
+
 void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
     auto& parts = *parts_;
     const bool expansionChanged = first || t.isExpanded != texts_.isExpanded;
@@ -270,6 +275,8 @@ void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
     parts.button->setAccessibleName(displayText(t.accessibilitySummary));
     parts.button->setAccessibleDescription(q(t.accessibilityHint));
     setAccessibleName(displayText(t.accessibilitySummary));
+    // Qt tells readers of every description set, changed or not: set only when it changes.
+    if (accessibleDescription() != q(t.accessibilityHint)) setAccessibleDescription(q(t.accessibilityHint));
 
     if (t.isExpanded && !parts.band) {
         // Build the band on first need: most rows are never opened.
@@ -390,6 +397,20 @@ void AgentRowView::applyTexts(const AgentRowTexts& t, bool first) {
         updateGeometry();
         update();
     }
+}
+
+int AgentRowView::collapsedHeight() {
+    // Measured once on a closed row showing every part of its line; the fonts are the
+    // application's own, registered before any view is made.
+    static const int height = [] {
+        AgentSessionSnapshot session;
+        session.projectName = "project";
+        session.portRelationship = PortRelationshipConfidence::exact;
+        AgentRowView probe;
+        probe.apply(session, {});
+        return probe.sizeHint().height();
+    }();
+    return height;
 }
 
 QAbstractButton* AgentRowView::rowButton() const { return parts_->button; }

@@ -23,6 +23,9 @@ public:
 
     // Returns whether anything shown changed.
     bool apply(const AgentSessionSnapshot& session, const AgentRowContext& context);
+    // Forgets what the pointer did to the row (hover, a press), so that it can be applied
+    // to another session: the list reuses rows scrolled out for the rows scrolled in.
+    void forgetPointer();
 
     const AgentSessionSnapshot& session() const { return session_; }
     const AgentRowContext& context() const { return context_; }
@@ -42,6 +45,9 @@ public:
     QAbstractButton* focusButton() const;
     QAbstractButton* portsButton() const;
     QAbstractButton* stopButton() const;
+
+    // The height of every closed row: the list places rows that have no widget by it.
+    static int collapsedHeight();
 
     // Counts paint events of the row itself, for tests that an unchanged row is not repainted.
     int paintCount() const { return paintCount_; }

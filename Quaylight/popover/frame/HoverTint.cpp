@@ -32,9 +32,9 @@ void HoverTint::setHovering(bool hovering) {
     animation_->start();
 }
 
-void HoverTint::reset() {
-    hovering_ = false;
+void HoverTint::clear() {
     if (animation_) animation_->stop();
+    hovering_ = false;
     setValue(0);
 }
 

@@ -19,8 +19,8 @@ public:
     HoverTint(QWidget* row, std::function<void()> onChange);
 
     void setHovering(bool hovering);
-    // Not hovering and no fill, at once: the row is about to show something else.
-    void reset();
+    // Unhovered and untinted at once, as a row taken up for another item starts.
+    void clear();
     bool isHovering() const { return hovering_; }
     qreal value() const { return value_; }
 

@@ -444,7 +444,7 @@ QString listenerRowAccessibleName(const ListenerRowTexts& texts) { return displa
 
 QString listenerRowAccessibleDescription(const ListenerRowTexts& texts) { return displayLines(texts.tooltipLines); }
 
-void ListenerRowView::forgetHover() { hover_->reset(); }
+void ListenerRowView::forgetHover() { hover_->clear(); }
 
 void ListenerRowView::setPulsing(bool pulsing) { light_->setPulsing(pulsing); }
 bool ListenerRowView::isPulsing() const { return light_->isPulsing(); }

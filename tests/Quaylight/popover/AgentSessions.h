@@ -5,6 +5,9 @@
 #include "Quaylight/agent-inventory/list/AgentInventoryListModel.h"
 #include "Quaylight/agent-inventory/model/AgentSessionSnapshot.h"
 
+#include <string>
+#include <vector>
+
 namespace quaylight::test {
 
 inline constexpr std::int64_t kAgentNow = 1'780'000'000;
@@ -60,6 +63,32 @@ inline AgentSessionSnapshot finishedTwin(AgentSessionSnapshot live) {
     live.state = AgentSessionState::recentlyFinished;
     live.lastEventAt = secondsBeforeNow(30);
     return live;
+}
+
+// A crowded machine: `count` local agents with their own PIDs, projects, states and ages,
+// spread over `hosts` host apps (at most ten).
+inline std::vector<AgentSessionSnapshot> crowdOfSessions(int count, int hosts = 10) {
+    static constexpr HostAppKind kinds[] = {HostAppKind::terminal, HostAppKind::iterm2,  HostAppKind::warp,
+                                            HostAppKind::ghostty,  HostAppKind::wezterm, HostAppKind::alacritty,
+                                            HostAppKind::vscode,   HostAppKind::cursor,  HostAppKind::chatgpt,
+                                            HostAppKind::claudeDesktop};
+    std::vector<AgentSessionSnapshot> sessions;
+    for (int i = 0; i < count; ++i) {
+        AgentSessionSnapshot s;
+        const auto provider = i % 2 == 0 ? AgentKind::codex : AgentKind::claude;
+        const AgentProcessIdentity identity{ProcessIdentity{20'000 + i, 1000, 0}, provider};
+        s.id = AgentSessionID::process(identity);
+        s.provider = provider;
+        s.state = static_cast<AgentSessionState>(i % 4);
+        s.processIdentity = identity;
+        s.executionLocation = AgentExecutionLocation::local();
+        s.projectName = "project-" + std::to_string(i);
+        s.startedAt = secondsBeforeNow(40 + 7 * i);
+        s.lastEventAt = agentNow();
+        s.controlSurface = hostOf(kinds[i % hosts], 30'000 + i % hosts);
+        sessions.push_back(std::move(s));
+    }
+    return sessions;
 }
 
 }  // namespace quaylight::test

@@ -1,15 +1,19 @@
 // Pictures of the Agents tab for people to look at: two host sections with an open row, the
-// empty state with its connect prompt, the receiver failure and the stop-agent card.
+// empty state with its connect prompt, the receiver failure, the stop-agent card, and a
+// crowded machine scrolled to the middle and the end and with a row opened.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
 #include "Quaylight/popover/agents/AgentListView.h"
 #include "Quaylight/popover/agents/AgentRowView.h"
 #include "tests/Quaylight/design/support/Rendering.h"
+#include "tests/Quaylight/popover/AgentSessions.h"
 #include "tests/Quaylight/popover/PopoverHarness.h"
 #include "tests/QuaylightKit/Listeners.h"
 
@@ -119,6 +123,29 @@ TEST(AgentsGallery, StopAgentCard) {
                                                *s.processIdentity};
     });
     picture(h, QStringLiteral("agents-stop-card"));
+}
+
+TEST(AgentsGallery, ACrowdScrolledAndOpened) {
+    PopoverHarness h;
+    agentsPanel(h, test::crowdOfSessions(200),
+                {connection(AgentKind::codex, AgentProviderConnectionStatus::connected(kNow), true),
+                 connection(AgentKind::claude, AgentProviderConnectionStatus::connected(kNow), true)});
+    h.show();
+    QApplication::processEvents();
+    auto* list = h.root->agentList();
+    auto* bar = list->scrollArea()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum() / 2);
+    picture(h, QStringLiteral("agents-crowd-middle"));
+    bar->setValue(bar->maximum());
+    picture(h, QStringLiteral("agents-crowd-end"));
+    // A row of the second section opened from the end: the list scrolls back to it.
+    auto* section = list->section(list->sectionOrder()[1]);
+    const auto key = section->listedSession(2).rowKey();
+    h.update([&](PopoverInputs& i) { i.expandedAgentRowKey = key; });
+    ASSERT_NE(section->row(key), nullptr);
+    EXPECT_TRUE(section->row(key)->isExpanded());
+    picture(h, QStringLiteral("agents-crowd-open"));
 }
 
 }  // namespace
