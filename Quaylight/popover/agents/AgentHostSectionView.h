@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "Quaylight/agent-inventory/list/AgentInventoryListModel.h"
-#include "Quaylight/popover/agents/StackedExtents.h"
+#include "Quaylight/popover/frame/StackedExtents.h"
 #include "Quaylight/popover/model/AgentHostSectionTexts.h"
 #include "Quaylight/popover/model/AgentRowTexts.h"
 

@@ -12,7 +12,7 @@
 
 #include "Quaylight/agent-inventory/list/AgentInventoryListModel.h"
 #include "Quaylight/popover/agents/AgentHostSectionView.h"
-#include "Quaylight/popover/agents/StackedExtents.h"
+#include "Quaylight/popover/frame/StackedExtents.h"
 
 class QScrollArea;
 

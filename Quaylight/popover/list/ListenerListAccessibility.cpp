@@ -238,7 +238,7 @@ public:
         const QPoint at = list->viewport()->mapFromGlobal(QPoint(x, y));
         if (!list->viewport()->rect().contains(at)) return nullptr;
         const int contentY = at.y() + list->verticalScrollBar()->value();
-        const auto [first, last] = list->rowLayout().rowsMeeting(contentY, contentY + 1);
+        const auto [first, last] = list->rowLayout().within(contentY, contentY + 1);
         return first == last ? nullptr : list->accessibleRow(static_cast<int>(first));
     }
 

@@ -39,7 +39,7 @@ ListenerListView::ListenerListView(QWidget* parent) : QScrollArea(parent) {
     content_ = new QWidget;
     content_->setObjectName(QStringLiteral("listenerRows"));
     content_->installEventFilter(this);
-    content_->setFixedHeight(layout_.contentHeight);
+    content_->setFixedHeight(layout_.height);
     setWidget(content_);
     // setWidget turns the content's background on: off again, so the panel's gradient shows.
     content_->setAutoFillBackground(false);
@@ -107,7 +107,7 @@ void ListenerListView::setRows(std::vector<ListenerRowTexts> rows, const std::op
     }
     layout_ = ListenerRowLayout::stack(std::move(heights));
     // The content is as high as every row: the scroll bar spans the whole list.
-    content_->setFixedHeight(layout_.contentHeight);
+    content_->setFixedHeight(layout_.height);
     placeRows();
     if (!sameOrder) {
         QAccessibleEvent reordered(this, QAccessible::ObjectReorder);
@@ -126,7 +126,7 @@ void ListenerListView::placeRows() {
     if (placing_) return;
     placing_ = true;
     const int scroll = verticalScrollBar()->value();
-    const auto [first, last] = layout_.rowsMeeting(scroll - nearViewMargin, scroll + viewport()->height() + nearViewMargin);
+    const auto [first, last] = layout_.within(scroll - nearViewMargin, scroll + viewport()->height() + nearViewMargin);
     const auto pinned = [&](const std::string& id) { return selectedID_ == id || expandedID_ == id; };
     std::vector<std::size_t> wanted;
     for (const auto& id : {selectedID_, expandedID_})

@@ -1,7 +1,7 @@
 #include "Quaylight/popover/list/ListenerRowLayout.h"
 
 #include <algorithm>
-#include <ranges>
+#include "Quaylight/popover/frame/StackedExtents.h"
 
 namespace quaylight {
 
@@ -12,32 +12,12 @@ ListenerRowShape listenerRowShape(const ListenerRowTexts& t) {
 
 ListenerRowLayout ListenerRowLayout::stack(std::vector<int> heights) {
     ListenerRowLayout layout;
-    layout.tops.reserve(heights.size());
-    int y = topPadding;
-    for (std::size_t i = 0; i < heights.size(); ++i) {
-        if (i > 0) y += spacing;
-        layout.tops.push_back(y);
-        y += heights[i];
-    }
-    layout.heights = std::move(heights);
-    layout.contentHeight = y + bottomPadding;
+    static_cast<StackedExtents&>(layout) = stackExtents(std::move(heights), topPadding, spacing, bottomPadding);
     return layout;
 }
 
-std::pair<std::size_t, std::size_t> ListenerRowLayout::rowsMeeting(int top, int bottom) const {
-    // Tops and bottoms both grow down the list: the first row whose bottom lies below `top`,
-    // up to the first row that starts at or below `bottom`.
-    const auto rows = std::views::iota(std::size_t{0}, tops.size());
-    const auto indexOf = [&](auto at) { return static_cast<std::size_t>(at - rows.begin()); };
-    const std::size_t first =
-        indexOf(std::ranges::partition_point(rows, [&](std::size_t row) { return this->bottom(row) <= top; }));
-    const std::size_t last =
-        indexOf(std::ranges::partition_point(rows, [&](std::size_t row) { return row < first || tops[row] < bottom; }));
-    return {first, last};
-}
-
 int ListenerRowLayout::centringScroll(std::size_t row, int viewHeight) const {
-    const int furthest = std::max(0, contentHeight - viewHeight);
+    const int furthest = std::max(0, height - viewHeight);
     return std::clamp(tops[row] + heights[row] / 2 - viewHeight / 2, 0, furthest);
 }
 

@@ -6,9 +6,9 @@
 
 #include <compare>
 #include <cstddef>
-#include <utility>
 #include <vector>
 
+#include "Quaylight/popover/frame/StackedExtents.h"
 #include "Quaylight/popover/model/ListenerRowTexts.h"
 
 namespace quaylight {
@@ -28,21 +28,16 @@ ListenerRowShape listenerRowShape(const ListenerRowTexts& texts);
 
 // Rows stacked top to bottom, `spacing` apart, below a thin top margin and above a wider
 // bottom one that keeps the last row off the panel's edge.
-struct ListenerRowLayout {
+struct ListenerRowLayout : StackedExtents {
     static constexpr int topPadding = 1;
     static constexpr int spacing = 2;
     static constexpr int bottomPadding = 8;
 
-    std::vector<int> tops;
-    std::vector<int> heights;
-    int contentHeight = topPadding + bottomPadding;
-
+    ListenerRowLayout() { height = topPadding + bottomPadding; }
     static ListenerRowLayout stack(std::vector<int> heights);
 
     std::size_t size() const { return tops.size(); }
     int bottom(std::size_t row) const { return tops[row] + heights[row]; }
-    // The rows that meet the band [top, bottom): first and one past the last.
-    std::pair<std::size_t, std::size_t> rowsMeeting(int top, int bottom) const;
     // The scroll position that brings the row's middle to the middle of a view `viewHeight`
     // high, within [0, the furthest the content scrolls].
     int centringScroll(std::size_t row, int viewHeight) const;

@@ -77,8 +77,8 @@ TEST(ListenerListView, BuildsWidgetsForTheRowsInViewWhateverTheListsLength) {
         rowViews.push_back(static_cast<int>(rowWidgets(p.list()).size()));
         widgets.push_back(static_cast<int>(p.list()->findChildren<QWidget*>().size()));
         // The content is as high as every row: the scroll bar spans the whole list.
-        EXPECT_EQ(p.list()->widget()->height(), p.list()->rowLayout().contentHeight);
-        EXPECT_GT(p.list()->rowLayout().contentHeight, count * 40);
+        EXPECT_EQ(p.list()->widget()->height(), p.list()->rowLayout().height);
+        EXPECT_GT(p.list()->rowLayout().height, count * 40);
     }
     // Ten times the rows, not one widget more.
     EXPECT_EQ(rowViews[0], rowViews[1]);

@@ -11,8 +11,8 @@ TEST(ListenerRowLayout, StacksRowsTwoPointsApartBelowOnePointAndAboveEight) {
     const auto layout = ListenerRowLayout::stack({60, 48, 60});
     EXPECT_EQ(layout.tops, (std::vector<int>{1, 63, 113}));
     EXPECT_EQ(layout.bottom(2), 173);
-    EXPECT_EQ(layout.contentHeight, 181);
-    EXPECT_EQ(ListenerRowLayout::stack({}).contentHeight, 9);
+    EXPECT_EQ(layout.height, 181);
+    EXPECT_EQ(ListenerRowLayout::stack({}).height, 9);
 }
 
 TEST(ListenerRowLayout, FindsTheRowsThatMeetABand) {
@@ -30,7 +30,14 @@ TEST(ListenerRowLayout, FindsTheRowsThatMeetABand) {
                                            {112, 113, 2, 2},
                                            {172, 400, 2, 3},
                                            {173, 400, 3, 3}})
-        EXPECT_EQ(layout.rowsMeeting(c.top, c.bottom), std::make_pair(c.first, c.last)) << c.top << ".." << c.bottom;
+    {
+        // The rows met, as [first, last); which empty range says "none" does not matter.
+        const auto met = layout.within(c.top, c.bottom);
+        EXPECT_EQ(met.last - met.first, c.last - c.first) << c.top << ".." << c.bottom;
+        if (c.first != c.last) {
+            EXPECT_EQ(met.first, c.first) << c.top << ".." << c.bottom;
+        }
+    }
 }
 
 TEST(ListenerRowLayout, CentresARowWithinWhatTheContentScrolls) {

@@ -1,4 +1,4 @@
-#include "Quaylight/popover/agents/StackedExtents.h"
+#include "Quaylight/popover/frame/StackedExtents.h"
 
 #include <algorithm>
 

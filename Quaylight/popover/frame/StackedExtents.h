@@ -1,7 +1,8 @@
 #pragma once
 // Where the items of a column stand when only some of them exist as widgets: each item's
 // top from the heights of those above it, and which items meet a stretch of the column.
-// The Agents tab stacks its host sections this way, and each section its rows.
+// The Agents tab stacks its host sections this way, each section its rows, and the Ports
+// list its rows.
 
 #include <cstddef>
 #include <vector>

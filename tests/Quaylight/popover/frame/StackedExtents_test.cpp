@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Quaylight/popover/agents/StackedExtents.h"
+#include "Quaylight/popover/frame/StackedExtents.h"
 
 namespace quaylight {
 namespace {
