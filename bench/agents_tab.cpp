@@ -82,6 +82,20 @@ int paints(const AgentListView& view) {
 
 int rowWidgets(const AgentListView& view) { return static_cast<int>(view.findChildren<AgentRowView*>().size()); }
 
+// Applies each snapshot and returns the CPU time each took up to its layout (paints, which
+// follow, not counted).
+std::vector<double> timeSnapshots(AgentListView& view, const std::vector<AgentListInputs>& rounds) {
+    std::vector<double> times;
+    for (const auto& in : rounds) {
+        const double started = bench::cpuMillis();
+        view.apply(in);
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        times.push_back(bench::cpuMillis() - started);
+        QApplication::processEvents();
+    }
+    return times;
+}
+
 // A fresh view for `sessions` sessions: the first build, then snapshots with changes, then
 // the list scrolled from top to bottom a page at a time (each step with its paint).
 void crowd(int sessions, int frames, const std::function<WallTime()>& clock) {
@@ -98,14 +112,7 @@ void crowd(int sessions, int frames, const std::function<WallTime()>& clock) {
 
     std::vector<AgentListInputs> rounds;
     for (int r = 1; r <= frames; ++r) rounds.push_back(inputs(r, sessions));
-    std::vector<double> times;
-    for (const auto& in : rounds) {
-        started = bench::cpuMillis();
-        view.apply(in);
-        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        times.push_back(bench::cpuMillis() - started);
-        QApplication::processEvents();
-    }
+    const std::vector<double> times = timeSnapshots(view, rounds);
     std::printf("%d sessions, snapshot with %d changing state, %d snapshots: median %.2f ms, p95 %.2f ms, "
                 "max %.2f ms\n",
                 sessions, sessions / 10, frames, bench::percentile(times, 0.5), bench::percentile(times, 0.95),
@@ -151,14 +158,7 @@ int main(int argc, char** argv) {
 
     std::vector<AgentListInputs> rounds;
     for (int r = 1; r <= frames; ++r) rounds.push_back(inputs(r));
-    std::vector<double> times;
-    for (const auto& in : rounds) {
-        started = bench::cpuMillis();
-        view.apply(in);
-        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        times.push_back(bench::cpuMillis() - started);
-        QApplication::processEvents();  // paints, not counted
-    }
+    const std::vector<double> times = timeSnapshots(view, rounds);
     std::printf("snapshot with 10 sessions changing state, %d snapshots: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
                 frames, bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0));
 

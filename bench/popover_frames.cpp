@@ -86,6 +86,16 @@ void printTimes(const char* what, const std::vector<double>& times) {
                 bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0));
 }
 
+// Applies the first frame to an empty panel and prints what it took, with its first paint.
+void timeFirstBuild(PopoverRootView& root, const PopoverInputs& first, int n) {
+    const double started = bench::cpuMillis();
+    root.apply(first);
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QApplication::processEvents();
+    std::printf("first build of %d rows: %.2f ms (CPU, list model, rows, layout, first paint)\n", n,
+                bench::cpuMillis() - started);
+}
+
 // The long list: built once, then frames with new figures, then the arrow key, each timed up to
 // the layout it causes.
 void longList(int frames) {
@@ -96,12 +106,7 @@ void longList(int frames) {
     root.show();
     QApplication::processEvents();
 
-    const double started = bench::cpuMillis();
-    root.apply(frame(n, 0, false));
-    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QApplication::processEvents();
-    std::printf("first build of %d rows: %.2f ms (CPU, list model, rows, layout, first paint)\n", n,
-                bench::cpuMillis() - started);
+    timeFirstBuild(root, frame(n, 0, false), n);
 
     std::vector<PopoverInputs> inputs;
     for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
@@ -162,13 +167,7 @@ int main(int argc, char** argv) {
     root.show();
     QApplication::processEvents();
 
-    const auto first = frame(n, 0, false);
-    double started = bench::cpuMillis();
-    root.apply(first);
-    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QApplication::processEvents();
-    std::printf("first build of %d rows: %.2f ms (CPU, list model, rows, layout, first paint)\n", n,
-                bench::cpuMillis() - started);
+    timeFirstBuild(root, frame(n, 0, false), n);
 
     std::vector<PopoverInputs> inputs;
     for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
