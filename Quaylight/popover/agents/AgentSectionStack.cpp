@@ -23,12 +23,12 @@ constexpr int minimumOverscan = 240;
 }  // namespace
 
 AgentSectionStack::AgentSectionStack(HostIconProvider& icons, QScrollArea* scroll)
-    : QWidget(nullptr), scroll_(scroll), icons_(icons) {
+    : QWidget(nullptr), scroll_(scroll), viewport_(scroll->viewport()), icons_(icons) {
     extents_ = stackExtents({}, listTop, sectionSpacing, listBottom);
     // The list sizes itself: its height is the whole list's, its width the viewport's.
     scroll_->setWidgetResizable(false);
     scroll_->setWidget(this);
-    scroll_->viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
     connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { updateWindows(); });
     connect(scroll_->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { tryReveal(); });
 }
@@ -178,7 +178,7 @@ void AgentSectionStack::tryReveal() {
 }
 
 bool AgentSectionStack::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == scroll_->viewport() && event->type() == QEvent::Resize) restack();
+    if (watched == viewport_ && event->type() == QEvent::Resize) restack();
     return QWidget::eventFilter(watched, event);
 }
 

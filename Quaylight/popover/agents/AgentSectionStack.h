@@ -53,6 +53,9 @@ private:
     void chainFocus();
 
     QScrollArea* scroll_;
+    // The viewport the resize filter watches, kept apart: its events can still come while the
+    // scroll area is being taken apart, when no call on the scroll area is safe.
+    QObject* viewport_;
     HostIconProvider& icons_;
     std::map<std::string, AgentHostSectionView*> sections_;
     std::vector<std::string> order_;

@@ -118,11 +118,12 @@ void PortsPage::wire() {
         }
     };
     QWidget::setTabOrder(bar_->searchField(), list_);
-    bar_->searchField()->installEventFilter(this);
+    searchField_ = bar_->searchField();
+    searchField_->installEventFilter(this);
 }
 
 bool PortsPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == bar_->searchField() && event->type() == QEvent::FocusIn && !settlingPages_) {
+    if (watched == searchField_ && event->type() == QEvent::FocusIn && !settlingPages_) {
         // Clicked, tabbed or shortcut into: the user's choice, which the list then leaves alone.
         // Focus that comes with the window's activation is only Qt's first pick.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

@@ -114,6 +114,9 @@ private:
 
     QWidget* page_;
     ModeSearchBar* bar_;
+    // The search field the focus filter watches, kept apart from the bar: the filter still sees
+    // the field's events while the bar is being taken apart, when no call on the bar is safe.
+    QObject* searchField_;
     PortsRailView* rail_;
     QStackedWidget* body_;
     ListenerListView* list_;
