@@ -155,7 +155,9 @@ def test(run):
         time.sleep(0.2)
     tree = client.tree()
     e2e.check(run.app.poll() is None, f"the application is alive {READ_AFTER_END:g}s after the agent ended")
-    e2e.check(tree["found"] and tree["walks"] > walks + 50,
+    # At least a walk every two seconds all along: the sanitized application answers a whole
+    # walk in about a second and a half on a busy machine, the plain one some four times a second.
+    e2e.check(tree["found"] and tree["walks"] > walks + READ_AFTER_END / 2,
               f"the one client kept reading: {tree['walks'] - walks} walks, {tree['events']} events heard")
     e2e.check(finished is not None, f"the row read finished: {finished and finished['name']}")
     client.close()
