@@ -96,20 +96,26 @@ void timeFirstBuild(PopoverRootView& root, const PopoverInputs& first, int n) {
                 bench::cpuMillis() - started);
 }
 
+// Shows an empty panel under `still`, times its first build of `n` rows, and returns `frames`
+// frames of the same rows with new figures, to be timed next.
+std::vector<PopoverInputs> buildAndPrepareFrames(PopoverRootView& root, const std::shared_ptr<FakeReduceMotion>& still,
+                                                 int n, int frames) {
+    installReduceMotion(&root, still);
+    root.show();
+    QApplication::processEvents();
+    timeFirstBuild(root, frame(n, 0, false), n);
+    std::vector<PopoverInputs> inputs;
+    for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
+    return inputs;
+}
+
 // The long list: built once, then frames with new figures, then the arrow key, each timed up to
 // the layout it causes.
 void longList(int frames) {
     constexpr int n = 2000;
     auto still = std::make_shared<FakeReduceMotion>(true);
     PopoverRootView root({});
-    installReduceMotion(&root, still);
-    root.show();
-    QApplication::processEvents();
-
-    timeFirstBuild(root, frame(n, 0, false), n);
-
-    std::vector<PopoverInputs> inputs;
-    for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
+    const std::vector<PopoverInputs> inputs = buildAndPrepareFrames(root, still, n, frames);
     printTimes("2,000 rows, new frame (same rows, new CPU and memory)", timeFrames(root, inputs));
 
     auto* list = root.listView();
@@ -163,14 +169,7 @@ int main(int argc, char** argv) {
 
     auto still = std::make_shared<FakeReduceMotion>(true);
     PopoverRootView root({});
-    installReduceMotion(&root, still);
-    root.show();
-    QApplication::processEvents();
-
-    timeFirstBuild(root, frame(n, 0, false), n);
-
-    std::vector<PopoverInputs> inputs;
-    for (int r = 1; r <= frames; ++r) inputs.push_back(frame(n, r, true));
+    const std::vector<PopoverInputs> inputs = buildAndPrepareFrames(root, still, n, frames);
     const std::vector<double> times = timeFrames(root, inputs);
     std::printf("new frame (same rows, new CPU and memory), %d frames: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
                 frames, bench::percentile(times, 0.5), bench::percentile(times, 0.95), bench::percentile(times, 1.0));
