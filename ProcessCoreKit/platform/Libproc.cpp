@@ -403,17 +403,23 @@ std::optional<std::optional<std::string>> Libproc::inspectableExecutablePath(std
 }
 
 std::vector<RawListeningSocket> Libproc::listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const {
+    std::vector<RawListeningSocket> sockets;
+    for (const auto inode : listeningSocketInodes(pid, table))
+        if (const RawListeningSocket* socket = table.find(inode)) sockets.push_back(*socket);
+    return sockets;
+}
+
+std::vector<std::uint64_t> Libproc::listeningSocketInodes(std::int32_t pid, const ListeningSocketTable& table) const {
     if (table.empty() || pid < 1 || !rootfd_) return {};
-    return socketsInFdDirectory(
+    return inodesInFdDirectory(
         OwnedDescriptor(::openat(rootfd_.get(), PidPath(pid, "fd").text, O_RDONLY | O_DIRECTORY | O_CLOEXEC)), table);
 }
 
-std::vector<RawListeningSocket> Libproc::socketsInFdDirectory(OwnedDescriptor fdDirectory,
-                                                              const ListeningSocketTable& table) {
-    std::vector<RawListeningSocket> sockets;
-    if (!fdDirectory) return sockets;
+std::vector<std::uint64_t> Libproc::inodesInFdDirectory(OwnedDescriptor fdDirectory, const ListeningSocketTable& table) {
+    std::vector<std::uint64_t> inodes;
+    if (!fdDirectory) return inodes;
     constexpr std::string_view prefix = "socket:[";
-    std::vector<std::pair<int, const RawListeningSocket*>> found;
+    std::vector<std::pair<int, std::uint64_t>> found;
     forEachNumericEntry(fdDirectory.get(), [&](const char* name) {
         char target[64];
         ssize_t n = ::readlinkat(fdDirectory.get(), name, target, sizeof target);
@@ -421,16 +427,14 @@ std::vector<RawListeningSocket> Libproc::socketsInFdDirectory(OwnedDescriptor fd
         std::string_view link(target, static_cast<std::size_t>(n));
         if (!link.starts_with(prefix) || link.back() != ']') return;
         auto inode = parseInt<std::uint64_t>(link.substr(prefix.size(), link.size() - prefix.size() - 1));
-        if (!inode) return;
-        if (const RawListeningSocket* socket = table.find(*inode))
-            found.emplace_back(parseInt<int>(name).value_or(0), socket);
+        if (inode && table.find(*inode)) found.emplace_back(parseInt<int>(name).value_or(0), *inode);
     });
     // The kernel lists descriptors in ascending order already; sorting keeps that promise
     // independent of it.
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    sockets.reserve(found.size());
-    for (const auto& [descriptor, socket] : found) sockets.push_back(*socket);
-    return sockets;
+    inodes.reserve(found.size());
+    for (const auto& [descriptor, inode] : found) inodes.push_back(inode);
+    return inodes;
 }
 
 }  // namespace quaylight

@@ -133,6 +133,8 @@ public:
     // The process's listening TCP sockets, in descriptor order; straight from /proc/PID/fd
     // without opening the process directory, since a scan asks this of every process.
     std::vector<RawListeningSocket> listeningSockets(std::int32_t pid, const ListeningSocketTable& table) const;
+    // The same sockets as inodes of the table, in descriptor order.
+    std::vector<std::uint64_t> listeningSocketInodes(std::int32_t pid, const ListeningSocketTable& table) const;
 
     // Read once per Libproc and kept: identities must come out identical on every read.
     std::uint64_t bootTimeSeconds() const;
@@ -144,8 +146,8 @@ public:
 private:
     // Start time from clock ticks since boot (the identity's PID left 0).
     ProcessIdentity startTime(std::uint64_t startTicks) const;
-    static std::vector<RawListeningSocket> socketsInFdDirectory(OwnedDescriptor fdDirectory,
-                                                                const ListeningSocketTable& table);
+    static std::vector<std::uint64_t> inodesInFdDirectory(OwnedDescriptor fdDirectory,
+                                                          const ListeningSocketTable& table);
 
     std::string root_;
     OwnedDescriptor rootfd_;

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -123,6 +124,14 @@ void ListeningSocketTable::add(std::uint64_t inode, RawListeningSocket socket) {
 const RawListeningSocket* ListeningSocketTable::find(std::uint64_t inode) const {
     auto it = byInode_.find(inode);
     return it == byInode_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::uint64_t> ListeningSocketTable::inodes() const {
+    std::vector<std::uint64_t> inodes;
+    inodes.reserve(byInode_.size());
+    for (const auto& entry : byInode_) inodes.push_back(entry.first);
+    std::sort(inodes.begin(), inodes.end());
+    return inodes;
 }
 
 void ListeningSocketTable::addNetlinkMessages(std::span<const std::uint8_t> bytes) { parseMessages(bytes, *this); }

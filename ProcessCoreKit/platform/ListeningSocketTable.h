@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 
@@ -38,6 +39,8 @@ public:
 
     void add(std::uint64_t inode, RawListeningSocket socket);
     const RawListeningSocket* find(std::uint64_t inode) const;
+    // Every socket's inode, ascending: two tables with the same list hold the same sockets.
+    std::vector<std::uint64_t> inodes() const;
     std::size_t size() const { return byInode_.size(); }
     bool empty() const { return byInode_.empty(); }
 

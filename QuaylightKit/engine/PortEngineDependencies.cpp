@@ -15,9 +15,21 @@
 
 namespace quaylight {
 
+namespace {
+
+// Ten scans are ten seconds of the open panel: the longest an owner seen late stays unseen.
+constexpr int kScansPerFullWalk = 10;
+
+}  // namespace
+
 PortEngineDependencies PortEngineDependencies::live() { return reading(Libproc::live()); }
 
-PortEngineDependencies PortEngineDependencies::reading(const Libproc& proc) {
+PortEngineDependencies PortEngineDependencies::liveForRepeatedScans() {
+    return reading(Libproc::live(), std::make_shared<ListeningSocketOwners>(kScansPerFullWalk));
+}
+
+PortEngineDependencies PortEngineDependencies::reading(const Libproc& proc,
+                                                       std::shared_ptr<ListeningSocketOwners> owners) {
     const ProcessReader reader{proc};
     PortEngineDependencies d;
     d.allPIDs = [&proc] { return proc.allPIDs(); };
@@ -36,9 +48,12 @@ PortEngineDependencies PortEngineDependencies::reading(const Libproc& proc) {
     };
     d.currentUID = [] { return static_cast<std::uint32_t>(::getuid()); };
     d.currentPID = [] { return static_cast<std::int32_t>(::getpid()); };
-    d.listeningSocketReader = [&proc]() -> ListeningSocketReader {
+    d.listeningSocketReader = [&proc, owners = std::move(owners)]() -> ListeningSocketReader {
         auto table = std::make_shared<const ListeningSocketTable>(ListeningSocketTable::fetch(proc));
-        return [&proc, table](std::int32_t pid) { return proc.listeningSockets(pid, *table); };
+        if (!owners) return [&proc, table](std::int32_t pid) { return proc.listeningSockets(pid, *table); };
+        return owners->beginScan(table, [&proc, table](std::int32_t pid) {
+            return proc.listeningSocketInodes(pid, *table);
+        });
     };
     d.enrichedSnapshot = [reader](std::int32_t pid, std::uint32_t uid, bool includeArgv) {
         return reader.enrichedSnapshot(pid, uid, includeArgv);

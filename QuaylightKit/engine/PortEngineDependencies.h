@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "ProcessCoreKit/platform/Libproc.h"
+#include "ProcessCoreKit/platform/ListeningSocketOwners.h"
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 #include "ProcessCoreKit/support/Time.h"
@@ -53,8 +55,14 @@ struct PortEngineDependencies {
 
     // The machine's procfs readers, the file system and the wall clock.
     static PortEngineDependencies live();
-    // The same reads from `proc`, which must outlive the dependencies (a fixture /proc tree).
-    static PortEngineDependencies reading(const Libproc& proc);
+    // The same for an engine that scans again and again (the open panel's): which process
+    // holds which listening socket is remembered from scan to scan while the kernel's set of
+    // listening sockets stays the same, and every process is walked again every few scans
+    // (see ListeningSocketOwners). Never for the checks before a stop, which read afresh.
+    static PortEngineDependencies liveForRepeatedScans();
+    // The same reads from `proc`, which must outlive the dependencies (a fixture /proc tree);
+    // with `owners`, remembering socket owners in it from scan to scan.
+    static PortEngineDependencies reading(const Libproc& proc, std::shared_ptr<ListeningSocketOwners> owners = nullptr);
 };
 
 }  // namespace quaylight

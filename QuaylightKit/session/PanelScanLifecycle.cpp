@@ -14,7 +14,7 @@ struct PanelScanLifecycle::Core {
 PanelScanLifecycle::SessionFactory PanelScanLifecycle::liveSessions(std::shared_ptr<WorkerPool> pool,
                                                                     std::function<bool()> isLowPowerModeEnabled) {
     return [pool = std::move(pool), lowPower = std::move(isLowPowerModeEnabled)](const PanelScanConfiguration& c) {
-        return PortScanSession::make(PortEngine(PortEngineDependencies::live()), c.defaultFilter, c.lastUsedFilter, pool, lowPower, c.batteryMode);
+        return PortScanSession::make(PortEngine(PortEngineDependencies::liveForRepeatedScans()), c.defaultFilter, c.lastUsedFilter, pool, lowPower, c.batteryMode);
     };
 }
 

@@ -113,6 +113,11 @@ TEST_F(FixtureProcTree, MatchesSocketDescriptorsAgainstTheListeningTable) {
     EXPECT_EQ(sockets[1].family, AddressFamily::ipv6);
     EXPECT_TRUE(proc.listeningSockets(300, table).empty());
     EXPECT_TRUE(proc.listeningSockets(100, ListeningSocketTable{}).empty());
+    // The same two as the table's inodes: the established socket 33333 is not one.
+    EXPECT_EQ(proc.listeningSocketInodes(100, table), (std::vector<std::uint64_t>{11111, 55555}));
+    const auto inodes = table.inodes();
+    EXPECT_EQ(inodes.front(), 11111u);
+    EXPECT_TRUE(std::is_sorted(inodes.begin(), inodes.end()));
 }
 
 TEST_F(FixtureProcTree, AnotherUsersProcessKeepsItsArgvUnread) {
