@@ -516,7 +516,23 @@ class Run:
                 if i and i["parent"] != self.root and i["mapped"] and 0 < i["w"] <= 64 and 0 < i["h"] <= 64:
                     return i
             return None
-        return wait_for("tray icon docked", find)
+        # A user clicks the icon they see, where it stays: docked is not yet drawn (the
+        # application may still be taking in the embedding), and a tray may still be making
+        # room for it. So the mark must show over the panel's background, in the same place
+        # at two looks in a row.
+        last = {}
+
+        def settled():
+            icon = find()
+            if not icon:
+                return None
+            pixels = self.grab(icon["x"], icon["y"], icon["w"], icon["h"])
+            drawn = len({p for row in pixels for p in row}) > 1
+            place = (icon["id"], icon["x"], icon["y"], icon["w"], icon["h"])
+            same = last.get("place") == place
+            last["place"] = place
+            return icon if drawn and same else None
+        return wait_for("tray icon docked, drawn and in place", settled, interval=0.2)
 
     def registered_items(self):
         r = self.run("dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
