@@ -1,8 +1,8 @@
 // Times one full pass of process inspection: every PID, its listening sockets, and an
 // enriched snapshot (with argv) of each owner. Starts its own listeners first so the
 // machine has a known load: --processes P --listeners L (default 20 and 200). Then the
-// same passes as the open panel's scans make them, remembering socket owners from pass to
-// pass (every process walked again every tenth pass).
+// same passes as the open panel's scans make them, remembering socket owners and the owners'
+// arguments from pass to pass (everything read again every tenth pass).
 //
 //   build/bench/bench-process-pass [--processes 20] [--listeners 200] [--passes 300]
 #include <algorithm>
@@ -17,6 +17,7 @@
 #include "ProcessCoreKit/platform/ListeningSocketOwners.h"
 #include "ProcessCoreKit/platform/ListeningSocketTable.h"
 #include "ProcessCoreKit/reader/ProcessReader.h"
+#include "ProcessCoreKit/reader/RememberedArguments.h"
 #include "bench/BenchSupport.h"
 
 using namespace quaylight;
@@ -29,20 +30,22 @@ struct PassResult {
     std::size_t pids = 0, sockets = 0, owners = 0;
 };
 
-PassResult onePass(const ProcessReader& reader, std::uint32_t uid, ListeningSocketOwners* owners) {
+PassResult onePass(const ProcessReader& reader, std::uint32_t uid, ListeningSocketOwners* owners,
+                   RememberedArguments* arguments) {
     PassResult result;
     const Libproc& proc = Libproc::live();
     auto pids = proc.allPIDs();
     result.pids = pids.size();
     auto table = std::make_shared<const ListeningSocketTable>(ListeningSocketTable::fetch(proc));
     ListeningSocketOwners::Reader socketsOf = [&](std::int32_t pid) { return proc.listeningSockets(pid, *table); };
+    if (arguments) arguments->beginScan();
     if (owners)
         socketsOf = owners->beginScan(table, [&](std::int32_t pid) { return proc.listeningSocketInodes(pid, *table); });
     for (auto pid : pids) {
         auto sockets = socketsOf(pid);
         if (sockets.empty()) continue;
         result.sockets += sockets.size();
-        if (reader.enrichedSnapshot(pid, uid, true)) ++result.owners;
+        if (reader.enrichedSnapshot(pid, uid, true, arguments)) ++result.owners;
     }
     return result;
 }
@@ -64,12 +67,12 @@ int main(int argc, char** argv) {
 
     ProcessReader reader;
     auto uid = ProcessReader::currentUID();
-    auto timePasses = [&](const char* label, ListeningSocketOwners* owners) {
-        PassResult last = onePass(reader, uid, owners);  // warm caches
+    auto timePasses = [&](const char* label, ListeningSocketOwners* owners, RememberedArguments* arguments) {
+        PassResult last = onePass(reader, uid, owners, arguments);  // warm caches
         std::vector<double> wall, cpu;
         for (int i = 0; i < passes; ++i) {
             double w0 = wallMillis(), c0 = cpuMillis();
-            last = onePass(reader, uid, owners);
+            last = onePass(reader, uid, owners, arguments);
             cpu.push_back(cpuMillis() - c0);
             wall.push_back(wallMillis() - w0);
         }
@@ -82,9 +85,10 @@ int main(int argc, char** argv) {
         std::printf("  cpu  ms: median %.3f  p90 %.3f  mean %.3f\n", at(cpu, 0.5), at(cpu, 0.9),
                     std::accumulate(cpu.begin(), cpu.end(), 0.0) / double(cpu.size()));
     };
-    timePasses("full pass", nullptr);
+    timePasses("full pass", nullptr, nullptr);
     ListeningSocketOwners owners(10);
-    timePasses("remembering owners", &owners);
+    RememberedArguments arguments(10);
+    timePasses("remembering owners and arguments", &owners, &arguments);
 
     bench::stopListenerFarm(*children);
     return 0;

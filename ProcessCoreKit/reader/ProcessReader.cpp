@@ -49,12 +49,16 @@ void readTask(const Libproc::Process& process, ProcessSnapshot& snapshot) {
 std::uint32_t ProcessReader::currentUID() { return ::getuid(); }
 
 std::optional<ProcessSnapshot> ProcessReader::enrichedSnapshot(std::int32_t pid, std::uint32_t myUID,
-                                                               bool includeArgv) const {
+                                                               bool includeArgv,
+                                                               RememberedArguments* remembered) const {
     auto opened = openProcess(proc, pid, myUID, true);
     if (!opened) return std::nullopt;
     auto& [process, snapshot] = *opened;
     readTask(process, snapshot);
-    if (includeArgv) snapshot.argv = process.argv();
+    if (includeArgv && remembered)
+        snapshot.argv = remembered->arguments(snapshot.identity, [&process] { return process.argv(); });
+    else if (includeArgv)
+        snapshot.argv = process.argv();
     snapshot.bundleIdentifier = BundleID::forExecutablePath(snapshot.executablePath);
     return snapshot;
 }

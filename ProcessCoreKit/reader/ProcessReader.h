@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ProcessCoreKit/platform/Libproc.h"
+#include "ProcessCoreKit/reader/RememberedArguments.h"
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
 
 namespace quaylight {
@@ -13,8 +14,10 @@ namespace quaylight {
 struct ProcessReader {
     const Libproc& proc = Libproc::live();
 
-    // A process of `myUID`, with CPU and memory, and argv when asked.
-    std::optional<ProcessSnapshot> enrichedSnapshot(std::int32_t pid, std::uint32_t myUID, bool includeArgv) const;
+    // A process of `myUID`, with CPU and memory, and argv when asked: from `remembered` when
+    // it holds them for this process, else read (and remembered there).
+    std::optional<ProcessSnapshot> enrichedSnapshot(std::int32_t pid, std::uint32_t myUID, bool includeArgv,
+                                                    RememberedArguments* remembered = nullptr) const;
     // A process of `myUID` that may be an agent; argv only when detection needs it.
     std::optional<ProcessSnapshot> agentPresenceSnapshot(std::int32_t pid, std::uint32_t myUID) const;
     // The same for a caller that has just read the process's executable path.

@@ -17,7 +17,8 @@ namespace quaylight {
 
 namespace {
 
-// Ten scans are ten seconds of the open panel: the longest an owner seen late stays unseen.
+// Ten scans are ten seconds of the open panel: the longest an owner or a rewritten title
+// stays unseen.
 constexpr int kScansPerFullWalk = 10;
 
 }  // namespace
@@ -25,11 +26,11 @@ constexpr int kScansPerFullWalk = 10;
 PortEngineDependencies PortEngineDependencies::live() { return reading(Libproc::live()); }
 
 PortEngineDependencies PortEngineDependencies::liveForRepeatedScans() {
-    return reading(Libproc::live(), std::make_shared<ListeningSocketOwners>(kScansPerFullWalk));
+    return reading(Libproc::live(), {std::make_shared<ListeningSocketOwners>(kScansPerFullWalk),
+                                     std::make_shared<RememberedArguments>(kScansPerFullWalk)});
 }
 
-PortEngineDependencies PortEngineDependencies::reading(const Libproc& proc,
-                                                       std::shared_ptr<ListeningSocketOwners> owners) {
+PortEngineDependencies PortEngineDependencies::reading(const Libproc& proc, ScanMemory memory) {
     const ProcessReader reader{proc};
     PortEngineDependencies d;
     d.allPIDs = [&proc] { return proc.allPIDs(); };
@@ -48,15 +49,16 @@ PortEngineDependencies PortEngineDependencies::reading(const Libproc& proc,
     };
     d.currentUID = [] { return static_cast<std::uint32_t>(::getuid()); };
     d.currentPID = [] { return static_cast<std::int32_t>(::getpid()); };
-    d.listeningSocketReader = [&proc, owners = std::move(owners)]() -> ListeningSocketReader {
+    d.listeningSocketReader = [&proc, owners = memory.owners, arguments = memory.arguments]() -> ListeningSocketReader {
+        if (arguments) arguments->beginScan();
         auto table = std::make_shared<const ListeningSocketTable>(ListeningSocketTable::fetch(proc));
         if (!owners) return [&proc, table](std::int32_t pid) { return proc.listeningSockets(pid, *table); };
         return owners->beginScan(table, [&proc, table](std::int32_t pid) {
             return proc.listeningSocketInodes(pid, *table);
         });
     };
-    d.enrichedSnapshot = [reader](std::int32_t pid, std::uint32_t uid, bool includeArgv) {
-        return reader.enrichedSnapshot(pid, uid, includeArgv);
+    d.enrichedSnapshot = [reader, arguments = memory.arguments](std::int32_t pid, std::uint32_t uid, bool includeArgv) {
+        return reader.enrichedSnapshot(pid, uid, includeArgv, arguments.get());
     };
     d.agentPresenceSnapshot = [reader](std::int32_t pid, std::uint32_t uid) {
         if (lastProgram.pid != pid || pid == 0) return reader.agentPresenceSnapshot(pid, uid);

@@ -11,6 +11,7 @@
 
 #include "ProcessCoreKit/platform/Libproc.h"
 #include "ProcessCoreKit/platform/ListeningSocketOwners.h"
+#include "ProcessCoreKit/reader/RememberedArguments.h"
 #include "ProcessCoreKit/records/ProcessSnapshot.h"
 #include "ProcessCoreKit/records/RawListeningSocket.h"
 #include "ProcessCoreKit/support/Time.h"
@@ -57,12 +58,21 @@ struct PortEngineDependencies {
     static PortEngineDependencies live();
     // The same for an engine that scans again and again (the open panel's): which process
     // holds which listening socket is remembered from scan to scan while the kernel's set of
-    // listening sockets stays the same, and every process is walked again every few scans
-    // (see ListeningSocketOwners). Never for the checks before a stop, which read afresh.
+    // listening sockets stays the same, and the owners' arguments by their identity; every
+    // process is walked and every owner's arguments read again every few scans (see
+    // ListeningSocketOwners, RememberedArguments). Never for the checks before a stop, which
+    // read afresh.
     static PortEngineDependencies liveForRepeatedScans();
-    // The same reads from `proc`, which must outlive the dependencies (a fixture /proc tree);
-    // with `owners`, remembering socket owners in it from scan to scan.
-    static PortEngineDependencies reading(const Libproc& proc, std::shared_ptr<ListeningSocketOwners> owners = nullptr);
+
+    // What an engine that scans again and again remembers from one scan to the next; a new
+    // scan begins with each call of `listeningSocketReader`.
+    struct ScanMemory {
+        std::shared_ptr<ListeningSocketOwners> owners;
+        std::shared_ptr<RememberedArguments> arguments;
+    };
+    // The same reads from `proc`, which must outlive the dependencies (a fixture /proc tree),
+    // remembering in `memory` from scan to scan what it holds room for.
+    static PortEngineDependencies reading(const Libproc& proc, ScanMemory memory = {});
 };
 
 }  // namespace quaylight

@@ -11,6 +11,7 @@
 #include "ProcessCoreKit/platform/ListeningSocketTable.h"
 #include "ProcessCoreKit/agents/AgentProcessGraph.h"
 #include "ProcessCoreKit/reader/ProcessReader.h"
+#include "ProcessCoreKit/reader/RememberedArguments.h"
 #include "ProcessCoreKit/recognition/AgentProcessDetector.h"
 #include "tests/support/CodexProcTree.h"
 #include "tests/support/TempDir.h"
@@ -99,6 +100,27 @@ TEST_F(FixtureProcTree, EnrichedSnapshotReadsEverythingOfTheUsersProcess) {
     EXPECT_FALSE(reader.enrichedSnapshot(100, ::geteuid(), false)->argv);
     EXPECT_FALSE(reader.enrichedSnapshot(100, ::geteuid() + 1, true));  // another user's: not read
     EXPECT_EQ(proc.currentWorkingDirectory(100), "/home/u/project");
+}
+
+TEST_F(FixtureProcTree, RememberedArgumentsFollowTheProcessNotItsPID) {
+    Libproc proc(dir.path().string());
+    ProcessReader reader{proc};
+    RememberedArguments remembered(10);
+    const std::vector<std::string> server{"node", "server.js", "--port"};
+    remembered.beginScan();
+    EXPECT_EQ(reader.enrichedSnapshot(100, ::geteuid(), true, &remembered)->argv, server);
+
+    // A rewritten title is not read again by the next scan; a new process under the same PID
+    // (another start time) is.
+    dir.write("100/cmdline", std::string("node: title\0", 12));
+    remembered.beginScan();
+    EXPECT_EQ(reader.enrichedSnapshot(100, ::geteuid(), true, &remembered)->argv, server);
+    dir.write("100/cmdline", std::string("other\0", 6));
+    dir.write("100/stat", "100 (other) S 1 1 1 0 -1 0 0 0 0 0 250 150 0 0 20 0 1 0 99999 1000 512\n");
+    remembered.beginScan();
+    EXPECT_EQ(reader.enrichedSnapshot(100, ::geteuid(), true, &remembered)->argv, std::vector<std::string>{"other"});
+    // Without argv asked, nothing is read or given.
+    EXPECT_FALSE(reader.enrichedSnapshot(100, ::geteuid(), false, &remembered)->argv);
 }
 
 TEST_F(FixtureProcTree, MatchesSocketDescriptorsAgainstTheListeningTable) {
