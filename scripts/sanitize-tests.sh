@@ -41,15 +41,20 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/scripts/sanitize-leaks.sup
 # on to it). GCC's UndefinedBehaviorSanitizer ignores log_path beside AddressSanitizer and
 # writes to standard error: the harness keeps every process's output of each scenario here,
 # and a report in any of them fails the run too.
+# The end-to-end scenarios run after the rest, at most four at once (see test.sh).
 failed=0
-if E2E_TMP=$logs/e2e E2E_KEEP=1 ctest --test-dir "$build" --output-on-failure \
-  -j "${CTEST_PARALLEL_LEVEL:-$(nproc)}" >"$logs/ctest.log" 2>&1; then
-  echo "sanitize: $(grep -E '^[0-9]+% tests passed' "$logs/ctest.log")"
-else
-  echo "sanitize: tests FAILED" >&2
-  grep -v -E '^ *(Start +[0-9]+:|[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed )' "$logs/ctest.log" >&2 || true
-  failed=1
-fi
+jobs=${CTEST_PARALLEL_LEVEL:-$(nproc)}
+e2e_jobs=$(( jobs < 4 ? jobs : 4 ))
+for pass in "-LE e2e -j $jobs" "-L e2e -j $e2e_jobs"; do
+  # shellcheck disable=SC2086 # the pass's options are words
+  if E2E_TMP=$logs/e2e E2E_KEEP=1 ctest --test-dir "$build" --output-on-failure $pass >"$logs/ctest.log" 2>&1; then
+    echo "sanitize: $(grep -E '^[0-9]+% tests passed' "$logs/ctest.log")"
+  else
+    echo "sanitize: tests FAILED" >&2
+    grep -v -E '^ *(Start +[0-9]+:|[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed )' "$logs/ctest.log" >&2 || true
+    failed=1
+  fi
+done
 
 if [ -z "$(find "$logs/e2e" -name 'app*.log' -print -quit)" ]; then
   echo "sanitize: the end-to-end scenarios kept no output of the application, so its reports cannot be read." >&2
