@@ -12,10 +12,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "ProcessCoreKit/records/RawListeningSocket.h"
+#include "ProcessCoreKit/support/CarriedOverMap.h"
 
 namespace quaylight {
 
@@ -31,17 +32,16 @@ public:
 
     // The reader for one scan over `table`, walking with `walk` what it does not remember.
     // The reader may be called from several threads at once; a scan's last call comes
-    // before the next scan begins.
+    // before the next scan begins, and the owners outlive the reader.
     Reader beginScan(std::shared_ptr<const ListeningSocketTable> table, Walk walk);
 
 private:
-    struct Scan;
-
-    std::mutex mutex_;
     int fullWalkEvery_;
     int scansSinceFullWalk_ = 0;
-    std::vector<std::uint64_t> lastInodes_;
-    std::shared_ptr<Scan> last_;
+    std::optional<std::vector<std::uint64_t>> lastInodes_;
+    // Every process a scan asked about, with the inodes it holds (none, for most), so that
+    // the next scan walks neither kind again.
+    CarriedOverMap<std::int32_t, std::vector<std::uint64_t>> held_;
 };
 
 }  // namespace quaylight

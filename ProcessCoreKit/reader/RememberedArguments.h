@@ -4,15 +4,13 @@
 // and their arguments rarely change. A process can rewrite its title, though, so every
 // vector is read afresh every `readEvery` scans. A failed read is never remembered.
 
-#include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "ProcessCoreKit/records/ProcessIdentity.h"
+#include "ProcessCoreKit/support/CarriedOverMap.h"
 
 namespace quaylight {
 
@@ -22,8 +20,8 @@ public:
 
     explicit RememberedArguments(int readEvery);
 
-    // Starts the next scan: what the one before did not ask for is forgotten, and
-    // everything is, every `readEvery` scans.
+    // Starts the next scan, between scans: what the one before did not ask for is
+    // forgotten, and everything is, every `readEvery` scans.
     void beginScan();
 
     // The process's arguments: remembered for this identity, else `read` (called outside
@@ -32,11 +30,9 @@ public:
                                        const std::function<std::optional<Arguments>()>& read);
 
 private:
-    std::mutex mutex_;
     int readEvery_;
     int scansSinceRead_ = 0;
-    std::unordered_map<ProcessIdentity, Arguments> previous_;
-    std::unordered_map<ProcessIdentity, Arguments> current_;
+    CarriedOverMap<ProcessIdentity, Arguments> arguments_;
 };
 
 }  // namespace quaylight
